@@ -1,0 +1,47 @@
+// One open QVRMP package: its whole header (tile index included) in memory, the per-level tables
+// that turn a level, tile row and tile column into an index entry, and the open file from which
+// tile blocks are read.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "file_io.h"
+#include "package_format.h"
+
+struct PackageReader {
+    std::vector<std::uint8_t> header;  // the header exactly as stored, headerLength bytes
+    std::int32_t levelBase[kMaxLevels] = {};
+    std::int32_t levelRows[kMaxLevels] = {};
+    std::int32_t levelColumns[kMaxLevels] = {};
+    FileHandle fileHandle;  // invalid until the file is open
+    std::string errorText;  // UTF-8 message of the last failed ValidateHeader
+
+    // 0 when the header is valid; -1 bad signature, -2 topLevel does not fit the size,
+    // -3 headerLength differs from ExpectedHeaderLength. Sets errorText on failure.
+    int ValidateHeader();
+
+    // Reads the region of RW x RH image pixels at the image's top-left corner into `output`
+    // (512 pixels per row, RO rows, RGBA bytes). Returns the level buffer's byte count, or -1 file
+    // not open, -2 an argument below 1, -3 no level buffer, -4 a tile block could not be read.
+    // `output` is written only on success.
+    std::int64_t ReadRegionRgba(std::int32_t regionWidth, std::int32_t regionHeight,
+                                std::uint32_t* output, std::int32_t outputRows);
+
+    // Header fields, read in place from `header`.
+    std::uint32_t Width() const;
+    std::uint32_t Height() const;
+    std::uint32_t TopLevel() const;
+    std::uint32_t HeaderLength() const;
+    GeoTransformCoefficients GeoTransform() const;
+    // The index entry of tile (row, column) of a level.
+    TileIndexEntry IndexEntry(std::uint32_t entryNumber) const;
+};
+
+// Opens and validates the package at the UTF-8 path. Returns a reader that the caller passes to
+// ClosePackage, or null with errorText replaced by the reader's message.
+PackageReader* OpenPackage(std::string path, std::string& errorText);
+
+// Closes the file and frees the reader. The reader must not be null.
+void ClosePackage(PackageReader* reader);

@@ -1,0 +1,121 @@
+#include "raster_facts.h"
+
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <cpl_string.h>
+#include <gdal.h>
+#include <ogr_spatialref.h>
+
+#include <memory>
+
+#include "file_size.h"
+
+namespace {
+
+// GDAL's messages become report text; it must not also print them.
+class QuietGdalErrors {
+public:
+    QuietGdalErrors() {
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        CPLErrorReset();
+    }
+    ~QuietGdalErrors() { CPLPopErrorHandler(); }
+    QuietGdalErrors(const QuietGdalErrors&) = delete;
+    QuietGdalErrors& operator=(const QuietGdalErrors&) = delete;
+};
+
+struct DatasetCloser {
+    void operator()(void* dataset) const { GDALClose(dataset); }
+};
+using DatasetHandle = std::unique_ptr<void, DatasetCloser>;
+
+QList<QByteArray> MetadataList(GDALMajorObjectH object, const char* domain) {
+    QList<QByteArray> entries;
+    char** list = GDALGetMetadata(object, domain);
+    for (char** entry = list; entry != nullptr && *entry != nullptr; ++entry) {
+        entries.append(QByteArray(*entry));
+    }
+    return entries;
+}
+
+void GatherFiles(GDALDatasetH dataset, RasterFacts& facts) {
+    char** list = GDALGetFileList(dataset);
+    for (char** name = list; name != nullptr && *name != nullptr; ++name) {
+        RasterFile file{QByteArray(*name), FileSizeOnDisk(QByteArray(*name))};
+        facts.storedBytes += file.bytes;
+        facts.files.push_back(std::move(file));
+    }
+    CSLDestroy(list);
+}
+
+RasterBand GatherBand(GDALDatasetH dataset, int number) {
+    RasterBand band;
+    band.number = number;
+    GDALRasterBandH handle = GDALGetRasterBand(dataset, number);
+    if (handle == nullptr) return band;
+    band.present = true;
+    GDALGetBlockSize(handle, &band.blockWidth, &band.blockHeight);
+    if (const char* name = GDALGetDataTypeName(GDALGetRasterDataType(handle))) {
+        band.dataType = QByteArray(name);
+    }
+    const int overviewCount = GDALGetOverviewCount(handle);
+    for (int j = 0; j < overviewCount; ++j) {
+        GDALRasterBandH overview = GDALGetOverview(handle, j);
+        if (overview == nullptr) {
+            band.overviews.emplace_back();
+        } else {
+            band.overviews.emplace_back(PixelSize{GDALGetRasterBandXSize(overview),
+                                                  GDALGetRasterBandYSize(overview)});
+        }
+    }
+    band.metadata = MetadataList(handle, nullptr);
+    return band;
+}
+
+CoordinateSystem GatherCoordinateSystem(const char* wkt) {
+    CoordinateSystem crs;
+    crs.wkt = QByteArray(wkt);
+    OGRSpatialReference reference(wkt);
+    char* proj4 = nullptr;
+    if (reference.exportToProj4(&proj4) == OGRERR_NONE) {
+        crs.proj4 = QByteArray(proj4 != nullptr ? proj4 : "");
+    }
+    CPLFree(proj4);
+    crs.epsg = reference.GetEPSGGeogCS();
+    return crs;
+}
+
+}  // namespace
+
+RasterFactsResult GatherRasterFacts(const QByteArray& utf8Path) {
+    QuietGdalErrors quiet;
+    DatasetHandle dataset(GDALOpenEx(utf8Path.constData(), GDAL_OF_RASTER | GDAL_OF_VERBOSE_ERROR,
+                                     nullptr, nullptr, nullptr));
+    if (!dataset) return {std::nullopt, QByteArray(CPLGetLastErrorMsg())};
+
+    GDALDatasetH handle = dataset.get();
+    RasterFacts facts;
+    if (GDALDriverH driver = GDALGetDatasetDriver(handle)) {
+        facts.driver = QByteArray(GDALGetDriverShortName(driver));
+    }
+    facts.width = GDALGetRasterXSize(handle);
+    facts.height = GDALGetRasterYSize(handle);
+    facts.bandCount = GDALGetRasterCount(handle);
+    facts.theoreticalBytes = static_cast<double>(facts.width) *
+                             static_cast<double>(facts.height) *
+                             static_cast<double>(facts.bandCount);
+    GatherFiles(handle, facts);
+
+    for (int number = 1; number <= facts.bandCount; ++number) {
+        facts.bands.push_back(GatherBand(handle, number));
+    }
+    if (const char* wkt = GDALGetProjectionRef(handle)) {
+        facts.crs = GatherCoordinateSystem(wkt);
+    }
+    GeoTransform gt{};
+    if (GDALGetGeoTransform(handle, gt.data()) == CE_None) facts.geoTransform = gt;
+
+    facts.metadata = MetadataList(handle, nullptr);
+    if (GDALGetMetadata(handle, "QV") != nullptr) facts.makerMetadata = MetadataList(handle, "QV");
+    return {std::move(facts), {}};
+}

@@ -1,0 +1,120 @@
+#include "text_helpers.h"
+
+#include <charconv>
+#include <cmath>
+#include <iterator>
+
+namespace {
+
+constexpr double kRatioThreshold = 0.95;
+constexpr const char16_t* kSizeUnits[] = {u" Byte", u" KB", u" MB", u" GB", u" TB"};
+constexpr int kLargestUnit = static_cast<int>(std::size(kSizeUnits)) - 1;
+
+// Minimum and maximum that let a number win over NaN and order -0 below +0.
+double MinIgnoringNan(double a, double b) {
+    if (std::isnan(a)) return b;
+    if (std::isnan(b)) return a;
+    if (a == b) return std::signbit(a) ? a : b;
+    return a < b ? a : b;
+}
+
+double MaxIgnoringNan(double a, double b) {
+    if (std::isnan(a)) return b;
+    if (std::isnan(b)) return a;
+    if (a == b) return std::signbit(a) ? b : a;
+    return a > b ? a : b;
+}
+
+bool IsDigitOrMinus(char c) { return (c >= '0' && c <= '9') || c == '-'; }
+
+}  // namespace
+
+QByteArray WideToUtf8(const QString& text) { return text.toUtf8(); }
+
+QString Utf8ToWide(const QByteArray& bytes) {
+    return QString::fromUtf8(bytes.constData(), bytes.size());
+}
+
+QString FormatFixed(double value, int digits) {
+    // Enough for the 309 integer digits of the largest double, a sign, a point and the decimals.
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, digits);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
+}
+
+QString FormatFileSize(double bytes) {
+    for (int unit = 0;; ++unit) {
+        const double limit = std::pow(1024.0, unit + 1);
+        if (unit == kLargestUnit || limit > bytes) {
+            const double value = bytes * 1024.0 / limit;
+            return FormatFixed(value, 6) + QString::fromUtf16(kSizeUnits[unit]);
+        }
+    }
+}
+
+void AppendRatioLine(QString& report, double storedBytes, double theoreticalBytes) {
+    if (!(storedBytes / theoreticalBytes < kRatioThreshold)) return;
+    report += QStringLiteral("  理论未压缩大小: ");
+    report += FormatFileSize(theoreticalBytes);
+    report += QStringLiteral(" 压缩率 ");
+    report += FormatFixed(storedBytes * 100.0 / theoreticalBytes, 2);
+    report += u'%';
+}
+
+void AppendExtentBlock(QString& report, const GeoTransform& gt, int width, int height) {
+    const double w = width;
+    const double h = height;
+    const double corners[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+    double west = 0, east = 0, north = 0, south = 0;
+    for (int i = 0; i < 4; ++i) {
+        const double p = corners[i][0];
+        const double l = corners[i][1];
+        const double x = (gt[0] + p * gt[1]) + l * gt[2];
+        const double y = (gt[3] + p * gt[4]) + l * gt[5];
+        west = i == 0 ? x : MinIgnoringNan(west, x);
+        east = i == 0 ? x : MaxIgnoringNan(east, x);
+        north = i == 0 ? y : MaxIgnoringNan(north, y);
+        south = i == 0 ? y : MinIgnoringNan(south, y);
+    }
+    report += QStringLiteral("\r\n\r\n地理范围:\r\n");
+    report += QStringLiteral("\t\t北: ") + FormatFixed(north, 6) + QStringLiteral("\r\n");
+    report += QStringLiteral("\t西: ") + FormatFixed(west, 6) + QStringLiteral("  东: ") + FormatFixed(east, 6) + QStringLiteral("\r\n");
+    report += QStringLiteral("\t\t南: ") + FormatFixed(south, 6) + QStringLiteral("\r\n");
+    report += QStringLiteral("\r\n仿射变换参数: [");
+    for (int i = 0; i < 6; ++i) {
+        if (i != 0) report += u',';
+        report += FormatFixed(gt[i], 6);
+    }
+    report += QStringLiteral("]\r\n");
+}
+
+QByteArray IndentWkt(const QByteArray& wkt) {
+    QByteArray out;
+    out.reserve(wkt.size() * 2);
+    int opens = 0;
+    int closes = 0;
+    for (qsizetype i = 0; i < wkt.size(); ++i) {
+        const char c = wkt[i];
+        out += c;
+        if (c == ',') {
+            const char next = i + 1 < wkt.size() ? wkt[i + 1] : '\0';
+            if (!IsDigitOrMinus(next)) {
+                out += "\r\n";
+                if (opens > closes) out += QByteArray(opens - closes, '\t');
+            }
+        } else if (c == '[') {
+            ++opens;
+        } else if (c == ']') {
+            ++closes;
+        }
+    }
+    return out;
+}
+
+void AppendMetadataLines(QString& report, const QList<QByteArray>& entries, QStringView prefix) {
+    for (const QByteArray& entry : entries) {
+        report += prefix;
+        report += Utf8ToWide(entry);
+    }
+}

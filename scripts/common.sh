@@ -1,0 +1,38 @@
+# Shared by run.sh and test.sh: install the Debian packages the build needs, then configure and
+# build into build/. Safe to run again: it installs only what is missing.
+
+TARNVIEW_PACKAGES=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev libgdal-dev gdal-bin libwebp-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    clang libclang-rt-14-dev
+    fonts-wqy-microhei xvfb xauth
+)
+
+tarnview_install_packages() {
+    local missing=()
+    local package
+    for package in "${TARNVIEW_PACKAGES[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo="sudo"
+    fi
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}
+
+# tarnview_build DIR [cmake options...]
+tarnview_build() {
+    local dir="$1"
+    shift
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir"
+}
