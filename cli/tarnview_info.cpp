@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     QString text = report.text;
     if (!crlf) {
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        if (!text.endsWith(u'\n')) text += u'\n';
+        if (!text.endsWith(u'\n'))
+            text += u'\n';
     }
     Write(report.failed ? stderr : stdout, WideToUtf8(text));
     return report.failed ? kExitFileError : kExitReport;

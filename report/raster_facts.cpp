@@ -14,7 +14,7 @@ namespace {
 
 // GDAL's messages become report text; it must not also print them.
 class QuietGdalErrors {
-public:
+  public:
     QuietGdalErrors() {
         CPLPushErrorHandler(CPLQuietErrorHandler);
         CPLErrorReset();
@@ -52,7 +52,8 @@ RasterBand GatherBand(GDALDatasetH dataset, int number) {
     RasterBand band;
     band.number = number;
     GDALRasterBandH handle = GDALGetRasterBand(dataset, number);
-    if (handle == nullptr) return band;
+    if (handle == nullptr)
+        return band;
     band.present = true;
     GDALGetBlockSize(handle, &band.blockWidth, &band.blockHeight);
     if (const char* name = GDALGetDataTypeName(GDALGetRasterDataType(handle))) {
@@ -64,8 +65,8 @@ RasterBand GatherBand(GDALDatasetH dataset, int number) {
         if (overview == nullptr) {
             band.overviews.emplace_back();
         } else {
-            band.overviews.emplace_back(PixelSize{GDALGetRasterBandXSize(overview),
-                                                  GDALGetRasterBandYSize(overview)});
+            band.overviews.emplace_back(
+                PixelSize{GDALGetRasterBandXSize(overview), GDALGetRasterBandYSize(overview)});
         }
     }
     band.metadata = MetadataList(handle, nullptr);
@@ -91,7 +92,8 @@ RasterFactsResult GatherRasterFacts(const QByteArray& utf8Path) {
     QuietGdalErrors quiet;
     DatasetHandle dataset(GDALOpenEx(utf8Path.constData(), GDAL_OF_RASTER | GDAL_OF_VERBOSE_ERROR,
                                      nullptr, nullptr, nullptr));
-    if (!dataset) return {std::nullopt, QByteArray(CPLGetLastErrorMsg())};
+    if (!dataset)
+        return {std::nullopt, QByteArray(CPLGetLastErrorMsg())};
 
     GDALDatasetH handle = dataset.get();
     RasterFacts facts;
@@ -101,8 +103,7 @@ RasterFactsResult GatherRasterFacts(const QByteArray& utf8Path) {
     facts.width = GDALGetRasterXSize(handle);
     facts.height = GDALGetRasterYSize(handle);
     facts.bandCount = GDALGetRasterCount(handle);
-    facts.theoreticalBytes = static_cast<double>(facts.width) *
-                             static_cast<double>(facts.height) *
+    facts.theoreticalBytes = static_cast<double>(facts.width) * static_cast<double>(facts.height) *
                              static_cast<double>(facts.bandCount);
     GatherFiles(handle, facts);
 
@@ -113,9 +114,11 @@ RasterFactsResult GatherRasterFacts(const QByteArray& utf8Path) {
         facts.crs = GatherCoordinateSystem(wkt);
     }
     GeoTransform gt{};
-    if (GDALGetGeoTransform(handle, gt.data()) == CE_None) facts.geoTransform = gt;
+    if (GDALGetGeoTransform(handle, gt.data()) == CE_None)
+        facts.geoTransform = gt;
 
     facts.metadata = MetadataList(handle, nullptr);
-    if (GDALGetMetadata(handle, "QV") != nullptr) facts.makerMetadata = MetadataList(handle, "QV");
+    if (GDALGetMetadata(handle, "QV") != nullptr)
+        facts.makerMetadata = MetadataList(handle, "QV");
     return {std::move(facts), {}};
 }

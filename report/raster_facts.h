@@ -21,14 +21,14 @@ struct RasterFile {
 };
 
 struct RasterBand {
-    int number = 0;               // 1-based, as GDAL counts bands
-    bool present = false;         // GDAL returned a band for this number
+    int number = 0;                      // 1-based, as GDAL counts bands
+    bool present = false;                // GDAL returned a band for this number
     std::optional<QByteArray> dataType;  // GDAL's name of the data type, when it gives one
     int blockWidth = 0;
     int blockHeight = 0;
     // One entry per overview index; empty where GDAL yields no overview for the index.
     std::vector<std::optional<PixelSize>> overviews;
-    QList<QByteArray> metadata;   // default domain, KEY=VALUE entries
+    QList<QByteArray> metadata;  // default domain, KEY=VALUE entries
 };
 
 struct CoordinateSystem {
@@ -46,9 +46,9 @@ struct RasterFacts {
     double storedBytes = 0;
     double theoreticalBytes = 0;  // one byte per pixel per band, whatever the data type
     std::vector<RasterBand> bands;
-    std::optional<CoordinateSystem> crs;        // empty when GDAL gives no projection reference
-    std::optional<GeoTransform> geoTransform;   // empty when GDAL has none
-    QList<QByteArray> metadata;                 // default domain
+    std::optional<CoordinateSystem> crs;       // empty when GDAL gives no projection reference
+    std::optional<GeoTransform> geoTransform;  // empty when GDAL has none
+    QList<QByteArray> metadata;                // default domain
     std::optional<QList<QByteArray>> makerMetadata;  // the "QV" domain, when GDAL gives a list
 };
 

@@ -16,6 +16,7 @@ bool IsPackagePath(const QString& path) {
 Report BuildReport(const QString& path) {
     const QByteArray utf8Path = WideToUtf8(path);
     const RasterFactsResult result = GatherRasterFacts(utf8Path);
-    if (!result.facts) return {Utf8ToWide(result.error), false, true};
+    if (!result.facts)
+        return {Utf8ToWide(result.error), false, true};
     return {RenderRasterReport(*result.facts), false, false};
 }

@@ -12,24 +12,44 @@ constexpr int kLargestUnit = static_cast<int>(std::size(kSizeUnits)) - 1;
 
 // Minimum and maximum that let a number win over NaN and order -0 below +0.
 double MinIgnoringNan(double a, double b) {
-    if (std::isnan(a)) return b;
-    if (std::isnan(b)) return a;
-    if (a == b) return std::signbit(a) ? a : b;
+    if (std::isnan(a))
+        return b;
+    if (std::isnan(b))
+        return a;
+    if (a == b)
+        return std::signbit(a) ? a : b;
     return a < b ? a : b;
 }
 
 double MaxIgnoringNan(double a, double b) {
-    if (std::isnan(a)) return b;
-    if (std::isnan(b)) return a;
-    if (a == b) return std::signbit(a) ? b : a;
+    if (std::isnan(a))
+        return b;
+    if (std::isnan(b))
+        return a;
+    if (a == b)
+        return std::signbit(a) ? b : a;
     return a > b ? a : b;
 }
 
-bool IsDigitOrMinus(char c) { return (c >= '0' && c <= '9') || c == '-'; }
+bool IsDigitOrMinus(char c) {
+    return (c >= '0' && c <= '9') || c == '-';
+}
 
 }  // namespace
 
-QByteArray WideToUtf8(const QString& text) { return text.toUtf8(); }
+QByteArray WideToUtf8(const QString& text) {
+    // Qt turns an unpaired surrogate into '?'; the report's convention is U+FFFD.
+    QString sound = text;
+    for (qsizetype i = 0; i < sound.size(); ++i) {
+        const QChar unit = sound[i];
+        if (unit.isHighSurrogate() && i + 1 < sound.size() && sound[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (unit.isSurrogate()) {
+            sound[i] = QChar::ReplacementCharacter;
+        }
+    }
+    return sound.toUtf8();
+}
 
 QString Utf8ToWide(const QByteArray& bytes) {
     return QString::fromUtf8(bytes.constData(), bytes.size());
@@ -54,7 +74,8 @@ QString FormatFileSize(double bytes) {
 }
 
 void AppendRatioLine(QString& report, double storedBytes, double theoreticalBytes) {
-    if (!(storedBytes / theoreticalBytes < kRatioThreshold)) return;
+    if (!(storedBytes / theoreticalBytes < kRatioThreshold))
+        return;
     report += QStringLiteral("  理论未压缩大小: ");
     report += FormatFileSize(theoreticalBytes);
     report += QStringLiteral(" 压缩率 ");
@@ -79,11 +100,13 @@ void AppendExtentBlock(QString& report, const GeoTransform& gt, int width, int h
     }
     report += QStringLiteral("\r\n\r\n地理范围:\r\n");
     report += QStringLiteral("\t\t北: ") + FormatFixed(north, 6) + QStringLiteral("\r\n");
-    report += QStringLiteral("\t西: ") + FormatFixed(west, 6) + QStringLiteral("  东: ") + FormatFixed(east, 6) + QStringLiteral("\r\n");
+    report += QStringLiteral("\t西: ") + FormatFixed(west, 6) + QStringLiteral("  东: ") +
+              FormatFixed(east, 6) + QStringLiteral("\r\n");
     report += QStringLiteral("\t\t南: ") + FormatFixed(south, 6) + QStringLiteral("\r\n");
     report += QStringLiteral("\r\n仿射变换参数: [");
     for (int i = 0; i < 6; ++i) {
-        if (i != 0) report += u',';
+        if (i != 0)
+            report += u',';
         report += FormatFixed(gt[i], 6);
     }
     report += QStringLiteral("]\r\n");
@@ -101,7 +124,8 @@ QByteArray IndentWkt(const QByteArray& wkt) {
             const char next = i + 1 < wkt.size() ? wkt[i + 1] : '\0';
             if (!IsDigitOrMinus(next)) {
                 out += "\r\n";
-                if (opens > closes) out += QByteArray(opens - closes, '\t');
+                if (opens > closes)
+                    out += QByteArray(opens - closes, '\t');
             }
         } else if (c == '[') {
             ++opens;
