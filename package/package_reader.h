@@ -35,7 +35,8 @@ struct PackageReader {
     std::uint32_t TopLevel() const;
     std::uint32_t HeaderLength() const;
     GeoTransformCoefficients GeoTransform() const;
-    // The index entry of tile (row, column) of a level.
+    // Index entry number `entryNumber` (levelBase[level] + levelColumns[level] x row + column);
+    // an absent entry when the number lies beyond the index held in `header`.
     TileIndexEntry IndexEntry(std::uint32_t entryNumber) const;
 };
 
