@@ -1,11 +1,14 @@
-// tarnview-info: the report of a raster or package in a terminal.
+// tarnview-info: the report of a raster or package in a terminal, as JSON for scripts, or the
+// thumbnail of a package as a PNG.
 #include <cstdio>
 #include <cstring>
 
 #include <QByteArray>
+#include <QJsonDocument>
 #include <QString>
 
 #include "gdal_setup.h"
+#include "json_report.h"
 #include "report.h"
 #include "text_helpers.h"
 
@@ -16,54 +19,34 @@ constexpr int kExitFileError = 1;
 constexpr int kExitUsage = 2;
 
 const char kUsage[] =
-    "Usage: tarnview-info [--crlf] PATH\n"
+    "Usage: tarnview-info [--crlf | --json [--compact]] PATH\n"
     "       tarnview-info --help | --version\n"
     "\n"
     "Prints the report of a raster (anything GDAL opens) or a .qvrmp package.\n"
     "  --crlf     keep the report's CR LF line ends, byte for byte as the dialog shows it\n"
+    "  --json     print the report's facts as one JSON object (pretty-printed)\n"
+    "  --compact  with --json: the object on one line\n"
     "  --help     show this help\n"
     "  --version  show the version\n";
+
+struct Options {
+    bool crlf = false;
+    bool json = false;
+    bool compact = false;
+    const char* path = nullptr;
+};
 
 void Write(std::FILE* stream, const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
 }
 
-}  // namespace
+int UsageError(const char* message, const char* detail = "") {
+    std::fprintf(stderr, "tarnview-info: %s%s\n%s", message, detail, kUsage);
+    return kExitUsage;
+}
 
-int main(int argc, char** argv) {
-    bool crlf = false;
-    const char* path = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--help") == 0) {
-            std::fputs(kUsage, stdout);
-            return kExitReport;
-        }
-        if (std::strcmp(arg, "--version") == 0) {
-            std::puts("tarnview-info 2.0.0.1");
-            return kExitReport;
-        }
-        if (std::strcmp(arg, "--crlf") == 0) {
-            crlf = true;
-        } else if (std::strcmp(arg, "--") == 0 && i + 1 == argc - 1 && path == nullptr) {
-            path = argv[++i];
-        } else if (arg[0] == '-' && arg[1] == '-') {
-            std::fprintf(stderr, "tarnview-info: unknown option %s\n%s", arg, kUsage);
-            return kExitUsage;
-        } else if (path == nullptr) {
-            path = arg;
-        } else {
-            std::fprintf(stderr, "tarnview-info: one path only\n%s", kUsage);
-            return kExitUsage;
-        }
-    }
-    if (path == nullptr) {
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
-    }
-
-    InitGdal();
-    const Report report = BuildReport(QString::fromUtf8(path));
+int PrintText(const FileFacts& facts, bool crlf) {
+    const Report report = RenderReport(facts);
     QString text = report.text;
     if (!crlf) {
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -72,4 +55,55 @@ int main(int argc, char** argv) {
     }
     Write(report.failed ? stderr : stdout, WideToUtf8(text));
     return report.failed ? kExitFileError : kExitReport;
+}
+
+int PrintJson(const FileFacts& facts, bool compact) {
+    const QJsonDocument document(RenderJsonReport(facts));
+    Write(stdout, document.toJson(compact ? QJsonDocument::Compact : QJsonDocument::Indented));
+    if (compact)
+        Write(stdout, "\n");
+    return facts.Failed() ? kExitFileError : kExitReport;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (!optionsEnded && std::strcmp(arg, "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return kExitReport;
+        }
+        if (!optionsEnded && std::strcmp(arg, "--version") == 0) {
+            std::puts("tarnview-info 2.0.0.1");
+            return kExitReport;
+        }
+        if (!optionsEnded && std::strcmp(arg, "--") == 0) {
+            optionsEnded = true;
+        } else if (!optionsEnded && std::strcmp(arg, "--crlf") == 0) {
+            options.crlf = true;
+        } else if (!optionsEnded && std::strcmp(arg, "--json") == 0) {
+            options.json = true;
+        } else if (!optionsEnded && std::strcmp(arg, "--compact") == 0) {
+            options.compact = true;
+        } else if (!optionsEnded && std::strncmp(arg, "--", 2) == 0) {
+            return UsageError("unknown option ", arg);
+        } else if (options.path == nullptr) {
+            options.path = arg;
+        } else {
+            return UsageError("one path only");
+        }
+    }
+    if (options.path == nullptr)
+        return UsageError("no path given");
+    if (options.compact && !options.json)
+        return UsageError("--compact needs --json");
+    if (options.crlf && options.json)
+        return UsageError("--crlf and --json exclude each other");
+
+    InitGdal();
+    const FileFacts facts = GatherFileFacts(QString::fromUtf8(options.path));
+    return options.json ? PrintJson(facts, options.compact) : PrintText(facts, options.crlf);
 }

@@ -1,6 +1,6 @@
 #include "report.h"
 
-#include "raster_facts.h"
+#include "package_report.h"
 #include "raster_report.h"
 #include "text_helpers.h"
 
@@ -13,10 +13,28 @@ bool IsPackagePath(const QString& path) {
            path.endsWith(kPackageExtension, Qt::CaseSensitive);
 }
 
-Report BuildReport(const QString& path) {
+FileFacts GatherFileFacts(const QString& path) {
+    FileFacts facts;
+    facts.path = path;
     const QByteArray utf8Path = WideToUtf8(path);
-    const RasterFactsResult result = GatherRasterFacts(utf8Path);
-    if (!result.facts)
-        return {Utf8ToWide(result.error), false, true};
-    return {RenderRasterReport(*result.facts), false, false};
+    if (IsPackagePath(path)) {
+        PackageFactsResult result = GatherPackageFacts(utf8Path);
+        facts.package = std::move(result.facts);
+        if (!facts.package)
+            facts.error = RenderPackageOpenFailure(result.error);
+    } else {
+        RasterFactsResult result = GatherRasterFacts(utf8Path);
+        facts.raster = std::move(result.facts);
+        if (!facts.raster)
+            facts.error = Utf8ToWide(result.error);
+    }
+    return facts;
+}
+
+Report RenderReport(const FileFacts& facts) {
+    if (facts.package)
+        return {RenderPackageReport(*facts.package), true, false};
+    if (facts.raster)
+        return {RenderRasterReport(*facts.raster), false, false};
+    return {facts.error, false, true};
 }

@@ -1,7 +1,22 @@
 // The one entry point from a path to its report: the dialog and tarnview-info both call it.
+// The file is read once into facts; the text report and JSON are both rendered from them.
 #pragma once
 
 #include <QString>
+
+#include <optional>
+
+#include "package_facts.h"
+#include "raster_facts.h"
+
+struct FileFacts {
+    QString path;
+    std::optional<RasterFacts> raster;    // set for a raster that GDAL opened
+    std::optional<PackageFacts> package;  // set for a package that opened
+    QString error;                        // the report's text when the file could not be opened
+
+    bool Failed() const { return !raster && !package; }
+};
 
 struct Report {
     QString text;                 // CR LF line ends, as the report box shows it
@@ -12,4 +27,11 @@ struct Report {
 // A package path has at least one character before a case-sensitive ".qvrmp".
 bool IsPackagePath(const QString& path);
 
-Report BuildReport(const QString& path);
+// Packages go to the package reader, everything else to GDAL (which must be registered).
+FileFacts GatherFileFacts(const QString& path);
+
+Report RenderReport(const FileFacts& facts);
+
+inline Report BuildReport(const QString& path) {
+    return RenderReport(GatherFileFacts(path));
+}

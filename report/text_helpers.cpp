@@ -10,27 +10,6 @@ constexpr double kRatioThreshold = 0.95;
 constexpr const char16_t* kSizeUnits[] = {u" Byte", u" KB", u" MB", u" GB", u" TB"};
 constexpr int kLargestUnit = static_cast<int>(std::size(kSizeUnits)) - 1;
 
-// Minimum and maximum that let a number win over NaN and order -0 below +0.
-double MinIgnoringNan(double a, double b) {
-    if (std::isnan(a))
-        return b;
-    if (std::isnan(b))
-        return a;
-    if (a == b)
-        return std::signbit(a) ? a : b;
-    return a < b ? a : b;
-}
-
-double MaxIgnoringNan(double a, double b) {
-    if (std::isnan(a))
-        return b;
-    if (std::isnan(b))
-        return a;
-    if (a == b)
-        return std::signbit(a) ? b : a;
-    return a > b ? a : b;
-}
-
 bool IsDigitOrMinus(char c) {
     return (c >= '0' && c <= '9') || c == '-';
 }
@@ -84,25 +63,12 @@ void AppendRatioLine(QString& report, double storedBytes, double theoreticalByte
 }
 
 void AppendExtentBlock(QString& report, const GeoTransform& gt, int width, int height) {
-    const double w = width;
-    const double h = height;
-    const double corners[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
-    double west = 0, east = 0, north = 0, south = 0;
-    for (int i = 0; i < 4; ++i) {
-        const double p = corners[i][0];
-        const double l = corners[i][1];
-        const double x = (gt[0] + p * gt[1]) + l * gt[2];
-        const double y = (gt[3] + p * gt[4]) + l * gt[5];
-        west = i == 0 ? x : MinIgnoringNan(west, x);
-        east = i == 0 ? x : MaxIgnoringNan(east, x);
-        north = i == 0 ? y : MaxIgnoringNan(north, y);
-        south = i == 0 ? y : MinIgnoringNan(south, y);
-    }
+    const GeoExtent extent = ComputeExtent(gt, width, height);
     report += QStringLiteral("\r\n\r\n地理范围:\r\n");
-    report += QStringLiteral("\t\t北: ") + FormatFixed(north, 6) + QStringLiteral("\r\n");
-    report += QStringLiteral("\t西: ") + FormatFixed(west, 6) + QStringLiteral("  东: ") +
-              FormatFixed(east, 6) + QStringLiteral("\r\n");
-    report += QStringLiteral("\t\t南: ") + FormatFixed(south, 6) + QStringLiteral("\r\n");
+    report += QStringLiteral("\t\t北: ") + FormatFixed(extent.north, 6) + QStringLiteral("\r\n");
+    report += QStringLiteral("\t西: ") + FormatFixed(extent.west, 6) + QStringLiteral("  东: ") +
+              FormatFixed(extent.east, 6) + QStringLiteral("\r\n");
+    report += QStringLiteral("\t\t南: ") + FormatFixed(extent.south, 6) + QStringLiteral("\r\n");
     report += QStringLiteral("\r\n仿射变换参数: [");
     for (int i = 0; i < 6; ++i) {
         if (i != 0)

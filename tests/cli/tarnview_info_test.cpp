@@ -80,3 +80,27 @@ TEST_F(TarnviewInfo, DashDashLetsAPathStartWithDashes) {
     const CliRun run = RunInfo({QStringLiteral("--"), fixtures.Path(QStringLiteral("--odd.tif"))});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
 }
+
+TEST_F(TarnviewInfo, JsonIsOneObjectPrettyOrCompact) {
+    const QString path = Raster();
+    const CliRun pretty = RunInfo({QStringLiteral("--json"), path});
+    const CliRun compact = RunInfo({QStringLiteral("--json"), QStringLiteral("--compact"), path});
+    EXPECT_EQ(pretty.exitCode, 0);
+    EXPECT_EQ(compact.exitCode, 0);
+    EXPECT_GT(pretty.out.count('\n'), 10);
+    EXPECT_EQ(compact.out.count('\n'), 1);
+    EXPECT_TRUE(compact.out.startsWith("{\"bands\":"));
+    EXPECT_TRUE(compact.out.contains("\"kind\":\"raster\""));
+    EXPECT_EQ(RunInfo({QStringLiteral("--compact"), path}).exitCode, 2);
+    EXPECT_EQ(RunInfo({QStringLiteral("--json"), QStringLiteral("--crlf"), path}).exitCode, 2);
+}
+
+TEST_F(TarnviewInfo, JsonErrorObjectOnStdoutWithExitOne) {
+    const QString missing = fixtures.Path(QStringLiteral("absent.qvrmp"));
+    const CliRun run = RunInfo({QStringLiteral("--json"), QStringLiteral("--compact"), missing});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.isEmpty());
+    EXPECT_EQ(run.out, QByteArray("{\"error\":\"打开压缩包失败:文件无法打开，请检测文件是否存在\","
+                                  "\"path\":\"") +
+                           missing.toUtf8() + "\"}\n");
+}

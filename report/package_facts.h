@@ -1,0 +1,39 @@
+// What a QVRMP package's header says, gathered while the package is open and kept after it is
+// closed, so that the text report and JSON render the same facts.
+#pragma once
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "geo_transform.h"
+
+struct PackageLevel {
+    std::int64_t width = 0;  // level pixels: the image reduced by 2^level, rounded up
+    std::int64_t height = 0;
+    std::int32_t rows = 0;  // tile rows and columns of the level
+    std::int32_t columns = 0;
+};
+
+struct PackageFacts {
+    std::int32_t width = 0;  // the header's sizes, taken as signed as the report prints them
+    std::int32_t height = 0;
+    double storedBytes = 0;       // the file's size on disk
+    double theoreticalBytes = 0;  // three bytes a pixel, whatever the package holds
+    std::uint32_t topLevel = 0;
+    std::uint32_t headerLength = 0;
+    std::uint32_t tileCount = 0;     // index entries, present or absent
+    std::uint32_t tilesPresent = 0;  // entries with a block
+    std::vector<PackageLevel> levels;
+    GeoTransform geoTransform{};
+};
+
+struct PackageFactsResult {
+    std::optional<PackageFacts> facts;
+    QByteArray error;  // the package reader's message when the package cannot be opened
+};
+
+// Opens the package at the UTF-8 path, gathers its facts and closes it before returning.
+PackageFactsResult GatherPackageFacts(const QByteArray& utf8Path);
