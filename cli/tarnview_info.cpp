@@ -11,6 +11,7 @@
 #include "json_report.h"
 #include "report.h"
 #include "text_helpers.h"
+#include "thumbnail_export.h"
 
 namespace {
 
@@ -20,12 +21,17 @@ constexpr int kExitUsage = 2;
 
 const char kUsage[] =
     "Usage: tarnview-info [--crlf | --json [--compact]] PATH\n"
+    "       tarnview-info --thumbnail OUT.png PATH\n"
+    "       tarnview-info --thumbnail-view OUT.png PATH\n"
     "       tarnview-info --help | --version\n"
     "\n"
     "Prints the report of a raster (anything GDAL opens) or a .qvrmp package.\n"
     "  --crlf     keep the report's CR LF line ends, byte for byte as the dialog shows it\n"
     "  --json     print the report's facts as one JSON object (pretty-printed)\n"
     "  --compact  with --json: the object on one line\n"
+    "  --thumbnail OUT.png       write a package's 512-pixel-wide thumbnail as RGBA PNG,\n"
+    "                            transparent where the package has no data\n"
+    "  --thumbnail-view OUT.png  write the thumbnail as the preview window shows it\n"
     "  --help     show this help\n"
     "  --version  show the version\n";
 
@@ -33,6 +39,8 @@ struct Options {
     bool crlf = false;
     bool json = false;
     bool compact = false;
+    const char* thumbnailOut = nullptr;
+    ThumbnailKind thumbnailKind = ThumbnailKind::kBuffer;
     const char* path = nullptr;
 };
 
@@ -65,6 +73,16 @@ int PrintJson(const FileFacts& facts, bool compact) {
     return facts.Failed() ? kExitFileError : kExitReport;
 }
 
+int WriteThumbnail(const Options& options) {
+    const QString error =
+        ExportThumbnail(QString::fromUtf8(options.path), QString::fromUtf8(options.thumbnailOut),
+                        options.thumbnailKind);
+    if (error.isEmpty())
+        return kExitReport;
+    Write(stderr, "tarnview-info: " + WideToUtf8(error) + "\n");
+    return kExitFileError;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,6 +106,15 @@ int main(int argc, char** argv) {
             options.json = true;
         } else if (!optionsEnded && std::strcmp(arg, "--compact") == 0) {
             options.compact = true;
+        } else if (!optionsEnded && (std::strcmp(arg, "--thumbnail") == 0 ||
+                                     std::strcmp(arg, "--thumbnail-view") == 0)) {
+            if (i + 1 >= argc)
+                return UsageError(arg, " needs an output file");
+            if (options.thumbnailOut != nullptr)
+                return UsageError("one thumbnail only");
+            options.thumbnailKind = std::strcmp(arg, "--thumbnail") == 0 ? ThumbnailKind::kBuffer
+                                                                         : ThumbnailKind::kView;
+            options.thumbnailOut = argv[++i];
         } else if (!optionsEnded && std::strncmp(arg, "--", 2) == 0) {
             return UsageError("unknown option ", arg);
         } else if (options.path == nullptr) {
@@ -102,8 +129,12 @@ int main(int argc, char** argv) {
         return UsageError("--compact needs --json");
     if (options.crlf && options.json)
         return UsageError("--crlf and --json exclude each other");
+    if (options.thumbnailOut != nullptr && (options.crlf || options.json))
+        return UsageError("a thumbnail takes no report options");
 
     InitGdal();
+    if (options.thumbnailOut != nullptr)
+        return WriteThumbnail(options);
     const FileFacts facts = GatherFileFacts(QString::fromUtf8(options.path));
     return options.json ? PrintJson(facts, options.compact) : PrintText(facts, options.crlf);
 }
