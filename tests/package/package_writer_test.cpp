@@ -1,0 +1,342 @@
+// The writer: packages that read back, tiles left absent, sub-tile storage forms, streaming in
+// bands, identical files on any thread count, and failures that leave no file behind.
+#include <gtest/gtest.h>
+#include <webp/decode.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+
+#include "package_reader.h"
+#include "test_files.h"
+#include "written_packages.h"
+
+namespace {
+
+struct ReaderCloser {
+    void operator()(PackageReader* reader) const { ClosePackage(reader); }
+};
+using Reader = std::unique_ptr<PackageReader, ReaderCloser>;
+
+Reader Open(const std::string& path) {
+    std::string errorText;
+    Reader reader(OpenPackage(path, errorText));
+    EXPECT_NE(reader, nullptr) << errorText;
+    return reader;
+}
+
+std::vector<std::uint32_t> Read(PackageReader& reader, std::int32_t width, std::int32_t height,
+                                std::int32_t rows) {
+    std::vector<std::uint32_t> output(static_cast<std::size_t>(rows) * 512, 0xDEADBEEF);
+    EXPECT_GT(reader.ReadRegionRgba(width, height, output.data(), rows), 0);
+    return output;
+}
+
+// The sub-tile byte ranges of a tile block, as the table gives them.
+std::vector<std::pair<std::int32_t, std::int32_t>> SubTileRanges(
+    const std::vector<std::uint8_t>& block) {
+    std::vector<std::pair<std::int32_t, std::int32_t>> ranges;
+    for (int n = 0; n < kSubTilesPerTile; ++n) {
+        const std::int32_t start = n == 0 ? 64 : LoadI32(block.data() + 4 * n);
+        const std::int32_t end =
+            n == 15 ? static_cast<std::int32_t>(block.size()) : LoadI32(block.data() + 4 * (n + 1));
+        ranges.emplace_back(start, end);
+    }
+    return ranges;
+}
+
+std::vector<std::uint8_t> BlockBytes(const std::string& path, const TileIndexEntry& entry) {
+    const std::vector<std::uint8_t> file = ReadFileBytes(path);
+    return std::vector<std::uint8_t>(
+        file.begin() + static_cast<std::ptrdiff_t>(entry.blockOffset),
+        file.begin() + static_cast<std::ptrdiff_t>(entry.blockOffset + entry.blockSize));
+}
+
+class PackageWriterTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(PackageWriterTest, LosslessReadsBackPixelExactAtThePreviewLevel) {
+    // Constant over 2 x 2 blocks, so level 1 holds exactly the colours of level 0.
+    const TestImage image = CoordinateImage(2100, 1100, 2);
+    PackageWriteOptions options;
+    options.lossless = true;
+    const PackageWriteResult result = WriteImagePackage(dir.Path("p"), image, options);
+    ASSERT_TRUE(result.ok) << result.errorText;
+    EXPECT_EQ(result.levels, 2);
+    EXPECT_EQ(result.tilesWritten, 3u);  // two tiles of level 0, one of level 1
+    EXPECT_EQ(result.bytesWritten, std::filesystem::file_size(dir.Path("p")));
+
+    Reader reader = Open(dir.Path("p"));
+    EXPECT_EQ(reader->GeoTransform(), kTestGeoTransform);
+    // The preview (268 rows) reads level 1: 1050 x 550 pixels.
+    const std::vector<std::uint32_t> preview = Read(*reader, 2100, 1100, 268);
+    const float stepX = 1050.0f / 512.0f, stepY = 550.0f / 268.0f;
+    for (std::uint32_t j = 0; j < 268; ++j) {
+        for (std::uint32_t k = 0; k < 512; ++k) {
+            const auto x = static_cast<std::uint32_t>(static_cast<float>(k) * stepX);
+            const auto y = static_cast<std::uint32_t>(static_cast<float>(j) * stepY);
+            ASSERT_EQ(preview[j * 512 + k], image.Pixel(2 * x, 2 * y)) << k << ", " << j;
+        }
+    }
+    // A 512 x 512 corner of level 0, one to one, across the tile boundary at 2048.
+    const std::vector<std::uint32_t> corner = Read(*reader, 512, 512, 512);
+    for (std::uint32_t y = 0; y < 512; ++y) {
+        for (std::uint32_t x = 0; x < 512; ++x) {
+            ASSERT_EQ(corner[y * 512 + x], image.Pixel(x, y)) << x << ", " << y;
+        }
+    }
+}
+
+TEST_F(PackageWriterTest, LossyKeepsColoursClose) {
+    const std::uint32_t colour = Rgba(180, 90, 40, 255);
+    const PackageWriteResult result =
+        WriteImagePackage(dir.Path("p"), SolidImage(900, 700, colour));
+    ASSERT_TRUE(result.ok) << result.errorText;
+    Reader reader = Open(dir.Path("p"));
+    const std::vector<std::uint32_t> output = Read(*reader, 900, 700, 398);
+    std::uint8_t bytes[4];
+    std::memcpy(bytes, &output[200 * 512 + 256], 4);
+    EXPECT_NEAR(bytes[0], 180, 4);
+    EXPECT_NEAR(bytes[1], 90, 4);
+    EXPECT_NEAR(bytes[2], 40, 4);
+    EXPECT_EQ(bytes[3], 255);
+}
+
+TEST_F(PackageWriterTest, FullyTransparentTilesAndSubTilesTakeNoBytes) {
+    // Left tile red, right tile without data (its colour bytes are not zero, its alpha is).
+    TestImage image = SolidImage(4096, 1024, Rgba(9, 9, 9, 0));
+    for (std::uint32_t y = 0; y < 1024; ++y) {
+        for (std::uint32_t x = 0; x < 500; ++x) {
+            image.SetPixel(x, y, Rgba(255, 0, 0, 255));
+        }
+    }
+    PackageWriteOptions options;
+    options.lossless = true;
+    const PackageWriteResult result = WriteImagePackage(dir.Path("p"), image, options);
+    ASSERT_TRUE(result.ok) << result.errorText;
+    EXPECT_EQ(result.tilesWritten, 2u);
+    EXPECT_EQ(result.subTilesWritten, 2u + 1u);  // 2 of level 0, 1 of level 1
+
+    Reader reader = Open(dir.Path("p"));
+    EXPECT_TRUE(reader->IndexEntry(1).IsAbsent());  // level 0, tile (0, 1)
+    const TileIndexEntry left = reader->IndexEntry(0);
+    ASSERT_FALSE(left.IsAbsent());
+    const auto ranges = SubTileRanges(BlockBytes(dir.Path("p"), left));
+    for (int n = 0; n < kSubTilesPerTile; ++n) {
+        const bool stored = n == 0 || n == 4;  // x < 500, y < 1024
+        EXPECT_EQ(ranges[n].second > ranges[n].first, stored) << n;
+    }
+    // Cells without data read back as 0, 0, 0, 0 whatever colour they carried.
+    const std::vector<std::uint32_t> output = Read(*reader, 1024, 1024, 1024);
+    EXPECT_EQ(output[10 * 512 + 100], Rgba(255, 0, 0, 255));
+    EXPECT_EQ(output[10 * 512 + 400], 0u);
+}
+
+TEST_F(PackageWriterTest, EdgeSubTilesAreCroppedOrPaddedAsAsked) {
+    const TestImage image = CoordinateImage(700, 600, 1);
+    std::vector<std::vector<std::uint32_t>> outputs;
+    for (const EdgeSubTiles edge : {EdgeSubTiles::kCropped, EdgeSubTiles::kFullSize}) {
+        const bool cropped = edge == EdgeSubTiles::kCropped;
+        SCOPED_TRACE(cropped ? "cropped" : "full size");
+        PackageWriteOptions options;
+        options.lossless = true;
+        options.edgeSubTiles = edge;
+        const std::string path = dir.Path(cropped ? "cropped" : "full");
+        ASSERT_TRUE(WriteImagePackage(path, image, options).ok);
+        Reader reader = Open(path);
+        const std::vector<std::uint8_t> block = BlockBytes(path, reader->IndexEntry(0));
+        const auto ranges = SubTileRanges(block);
+        for (int n = 0; n < kSubTilesPerTile; ++n) {
+            const bool inside = n == 0 || n == 1 || n == 4 || n == 5;
+            ASSERT_EQ(ranges[n].second > ranges[n].first, inside) << n;
+            if (!inside) {
+                continue;
+            }
+            int width = 0, height = 0;
+            ASSERT_TRUE(WebPGetInfo(block.data() + ranges[n].first,
+                                    static_cast<std::size_t>(ranges[n].second - ranges[n].first),
+                                    &width, &height));
+            EXPECT_EQ(width, cropped && n % 4 == 1 ? 188 : 512) << n;
+            EXPECT_EQ(height, cropped && n / 4 == 1 ? 88 : 512) << n;
+        }
+        outputs.push_back(Read(*reader, 700, 600, 439));
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+    EXPECT_EQ(outputs[0][438 * 512 + 511], image.Pixel(698, 598));
+}
+
+TEST_F(PackageWriterTest, StreamsTheImageInBandsOfSubTileRows) {
+    const TestImage image = CoordinateImage(2100, 1100, 2);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> requests;
+    const RowBandSource source = [&](std::uint32_t firstRow, std::uint32_t rowCount,
+                                     std::uint8_t* pixels, std::size_t stride, std::string&) {
+        requests.emplace_back(firstRow, rowCount);
+        EXPECT_EQ(stride, image.Stride());
+        // Band 1 without data: level 1 gets a lower half of nothing under an upper half of data.
+        if (firstRow == 512) {
+            return BandContent::kTransparent;
+        }
+        for (std::uint32_t row = 0; row < rowCount; ++row) {
+            std::memcpy(pixels + row * stride, image.bytes.data() + (firstRow + row) * stride,
+                        stride);
+        }
+        return BandContent::kPixels;
+    };
+    PackageWriteOptions options;
+    options.lossless = true;
+    ASSERT_TRUE(WritePackage(dir.Path("p"), 2100, 1100, kTestGeoTransform, source, options).ok);
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected = {
+        {0, 512}, {512, 512}, {1024, 76}};
+    EXPECT_EQ(requests, expected);
+
+    Reader reader = Open(dir.Path("p"));
+    const std::vector<std::uint32_t> preview = Read(*reader, 2100, 1100, 268);  // level 1
+    const float stepX = 1050.0f / 512.0f, stepY = 550.0f / 268.0f;
+    for (std::uint32_t j = 0; j < 268; ++j) {
+        const auto y = static_cast<std::uint32_t>(static_cast<float>(j) * stepY);
+        for (std::uint32_t k = 0; k < 512; ++k) {
+            const auto x = static_cast<std::uint32_t>(static_cast<float>(k) * stepX);
+            const bool hole = y >= 256 && y < 512;
+            ASSERT_EQ(preview[j * 512 + k], hole ? 0u : image.Pixel(2 * x, 2 * y))
+                << k << ", " << j;
+        }
+    }
+}
+
+TEST_F(PackageWriterTest, ATransparentBandBeforeDataLeavesItsRowsEmpty) {
+    const std::uint32_t colour = Rgba(10, 200, 30, 255);
+    const RowBandSource source = [&](std::uint32_t firstRow, std::uint32_t rowCount,
+                                     std::uint8_t* pixels, std::size_t stride, std::string&) {
+        if (firstRow == 0) {
+            std::memset(pixels, 0x77, rowCount * stride);  // whatever the memory held is ignored
+            return BandContent::kTransparent;
+        }
+        const TestImage band = SolidImage(2100, rowCount, colour);
+        std::memcpy(pixels, band.bytes.data(), band.bytes.size());
+        return BandContent::kPixels;
+    };
+    PackageWriteOptions options;
+    options.lossless = true;
+    ASSERT_TRUE(WritePackage(dir.Path("p"), 2100, 1100, kTestGeoTransform, source, options).ok);
+    Reader reader = Open(dir.Path("p"));
+    const std::vector<std::uint32_t> preview = Read(*reader, 2100, 1100, 268);
+    EXPECT_EQ(preview[10 * 512 + 10], 0u);       // level-1 row 20: from band 0
+    EXPECT_EQ(preview[200 * 512 + 10], colour);  // level-1 row 410
+}
+
+TEST_F(PackageWriterTest, ThreadsDoNotChangeTheFile) {
+    TestImage image(2600, 1300);
+    std::uint32_t state = 12345;
+    for (std::size_t i = 0; i < image.bytes.size(); ++i) {
+        state = state * 1103515245 + 12345;
+        image.bytes[i] = static_cast<std::uint8_t>(i % 4 == 3 ? 255 : (state >> 16) & 0x3F);
+    }
+    PackageWriteOptions options;
+    options.quality = 60;
+    ASSERT_TRUE(WriteImagePackage(dir.Path("one"), image, options).ok);
+    options.threads = 3;
+    ASSERT_TRUE(WriteImagePackage(dir.Path("three"), image, options).ok);
+    EXPECT_EQ(ReadFileBytes(dir.Path("one")), ReadFileBytes(dir.Path("three")));
+}
+
+TEST_F(PackageWriterTest, ReportsProgressPerTileRow) {
+    std::vector<WriteProgress> reports;
+    PackageWriteOptions options;
+    options.progress = [&](const WriteProgress& progress) { reports.push_back(progress); };
+    const RowBandSource transparent = [](std::uint32_t, std::uint32_t, std::uint8_t*, std::size_t,
+                                         std::string&) { return BandContent::kTransparent; };
+    // 5000 x 4500: level 0 has 3 tile rows of 3, level 1 2 rows of 2, level 2 one tile.
+    ASSERT_TRUE(
+        WritePackage(dir.Path("p"), 5000, 4500, kTestGeoTransform, transparent, options).ok);
+    ASSERT_EQ(reports.size(), 6u);
+    std::uint64_t previous = 0;
+    for (const WriteProgress& report : reports) {
+        EXPECT_GT(report.tilesDone, previous);
+        EXPECT_EQ(report.tilesTotal, 9u + 4u + 1u);
+        previous = report.tilesDone;
+    }
+    EXPECT_EQ(reports.back().tilesDone, 14u);
+    EXPECT_EQ(reports.back().level, 2);
+}
+
+TEST_F(PackageWriterTest, AFailedWriteLeavesNoFileAndKeepsTheOldOne) {
+    const std::string path = dir.Path("p.qvrmp");
+    WriteFileBytes(path, {1, 2, 3});
+    int writes = 0;
+    PackageWriteOptions options;
+    options.writeAt = [&](FileHandle file, std::uint64_t offset, const void* data,
+                          std::size_t size) {
+        if (++writes == 2) {
+            return ENOSPC;
+        }
+        return WriteBytesAt(file, offset, data, size);
+    };
+    const PackageWriteResult result =
+        WriteImagePackage(path, SolidImage(3000, 600, Rgba(1, 2, 3, 255)), options);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.errorText.find("cannot write " + path + ".tmp"), std::string::npos)
+        << result.errorText;
+    EXPECT_NE(result.errorText.find(ErrorText(ENOSPC)), std::string::npos) << result.errorText;
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"p.qvrmp"});
+    EXPECT_EQ(ReadFileBytes(path), (std::vector<std::uint8_t>{1, 2, 3}));
+
+    // The header is written last; failing there too leaves nothing.
+    options.writeAt = [&](FileHandle, std::uint64_t offset, const void*, std::size_t) {
+        return offset == 0 ? EIO : 0;
+    };
+    EXPECT_FALSE(WriteImagePackage(path, SolidImage(10, 10, Rgba(1, 1, 1, 255)), options).ok);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"p.qvrmp"});
+}
+
+TEST_F(PackageWriterTest, AFailingSourceEndsTheWrite) {
+    const RowBandSource source = [](std::uint32_t firstRow, std::uint32_t, std::uint8_t*,
+                                    std::size_t, std::string& errorText) {
+        if (firstRow > 0) {
+            errorText = "device gone";
+            return BandContent::kFailed;
+        }
+        return BandContent::kTransparent;
+    };
+    const PackageWriteResult result =
+        WritePackage(dir.Path("p"), 100, 1500, kTestGeoTransform, source);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, "cannot read image rows 512 to 1023: device gone");
+    EXPECT_TRUE(dir.Entries().empty());
+}
+
+TEST_F(PackageWriterTest, RefusesWhatCannotBeWritten) {
+    PackageWriteResult result = WriteEmptyPackage(dir.Path("missing/p"), 10, 10);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText.rfind("cannot create " + dir.Path("missing/p.tmp"), 0), 0u)
+        << result.errorText;
+
+    result = WriteEmptyPackage(dir.Path("p"), 67108865, 1);
+    EXPECT_EQ(result.errorText, "an image of 67108865 x 1 pixels does not fit a package");
+    result = WriteEmptyPackage(dir.Path("p"), 67108864, 67108864);
+    EXPECT_FALSE(result.ok);
+
+    PackageWriteOptions options;
+    options.quality = 101;
+    result = WriteImagePackage(dir.Path("p"), SolidImage(4, 4, 0), options);
+    EXPECT_EQ(result.errorText, "quality 101 is not within 0 to 100");
+    EXPECT_TRUE(dir.Entries().empty());
+}
+
+TEST_F(PackageWriterTest, EmptyImagesGiveAHeaderOnly) {
+    int calls = 0;
+    const RowBandSource source = [&](std::uint32_t, std::uint32_t, std::uint8_t*, std::size_t,
+                                     std::string&) {
+        ++calls;
+        return BandContent::kPixels;
+    };
+    const PackageWriteResult result =
+        WritePackage(dir.Path("p"), 0, 3000, kTestGeoTransform, source);
+    ASSERT_TRUE(result.ok) << result.errorText;
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(result.bytesWritten, 65536u);
+    EXPECT_EQ(Open(dir.Path("p"))->Height(), 3000u);
+}
