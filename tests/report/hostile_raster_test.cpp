@@ -1,0 +1,159 @@
+// Rasters that lie about themselves: each gives a report or GDAL's message, never a crash.
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <random>
+
+#include "gdal_fixtures.h"
+#include "gdal_setup.h"
+#include "qt_printers.h"
+#include "report.h"
+#include "text_helpers.h"
+
+namespace {
+
+class HostileRaster : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { InitGdal(); }
+    GdalFixtures fixtures;
+
+    static QByteArray Read(const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    }
+
+    // Either a whole report or a failure with GDAL's message: nothing in between.
+    static void ExpectReportOrMessage(const Report& report) {
+        if (report.failed) {
+            EXPECT_FALSE(report.text.startsWith(QStringLiteral("影像尺寸")));
+        } else {
+            EXPECT_TRUE(report.text.startsWith(QStringLiteral("影像尺寸:\r\n")));
+            EXPECT_TRUE(report.text.contains(QStringLiteral("\r\n影像元数据:")));
+        }
+    }
+
+    // A little-endian TIFF of one 8-bit grey strip whose header claims the given size.
+    static QByteArray ClaimingTiff(std::uint32_t width, std::uint32_t height) {
+        QByteArray tiff("II*\0\x08\0\0\0", 8);
+        auto u16 = [&](std::uint16_t v) { tiff.append(char(v & 0xFF)).append(char(v >> 8)); };
+        auto u32 = [&](std::uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                tiff.append(char((v >> (8 * i)) & 0xFF));
+        };
+        auto entry = [&](std::uint16_t tag, std::uint16_t type, std::uint32_t value) {
+            u16(tag);
+            u16(type);
+            u32(1);
+            u32(value);
+        };
+        u16(8);
+        entry(256, 4, width);   // ImageWidth
+        entry(257, 4, height);  // ImageLength
+        entry(258, 3, 8);       // BitsPerSample
+        entry(259, 3, 1);       // Compression: none
+        entry(262, 3, 1);       // Photometric: black is zero
+        entry(273, 4, 200);     // StripOffsets
+        entry(278, 4, height);  // RowsPerStrip: one strip
+        entry(279, 4, 16);      // StripByteCounts
+        u32(0);
+        tiff.append(QByteArray(256, '\0'));
+        return tiff;
+    }
+};
+
+}  // namespace
+
+TEST_F(HostileRaster, TruncatedGeoTiffsAtEveryLength) {
+    RasterRecipe recipe;
+    recipe.width = 300;
+    recipe.height = 200;
+    recipe.creationOptions = {"TILED=YES", "BLOCKXSIZE=64", "BLOCKYSIZE=64", "COMPRESS=DEFLATE"};
+    recipe.geoTransform = {{0, 1, 0, 0, 0, -1}};
+    recipe.epsg = 3857;
+    recipe.overviewFactors = {2, 4};
+    recipe.fillGradient = true;
+    const QByteArray whole = Read(fixtures.MakeGeoTiff(QStringLiteral("whole.tif"), recipe));
+    for (qsizetype length = 0; length < whole.size();
+         length += std::max<qsizetype>(1, whole.size() / 97)) {
+        SCOPED_TRACE(length);
+        ExpectReportOrMessage(
+            BuildReport(fixtures.WriteFile(QStringLiteral("cut.tif"), whole.left(length))));
+    }
+}
+
+TEST_F(HostileRaster, CorruptedHeaderBytes) {
+    RasterRecipe recipe;
+    recipe.width = 100;
+    recipe.height = 80;
+    recipe.bands = 3;
+    recipe.creationOptions = {"TILED=YES", "BLOCKXSIZE=32", "BLOCKYSIZE=32"};
+    recipe.geoTransform = {{10, 1, 0, 20, 0, -1}};
+    recipe.epsg = 4326;
+    recipe.metadata = {"A=1"};
+    recipe.overviewFactors = {2};
+    const QByteArray whole = Read(fixtures.MakeGeoTiff(QStringLiteral("whole.tif"), recipe));
+    std::mt19937 random(20261207);
+    const qsizetype headerBytes = std::min<qsizetype>(whole.size(), 1024);
+    for (int trial = 0; trial < 150; ++trial) {
+        QByteArray damaged = whole;
+        for (int flip = 0; flip < 4; ++flip) {
+            damaged[random() % headerBytes] = static_cast<char>(random() & 0xFF);
+        }
+        SCOPED_TRACE(trial);
+        ExpectReportOrMessage(BuildReport(fixtures.WriteFile(QStringLiteral("bad.tif"), damaged)));
+    }
+}
+
+TEST_F(HostileRaster, HeaderClaimingAGigapixelSquare) {
+    const Report report = BuildReport(
+        fixtures.WriteFile(QStringLiteral("huge.tif"), ClaimingTiff(1000000000u, 1000000000u)));
+    ExpectReportOrMessage(report);
+    if (!report.failed) {
+        EXPECT_TRUE(
+            report.text.contains(QStringLiteral("宽: 1000000000 像素 高: 1000000000 像素")));
+    }
+}
+
+TEST_F(HostileRaster, VrtsThatReferenceThemselvesOrNothing) {
+    const QByteArray band =
+        "<VRTDataset rasterXSize=\"4\" rasterYSize=\"4\"><VRTRasterBand dataType=\"Byte\" "
+        "band=\"1\"><SimpleSource><SourceFilename relativeToVRT=\"1\">%1</SourceFilename>"
+        "<SourceBand>1</SourceBand></SimpleSource></VRTRasterBand></VRTDataset>";
+    const Report self = BuildReport(fixtures.WriteFile(
+        QStringLiteral("self.vrt"), QString::fromUtf8(band).arg("self.vrt").toUtf8()));
+    ExpectReportOrMessage(self);
+    const Report missing = BuildReport(fixtures.WriteFile(
+        QStringLiteral("missing.vrt"), QString::fromUtf8(band).arg("nothing.tif").toUtf8()));
+    ExpectReportOrMessage(missing);
+}
+
+TEST_F(HostileRaster, MegabyteMetadataValueIsShownWhole) {
+    RasterRecipe recipe;
+    const std::string value(1 << 20, 'v');
+    recipe.metadata = {"BIG=" + value};
+    const Report report = BuildReport(fixtures.MakeGeoTiff(QStringLiteral("big.tif"), recipe));
+    ASSERT_FALSE(report.failed) << report.text.toStdString();
+    EXPECT_TRUE(report.text.endsWith(QStringLiteral("\r\n\tBIG=") + QString::fromStdString(value)));
+}
+
+TEST_F(HostileRaster, WktWithThousandsOfBracketsIsRefusedOrLaidOut) {
+    QByteArray wkt = "GEOGCS[\"x\",";
+    for (int i = 0; i < 3000; ++i)
+        wkt += "A[";
+    wkt += "1";
+    for (int i = 0; i < 3000; ++i)
+        wkt += "]";
+    wkt += "]";
+    QByteArray vrt = "<VRTDataset rasterXSize=\"4\" rasterYSize=\"4\"><SRS>" +
+                     wkt.replace("\"", "&quot;") +
+                     "</SRS><VRTRasterBand dataType=\"Byte\" band=\"1\"/></VRTDataset>";
+    ExpectReportOrMessage(BuildReport(fixtures.WriteFile(QStringLiteral("deep.vrt"), vrt)));
+
+    // The layout itself: a comma at depth 3000 gets 3000 tabs, and nothing is lost.
+    QByteArray deep(3000, '[');
+    deep += ",x";
+    const QByteArray laidOut = IndentWkt(deep);
+    EXPECT_EQ(laidOut, deep.left(3001) + "\r\n" + QByteArray(3000, '\t') + "x");
+}
