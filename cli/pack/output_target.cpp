@@ -1,0 +1,53 @@
+#include "output_target.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool SameFile(const fs::path& a, const std::string& b) {
+    std::error_code error;
+    return fs::equivalent(a, fs::path(b), error) && !error;
+}
+
+}  // namespace
+
+std::string CheckOutputTarget(const std::string& output, bool force,
+                              const std::vector<std::string>& inputFiles) {
+    const fs::path path(output);
+    if (output.empty() || !path.has_filename()) {
+        return "OUTPUT \"" + output + "\" names no file";
+    }
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::exists(status)) {
+        if (fs::is_directory(status)) {
+            return output + " is a folder";
+        }
+        for (const std::string& file : inputFiles) {
+            if (SameFile(path, file)) {
+                return output + " is the input itself; choose another OUTPUT";
+            }
+        }
+        if (!force) {
+            return output + " exists; --force replaces it";
+        }
+    }
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    const fs::file_status folderStatus = fs::status(folder, error);
+    if (!fs::exists(folderStatus)) {
+        return "the folder " + folder.string() + " does not exist";
+    }
+    if (!fs::is_directory(folderStatus)) {
+        return folder.string() + " is not a folder";
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        return "cannot write into the folder " + folder.string() + ": " + std::strerror(errno);
+    }
+    return {};
+}
