@@ -7,14 +7,14 @@
 #include "package_format.h"
 
 QByteArray PackageHeaderBytes(const PackageHeaderRecipe& recipe) {
-    const int topLevel =
-        recipe.topLevel >= 0 ? recipe.topLevel : FindTopLevel(recipe.width, recipe.height);
-    const std::int64_t length =
-        recipe.headerLength >= 0 ? recipe.headerLength
-                                 : static_cast<std::int64_t>(ExpectedHeaderLength(
-                                       recipe.width, recipe.height, topLevel < 0 ? 0 : topLevel));
-    QByteArray bytes(static_cast<qsizetype>(std::max<std::int64_t>(length, kMinHeaderLength)),
-                     '\0');
+    const int neededLevel = FindTopLevel(recipe.width, recipe.height);
+    const int topLevel = recipe.topLevel >= 0 ? recipe.topLevel : neededLevel;
+    const std::int64_t neededLength = static_cast<std::int64_t>(
+        ExpectedHeaderLength(recipe.width, recipe.height, neededLevel < 0 ? 0 : neededLevel));
+    const std::int64_t length = recipe.headerLength >= 0 ? recipe.headerLength : neededLength;
+    // A length the recipe forces only goes into the field; the bytes stay the minimum.
+    const std::int64_t size = recipe.headerLength >= 0 ? kMinHeaderLength : neededLength;
+    QByteArray bytes(static_cast<qsizetype>(std::max<std::int64_t>(size, kMinHeaderLength)), '\0');
     auto* p = reinterpret_cast<std::uint8_t*>(bytes.data());
     StoreU32(p + kMagicOffset, recipe.magic);
     StoreU32(p + kMagic2Offset, recipe.magic2);

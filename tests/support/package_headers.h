@@ -14,7 +14,7 @@ struct PackageHeaderRecipe {
     std::uint32_t width = 2048;
     std::uint32_t height = 2048;
     int topLevel = -1;               // -1: the level the size needs
-    std::int64_t headerLength = -1;  // -1: the length the size needs
+    std::int64_t headerLength = -1;  // -1: the length the size needs (and that many bytes)
     std::array<double, 6> geoTransform{0, 1, 0, 0, 0, -1};
 };
 

@@ -1,0 +1,108 @@
+// Writes files whose headers lie, for bench/hostile_headers.sh: packages with every header field
+// at its extremes and index entries pointing anywhere, and TIFFs claiming enormous sizes.
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+
+#include "package_format.h"
+#include "package_headers.h"
+
+namespace {
+
+bool Write(const QString& path, const QByteArray& bytes, qint64 fileBytes = -1) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size()) {
+        return false;
+    }
+    return fileBytes < 0 || file.resize(fileBytes);
+}
+
+QByteArray ClaimingTiff(std::uint32_t width, std::uint32_t height, std::uint16_t bands) {
+    QByteArray tiff("II*\0\x08\0\0\0", 8);
+    auto u16 = [&](std::uint16_t v) { tiff.append(char(v & 0xFF)).append(char(v >> 8)); };
+    auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            tiff.append(char((v >> (8 * i)) & 0xFF));
+    };
+    const std::initializer_list<std::uint32_t[3]> entries = {
+        {256, 4, width}, {257, 4, height}, {258, 3, 8}, {259, 3, 1}, {262, 3, 1},
+        {273, 4, 200},   {277, 3, bands},  {278, 4, 1}, {279, 4, 16}};
+    u16(static_cast<std::uint16_t>(entries.size()));
+    for (const auto& entry : entries) {
+        u16(static_cast<std::uint16_t>(entry[0]));
+        u16(static_cast<std::uint16_t>(entry[1]));
+        u32(1);
+        u32(entry[2]);
+    }
+    u32(0);
+    tiff.append(QByteArray(256, '\0'));
+    return tiff;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_hostile_inputs FOLDER\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    int written = 0;
+    auto put = [&](const QString& name, const QByteArray& bytes, qint64 fileBytes = -1) {
+        written += Write(folder.filePath(name), bytes, fileBytes) ? 1 : 0;
+    };
+
+    const std::uint32_t extremes[] = {0, 1, 0x7FFFFFFF, 0xFFFFFFFF};
+    for (std::uint32_t value : extremes) {
+        const QString suffix = QString::number(value, 16);
+        PackageHeaderRecipe recipe;
+        recipe.width = value;
+        put(QStringLiteral("width_%1.qvrmp").arg(suffix), PackageHeaderBytes(recipe));
+        recipe = {};
+        recipe.height = value;
+        put(QStringLiteral("height_%1.qvrmp").arg(suffix), PackageHeaderBytes(recipe));
+        recipe = {};
+        recipe.topLevel = static_cast<int>(value);
+        put(QStringLiteral("toplevel_%1.qvrmp").arg(suffix), PackageHeaderBytes(recipe));
+        recipe = {};
+        recipe.headerLength = value;
+        put(QStringLiteral("headerlength_%1.qvrmp").arg(suffix), PackageHeaderBytes(recipe));
+        recipe = {};
+        recipe.magic2 = value;
+        put(QStringLiteral("magic2_%1.qvrmp").arg(suffix), PackageHeaderBytes(recipe));
+    }
+
+    // The largest sizes the format allows, with a file too short for their index.
+    PackageHeaderRecipe largest;
+    largest.width = kMaxImageSide;
+    largest.height = 1;
+    put(QStringLiteral("largest_valid.qvrmp"), PackageHeaderBytes(largest));
+    PackageHeaderRecipe huge;
+    huge.width = 1u << 22;
+    huge.height = 1u << 22;
+    put(QStringLiteral("huge_index_short_file.qvrmp"),
+        PackageHeaderBytes(huge).left(kMinHeaderLength));
+
+    // One tile whose block claims 4 GiB, and one pointing past the end of the file.
+    for (const auto& [name, offset, size] :
+         {std::tuple{"block_4gib.qvrmp", std::uint64_t{kMinHeaderLength}, 0xFFFFFFFFu},
+          std::tuple{"block_past_end.qvrmp", std::uint64_t{1} << 40, 4096u}}) {
+        PackageHeaderRecipe one;
+        QByteArray bytes = PackageHeaderBytes(one);
+        auto* entry = reinterpret_cast<std::uint8_t*>(bytes.data()) + kTileIndexOffset;
+        StoreU64(entry + kEntryBlockOffsetOffset, offset);
+        StoreU32(entry + kEntryBlockSizeOffset, size);
+        put(QString::fromLatin1(name), bytes);
+    }
+
+    put(QStringLiteral("tiff_1e9_square.tif"), ClaimingTiff(1000000000u, 1000000000u, 1));
+    put(QStringLiteral("tiff_max_side.tif"), ClaimingTiff(0x7FFFFFFF, 0x7FFFFFFF, 1));
+    put(QStringLiteral("tiff_many_bands.tif"), ClaimingTiff(1000, 1000, 65535));
+    std::printf("%d files in %s\n", written, argv[1]);
+    return 0;
+}
