@@ -1,0 +1,432 @@
+// The pack command end to end in the test process: packages that read back as the input, the
+// output rules (--force, never the input), failures that leave no file, and what it prints.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+#include "file_io.h"
+#include "pack_command.h"
+#include "pack_test_support.h"
+#include "package_reader.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ReaderCloser {
+    void operator()(PackageReader* reader) const { ClosePackage(reader); }
+};
+using Reader = std::unique_ptr<PackageReader, ReaderCloser>;
+
+Reader OpenReader(const std::string& path) {
+    std::string errorText;
+    Reader reader(OpenPackage(path, errorText));
+    EXPECT_NE(reader, nullptr) << errorText;
+    return reader;
+}
+
+struct PackRun {
+    PackOutcome outcome;
+    std::string stderrText;
+};
+
+PackRun Pack(const PackOptions& options, PackEnvironment environment = {}) {
+    PackRun run;
+    environment.writeError = [&run](const std::string& text) { run.stderrText += text; };
+    run.outcome = RunPack(options, environment);
+    EXPECT_EQ(run.outcome.message.find('\n'), std::string::npos) << run.outcome.message;
+    return run;
+}
+
+// The full-resolution image a raster should become, RGBA, row after row.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::array<int, 4>> pixels;
+    const std::array<int, 4>& At(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * width + x];
+    }
+};
+
+Image ImageOf(int width, int height, const std::function<std::array<int, 4>(int, int)>& pixel) {
+    Image image{width, height, {}};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image.pixels.push_back(pixel(x, y));
+        }
+    }
+    return image;
+}
+
+// Compares the package's preview, 512 pixels wide, with the image reduced to pyramid level
+// `level` and sampled the way the reader samples. Colours may differ by one where pixels were
+// averaged; pixels without data must read as fully transparent.
+void ExpectPreviewMatches(PackageReader& reader, const Image& image, int level) {
+    const int rows = std::max(1, image.height * 512 / image.width);
+    std::vector<std::uint32_t> preview(static_cast<std::size_t>(rows) * 512, 0);
+    ASSERT_GT(reader.ReadRegionRgba(image.width, image.height, preview.data(), rows), 0);
+    const int factor = 1 << level;
+    const int levelWidth = image.width / factor;
+    const int levelHeight = image.height / factor;
+    const float stepX = static_cast<float>(levelWidth) / 512.0f;
+    const float stepY = static_cast<float>(levelHeight) / static_cast<float>(rows);
+    for (int j = 0; j < rows; ++j) {
+        for (int k = 0; k < 512; ++k) {
+            const int sx = static_cast<int>(static_cast<float>(k) * stepX);
+            const int sy = static_cast<int>(static_cast<float>(j) * stepY);
+            std::array<double, 4> sum = {0, 0, 0, 0};
+            for (int y = sy * factor; y < (sy + 1) * factor; ++y) {
+                for (int x = sx * factor; x < (sx + 1) * factor; ++x) {
+                    const std::array<int, 4>& p = image.At(x, y);
+                    for (int c = 0; c < 3; ++c) {
+                        sum[c] += p[c] * p[3];
+                    }
+                    sum[3] += p[3];
+                }
+            }
+            const std::uint32_t value = preview[static_cast<std::size_t>(j) * 512 + k];
+            const std::array<int, 4> got = {
+                static_cast<int>(value & 0xFF), static_cast<int>(value >> 8 & 0xFF),
+                static_cast<int>(value >> 16 & 0xFF), static_cast<int>(value >> 24)};
+            if (sum[3] == 0) {
+                ASSERT_EQ(got, (std::array<int, 4>{0, 0, 0, 0})) << k << "," << j;
+                continue;
+            }
+            for (int c = 0; c < 3; ++c) {
+                ASSERT_NEAR(got[c], sum[c] / sum[3], 1.0)
+                    << "channel " << c << " at " << k << "," << j;
+            }
+            ASSERT_NEAR(got[3], sum[3] / (factor * factor), 1.0) << k << "," << j;
+        }
+    }
+}
+
+void ExpectHeader(PackageReader& reader, std::uint32_t width, std::uint32_t height,
+                  std::uint32_t topLevel, const GeoTransformCoefficients& geoTransform) {
+    EXPECT_EQ(reader.Width(), width);
+    EXPECT_EQ(reader.Height(), height);
+    EXPECT_EQ(reader.TopLevel(), topLevel);
+    EXPECT_EQ(reader.GeoTransform(), geoTransform);
+}
+
+class PackCommandTest : public ::testing::Test {
+  protected:
+    TempFolder folder;
+
+    PackOptions Options(const std::string& input, const std::string& output = "out.qvrmp") {
+        PackOptions options;
+        options.input = input;
+        options.output = folder.Path(output);
+        options.threads = 1;
+        return options;
+    }
+    PackOptions Lossless(const std::string& input) {
+        PackOptions options = Options(input);
+        options.lossless = true;
+        return options;
+    }
+};
+
+}  // namespace
+
+TEST_F(PackCommandTest, GreyWithARotatedGeoTransformReadsBack) {
+    RasterSpec spec;
+    spec.width = 300;
+    spec.height = 200;
+    spec.value = Texture;
+    spec.geoTransform = {{1000, 2, 0.3, 5000, 0.2, -2}};
+    const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), spec)));
+    ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
+    Reader reader = OpenReader(folder.Path("out.qvrmp"));
+    ASSERT_NE(reader, nullptr);
+    ExpectHeader(*reader, 300, 200, 0, {1000, 2, 0.3, 5000, 0.2, -2});
+    ExpectPreviewMatches(*reader,
+                         ImageOf(300, 200,
+                                 [](int x, int y) {
+                                     const int grey = static_cast<int>(Texture(1, x, y));
+                                     return std::array<int, 4>{grey, grey, grey, 255};
+                                 }),
+                         0);
+}
+
+TEST_F(PackCommandTest, RgbOfTwoLevelsReadsBackAtTheCoarserLevel) {
+    // Smooth ramps: lossless WebP is quick on them, and the averages of level 1 differ from
+    // any single pixel of level 0.
+    const auto ramp = [](int band, int x, int y) { return (x * band + y * (4 - band)) % 256; };
+    RasterSpec spec;
+    spec.width = 2100;
+    spec.height = 200;
+    spec.bands = 3;
+    spec.value = ramp;
+    const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), spec)));
+    ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
+    Reader reader = OpenReader(folder.Path("out.qvrmp"));
+    ASSERT_NE(reader, nullptr);
+    ExpectHeader(*reader, 2100, 200, 1, {0, 1, 0, 0, 0, 1});
+    ExpectPreviewMatches(
+        *reader,
+        ImageOf(2100, 200,
+                [&](int x, int y) {
+                    return std::array<int, 4>{ramp(1, x, y), ramp(2, x, y), ramp(3, x, y), 255};
+                }),
+        1);
+}
+
+TEST_F(PackCommandTest, RgbaKeepsItsAlpha) {
+    RasterSpec spec;
+    spec.width = 256;
+    spec.height = 256;
+    spec.bands = 4;
+    const auto alpha = [](int x, int y) { return x < 40 ? 0 : (x + y) % 256; };
+    spec.value = [&](int band, int x, int y) {
+        return band == 4 ? alpha(x, y) : Texture(band, x, y);
+    };
+    const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), spec)));
+    ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
+    Reader reader = OpenReader(folder.Path("out.qvrmp"));
+    ASSERT_NE(reader, nullptr);
+    ExpectPreviewMatches(*reader,
+                         ImageOf(256, 256,
+                                 [&](int x, int y) {
+                                     return std::array<int, 4>{static_cast<int>(Texture(1, x, y)),
+                                                               static_cast<int>(Texture(2, x, y)),
+                                                               static_cast<int>(Texture(3, x, y)),
+                                                               alpha(x, y)};
+                                 }),
+                         0);
+}
+
+TEST_F(PackCommandTest, Int16WithNoDataIsScaledAndTransparentWhereNoData) {
+    RasterSpec spec;
+    spec.width = 300;
+    spec.height = 100;
+    spec.type = GDT_Int16;
+    spec.noData = -32768;
+    // Each row runs from -500 to 3000, so any sampled range is the full one.
+    const auto value = [](int x, int y) {
+        return (x / 10 + y / 10) % 7 == 0 ? -32768 : -500 + x * 3500 / 299;
+    };
+    spec.value = [&](int, int x, int y) { return value(x, y); };
+    const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), spec)));
+    ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
+    Reader reader = OpenReader(folder.Path("out.qvrmp"));
+    ASSERT_NE(reader, nullptr);
+    ExpectPreviewMatches(*reader,
+                         ImageOf(300, 100,
+                                 [&](int x, int y) {
+                                     const int v = value(x, y);
+                                     if (v == -32768) {
+                                         return std::array<int, 4>{0, 0, 0, 0};
+                                     }
+                                     const int grey =
+                                         static_cast<int>((v + 500) * 255.0 / 3500 + 0.5);
+                                     return std::array<int, 4>{grey, grey, grey, 255};
+                                 }),
+                         0);
+}
+
+TEST_F(PackCommandTest, TransparentTilesAreLeftAbsent) {
+    RasterSpec spec;
+    spec.width = 2600;
+    spec.height = 100;
+    spec.noData = 0;
+    spec.value = [](int, int x, int) { return x < 2048 ? 50 : 0; };
+    const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), spec)));
+    ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
+    Reader reader = OpenReader(folder.Path("out.qvrmp"));
+    ASSERT_NE(reader, nullptr);
+    EXPECT_FALSE(reader->IndexEntry(0).IsAbsent());
+    EXPECT_TRUE(reader->IndexEntry(1).IsAbsent());   // level 0, the tile right of x = 2048
+    EXPECT_FALSE(reader->IndexEntry(2).IsAbsent());  // level 1
+    EXPECT_NE(run.outcome.message.find("2600 x 100 pixels, 2 levels, 2 tiles written"),
+              std::string::npos)
+        << run.outcome.message;
+}
+
+TEST_F(PackCommandTest, TheFileDoesNotDependOnTheThreadCount) {
+    RasterSpec spec;
+    spec.width = 1100;
+    spec.height = 700;
+    spec.bands = 3;
+    spec.value = Texture;
+    PackOptions options = Options(MakeRaster(folder.Path("in.tif"), spec), "one.qvrmp");
+    ASSERT_EQ(Pack(options).outcome.exitCode, kExitSuccess);
+    options.output = folder.Path("two.qvrmp");
+    options.threads = 2;
+    ASSERT_EQ(Pack(options).outcome.exitCode, kExitSuccess);
+    const std::vector<std::uint8_t> one = ReadBytes(folder.Path("one.qvrmp"));
+    EXPECT_GT(one.size(), 65536u);
+    EXPECT_EQ(one, ReadBytes(folder.Path("two.qvrmp")));
+}
+
+TEST_F(PackCommandTest, SummaryAndProgress) {
+    RasterSpec spec;
+    spec.width = 64;
+    spec.height = 1100;
+    const std::string input = MakeRaster(folder.Path("in.tif"), spec);
+    const PackRun quiet = Pack(Options(input));
+    ASSERT_EQ(quiet.outcome.exitCode, kExitSuccess) << quiet.outcome.message;
+    EXPECT_EQ(quiet.stderrText, "");  // no terminal, no bar
+    const std::string bytes = std::to_string(fs::file_size(folder.Path("out.qvrmp")));
+    EXPECT_EQ(quiet.outcome.message.rfind(folder.Path("out.qvrmp") +
+                                              ": 64 x 1100 pixels, 1 level, 1 tiles written, " +
+                                              bytes + " bytes (",
+                                          0),
+              0u)
+        << quiet.outcome.message;
+
+    PackEnvironment terminal;
+    terminal.terminal = true;
+    PackOptions again = Options(input);
+    again.force = true;
+    const PackRun drawn = Pack(again, terminal);
+    ASSERT_EQ(drawn.outcome.exitCode, kExitSuccess) << drawn.outcome.message;
+    EXPECT_NE(drawn.stderrText.find("\r[##############################] 100%  level 1/1  tiles "
+                                    "1/1"),
+              std::string::npos)
+        << drawn.stderrText;
+    EXPECT_EQ(drawn.stderrText.back(), '\n');  // the summary starts a line of its own
+}
+
+TEST_F(PackCommandTest, ACoordinateSystemIsMentionedAsLeftOut) {
+    RasterSpec spec;
+    spec.epsg = 4326;
+    spec.geoTransform = {{100, 0.01, 0, 30, 0, -0.01}};
+    const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), spec)));
+    ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
+    EXPECT_EQ(run.stderrText, "tarnview-pack: note: " + folder.Path("in.tif") +
+                                  " is in WGS 84; a package holds no coordinate system, so it is "
+                                  "left out\n");
+}
+
+TEST_F(PackCommandTest, AnExistingOutputIsReplacedOnlyWithForce) {
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterSpec{});
+    WriteText(folder.Path("out.qvrmp"), "old");
+    PackOptions options = Options(input);
+    const PackRun refused = Pack(options);
+    EXPECT_EQ(refused.outcome.exitCode, kExitFailure);
+    EXPECT_EQ(refused.outcome.message, folder.Path("out.qvrmp") + " exists; --force replaces it");
+    EXPECT_EQ(ReadBytes(folder.Path("out.qvrmp")), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+
+    options.force = true;
+    ASSERT_EQ(Pack(options).outcome.exitCode, kExitSuccess);
+    EXPECT_NE(OpenReader(folder.Path("out.qvrmp")), nullptr);
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.tif", "out.qvrmp"}));
+}
+
+TEST_F(PackCommandTest, TheInputIsNeverTheOutput) {
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterSpec{});
+    const std::vector<std::uint8_t> before = ReadBytes(input);
+    PackOptions options = Options(input, "in.tif");
+    options.force = true;
+    const PackRun run = Pack(options);
+    EXPECT_EQ(run.outcome.exitCode, kExitFailure);
+    EXPECT_EQ(run.outcome.message, input + " is the input itself; choose another OUTPUT");
+    EXPECT_EQ(ReadBytes(input), before);
+}
+
+TEST_F(PackCommandTest, AWriteErrorMidwayLeavesTheOldFileAndNoOther) {
+    RasterSpec spec;
+    spec.width = 100;
+    spec.height = 1100;
+    spec.value = Texture;
+    const std::string input = MakeRaster(folder.Path("in.tif"), spec);
+    WriteText(folder.Path("out.qvrmp"), "old");
+    PackOptions options = Options(input);
+    options.force = true;
+    PackEnvironment environment;
+    int writes = 0;
+    // The tile block goes through; the header after it finds the disk full.
+    environment.writeAt = [&writes](FileHandle file, std::uint64_t offset, const void* data,
+                                    std::size_t size) {
+        return ++writes == 2 ? ENOSPC : WriteBytesAt(file, offset, data, size);
+    };
+    const PackRun run = Pack(options, environment);
+    EXPECT_EQ(writes, 2);
+    EXPECT_EQ(run.outcome.exitCode, kExitFailure);
+    EXPECT_EQ(run.outcome.message.rfind(folder.Path("out.qvrmp") + " was not written: ", 0), 0u)
+        << run.outcome.message;
+    EXPECT_NE(run.outcome.message.find("No space left on device"), std::string::npos);
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.tif", "out.qvrmp"}));
+    EXPECT_EQ(ReadBytes(folder.Path("out.qvrmp")), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+}
+
+TEST_F(PackCommandTest, AnOutputFolderThatVanishesMidwayLeavesNothing) {
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterSpec{});
+    const std::string outputFolder = folder.Path("out");
+    fs::create_directory(outputFolder);
+    PackOptions options = Options(input, "out/p.qvrmp");
+    PackEnvironment environment;
+    // At the first write the folder is deleted with what is in it and made anew, empty.
+    environment.writeAt = [&](FileHandle file, std::uint64_t offset, const void* data,
+                              std::size_t size) {
+        if (fs::exists(outputFolder) && !fs::is_empty(outputFolder)) {
+            fs::remove_all(outputFolder);
+            fs::create_directory(outputFolder);
+        }
+        return WriteBytesAt(file, offset, data, size);
+    };
+    const PackRun run = Pack(options, environment);
+    EXPECT_EQ(run.outcome.exitCode, kExitFailure);
+    EXPECT_NE(run.outcome.message.find("was not written"), std::string::npos)
+        << run.outcome.message;
+    EXPECT_TRUE(fs::is_empty(outputFolder));
+}
+
+TEST_F(PackCommandTest, AnInterruptionStopsAtTheNextBandAndLeavesNoFile) {
+    RasterSpec spec;
+    spec.width = 64;
+    spec.height = 1100;  // three bands of rows
+    PackEnvironment environment;
+    int asked = 0;
+    environment.interrupted = [&asked] { return ++asked == 2; };
+    const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), spec)), environment);
+    EXPECT_EQ(run.outcome.exitCode, kExitFailure);
+    EXPECT_EQ(run.outcome.message, "interrupted; " + folder.Path("out.qvrmp") + " was not written");
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"in.tif"});
+}
+
+TEST_F(PackCommandTest, BadInputsAndOutputsSayWhy) {
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterSpec{});
+    WriteText(folder.Path("notes.txt"), "hello\n");
+    fs::create_directory(folder.Path("dir"));
+    const std::string tooWide = MakeEmptyVrt(folder.Path("wide.vrt"), 67108865, 1, 1);
+
+    const auto message = [&](const std::string& in, const std::string& out) {
+        const PackRun run = Pack(Options(in, out));
+        EXPECT_EQ(run.outcome.exitCode, kExitFailure) << in << " -> " << out;
+        return run.outcome.message;
+    };
+    EXPECT_EQ(message(folder.Path("missing.tif"), "a.qvrmp"),
+              "cannot open " + folder.Path("missing.tif") + ": " + folder.Path("missing.tif") +
+                  ": No such file or directory");
+    EXPECT_NE(message(folder.Path("notes.txt"), "a.qvrmp").find("not recognized as a supported"),
+              std::string::npos);
+    EXPECT_EQ(message(tooWide, "a.qvrmp"),
+              tooWide + " is 67108865 x 1 pixels; a package side can be at most 67108864");
+    EXPECT_EQ(message(input, "no/such/a.qvrmp"),
+              "the folder " + folder.Path("no/such") + " does not exist");
+    EXPECT_EQ(message(input, "dir"), folder.Path("dir") + " is a folder");
+    EXPECT_EQ(message(input, "in.tif/a.qvrmp"), folder.Path("in.tif") + " is not a folder");
+    EXPECT_EQ(folder.Entries(),
+              (std::vector<std::string>{"dir", "in.tif", "notes.txt", "wide.vrt"}));
+}
+
+TEST_F(PackCommandTest, AnUnwritableFolderIsRefused) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not bind root";
+    }
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterSpec{});
+    fs::create_directory(folder.Path("locked"));
+    fs::permissions(folder.Path("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+    const PackRun run = Pack(Options(input, "locked/a.qvrmp"));
+    EXPECT_EQ(run.outcome.exitCode, kExitFailure);
+    EXPECT_EQ(run.outcome.message,
+              "cannot write into the folder " + folder.Path("locked") + ": Permission denied");
+    fs::permissions(folder.Path("locked"), fs::perms::owner_all);
+}
