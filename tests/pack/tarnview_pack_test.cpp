@@ -1,0 +1,124 @@
+// tarnview-pack as a user runs it: exit codes, what goes to stdout and stderr, and an interrupted
+// run that cleans up after itself.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <chrono>
+#include <thread>
+
+#include "pack_test_support.h"
+
+namespace {
+
+struct ProcessRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class TarnviewPack : public ::testing::Test {
+  protected:
+    TempFolder folder;   // inputs and outputs
+    TempFolder streams;  // the child's stdout and stderr
+
+    // Starts tarnview-pack with stdout and stderr going to files; returns its process id.
+    pid_t Start(const std::vector<std::string>& arguments) {
+        std::vector<std::string> argv = {TARNVIEW_PACK_PATH};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int out = ::open(streams.Path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int err = ::open(streams.Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(out, STDOUT_FILENO);
+            ::dup2(err, STDERR_FILENO);
+            std::vector<char*> pointers;
+            for (std::string& argument : argv) {
+                pointers.push_back(argument.data());
+            }
+            pointers.push_back(nullptr);
+            ::execv(pointers[0], pointers.data());
+            ::_exit(127);
+        }
+        return pid;
+    }
+
+    ProcessRun Finish(pid_t pid) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ProcessRun run;
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const std::vector<std::uint8_t> out = ReadBytes(streams.Path("out"));
+        const std::vector<std::uint8_t> err = ReadBytes(streams.Path("err"));
+        run.out.assign(out.begin(), out.end());
+        run.err.assign(err.begin(), err.end());
+        return run;
+    }
+
+    ProcessRun Run(const std::vector<std::string>& arguments) { return Finish(Start(arguments)); }
+};
+
+}  // namespace
+
+TEST_F(TarnviewPack, PacksWithOneSummaryLineOnStderr) {
+    RasterSpec spec;
+    spec.bands = 3;
+    const std::string input = MakeRaster(folder.Path("in.tif"), spec);
+    const ProcessRun run = Run({"--quality", "60", input, folder.Path("out.qvrmp")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind(folder.Path("out.qvrmp") + ": 64 x 32 pixels, 1 level, 1 tiles", 0), 0u)
+        << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(run.err.find('\r'), std::string::npos);  // no bar without a terminal
+}
+
+TEST_F(TarnviewPack, FailuresAreOneLineWithExitOne) {
+    const ProcessRun run = Run({folder.Path("missing.tif"), folder.Path("out.qvrmp")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "tarnview-pack: cannot open " + folder.Path("missing.tif") + ": " +
+                           folder.Path("missing.tif") + ": No such file or directory\n");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{});
+}
+
+TEST_F(TarnviewPack, UsageErrorsExitTwoAndHelpZero) {
+    ProcessRun run = Run({});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err.rfind("tarnview-pack: INPUT and OUTPUT are needed\nUsage: tarnview-pack", 0),
+              0u)
+        << run.err;
+    EXPECT_EQ(Run({"--quality", "9", "--lossless", "a", "b"}).exitCode, 2);
+    EXPECT_EQ(Run({"--frobnicate", "a", "b"}).exitCode, 2);
+
+    run = Run({"--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.rfind("Usage: tarnview-pack", 0), 0u);
+    run = Run({"--version"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "tarnview-pack 2.0.0.1\n");
+}
+
+TEST_F(TarnviewPack, AnInterruptedRunRemovesItsTemporaryFile) {
+    // Large enough that the run is still going when the signal comes; a VRT without sources
+    // reads as zeros at no cost.
+    const std::string input = MakeEmptyVrt(folder.Path("big.vrt"), 40000, 40000, 1);
+    const pid_t pid = Start({input, folder.Path("out.qvrmp")});
+    // The temporary file appears as soon as the writer starts.
+    bool started = false;
+    for (int i = 0; i < 60000 && !started; ++i) {
+        started = folder.Entries().size() > 1;
+        if (!started) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    EXPECT_TRUE(started);
+    ::kill(pid, SIGINT);
+    const ProcessRun run = Finish(pid);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err,
+              "tarnview-pack: interrupted; " + folder.Path("out.qvrmp") + " was not written\n");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"big.vrt"});
+}
