@@ -7,3 +7,22 @@ source scripts/common.sh
 tarnview_install_packages
 tarnview_build build
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
+
+# The package library and its tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVIEW_SANITIZE=ON \
+    -DTARNVIEW_BUILD_GUI=OFF >/dev/null
+cmake --build build-asan --target package_tests
+ctest --test-dir build-asan/tests/package --output-on-failure -j2
+
+# A short fuzz run of the package reader from the committed seeds, with a fixed seed.
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTARNVIEW_FUZZ=ON -DTARNVIEW_BUILD_GUI=OFF >/dev/null
+cmake --build build-fuzz --target package_fuzzer
+rm -rf build-fuzz/corpus && mkdir -p build-fuzz/corpus
+if ! build-fuzz/tests/package/package_fuzzer -seed=1 -max_total_time=30 -max_len=16384 \
+    -print_final_stats=1 -artifact_prefix=build-fuzz/ build-fuzz/corpus tests/package/fuzz_corpus \
+    >build-fuzz/fuzz.log 2>&1; then
+    tail -n 60 build-fuzz/fuzz.log
+    exit 1
+fi
+grep -E "^stat::number_of_executed_units|^Done" build-fuzz/fuzz.log
