@@ -70,6 +70,17 @@ bool IsNoData(double value, const ChannelBand& channel) {
     return value == channel.noData;
 }
 
+template <typename Change>
+void ForEachPixel(std::uint8_t* pixels, std::size_t stride, std::uint32_t width,
+                  std::uint32_t rowCount, Change change) {
+    for (std::uint32_t row = 0; row < rowCount; ++row) {
+        std::uint8_t* pixel = pixels + row * stride;
+        for (std::uint32_t x = 0; x < width; ++x, pixel += kBytesPerPixel) {
+            change(pixel);
+        }
+    }
+}
+
 std::string LastGdalError(const char* fallback) {
     const char* message = CPLGetLastErrorMsg();
     return message != nullptr && message[0] != '\0' ? message : fallback;
@@ -190,60 +201,17 @@ BandContent RasterSource::ReadRows(std::uint32_t firstRow, std::uint32_t rowCoun
                                    std::uint8_t* pixels, std::size_t stride,
                                    std::string& errorText) {
     CPLErrorReset();
-    const std::size_t pixelCount = std::size_t{width_} * rowCount;
     if (!hasAlphaBand_) {
-        for (std::uint32_t row = 0; row < rowCount; ++row) {
-            std::uint8_t* pixel = pixels + row * stride + kAlphaChannel;
-            for (std::uint32_t x = 0; x < width_; ++x, pixel += kBytesPerPixel) {
-                *pixel = kOpaque;
-            }
-        }
+        ForEachPixel(pixels, stride, width_, rowCount,
+                     [](std::uint8_t* pixel) { pixel[kAlphaChannel] = kOpaque; });
     }
-    const bool allBytes = std::all_of(channels_.begin(), channels_.end(),
-                                      [](const ChannelBand& channel) { return channel.isByte; });
-    if (allBytes && !ReadBytesDirect(firstRow, rowCount, pixels, stride)) {
+    if (!ReadChannels(firstRow, rowCount, pixels, stride)) {
         errorText = LastGdalError("GDAL could not read them");
         return BandContent::kFailed;
     }
-    if (validityTrackers_ > 0) {
-        anyValid_.assign(pixelCount, 0);
-    }
-    for (const ChannelBand& channel : channels_) {
-        if (channel.tracksValidity) {
-            bandValid_.assign(pixelCount, 1);
-        }
-        if (!allBytes &&
-            !(channel.isByte ? ReadByteBand(channel, firstRow, rowCount, pixels, stride)
-                             : ReadScaled(channel, firstRow, rowCount, pixels, stride))) {
-            errorText = LastGdalError("GDAL could not read them");
-            return BandContent::kFailed;
-        }
-        if (!channel.tracksValidity) {
-            continue;
-        }
-        if (channel.isByte && channel.hasNoData) {
-            MarkNoDataBytes(channel, rowCount, pixels, stride);
-        }
-        if (channel.ownMask != nullptr) {
-            if (!ReadMask(channel.ownMask, firstRow, rowCount)) {
-                errorText = LastGdalError("GDAL could not read the mask");
-                return BandContent::kFailed;
-            }
-            for (std::size_t i = 0; i < pixelCount; ++i) {
-                bandValid_[i] &= maskRows_[i] != 0 ? 1 : 0;
-            }
-        }
-        for (std::size_t i = 0; i < pixelCount; ++i) {
-            anyValid_[i] |= bandValid_[i];
-        }
-    }
     if (grey_) {
-        for (std::uint32_t row = 0; row < rowCount; ++row) {
-            std::uint8_t* pixel = pixels + row * stride;
-            for (std::uint32_t x = 0; x < width_; ++x, pixel += kBytesPerPixel) {
-                pixel[1] = pixel[2] = pixel[kGreyChannel];
-            }
-        }
+        ForEachPixel(pixels, stride, width_, rowCount,
+                     [](std::uint8_t* pixel) { pixel[1] = pixel[2] = pixel[kGreyChannel]; });
     }
     // A pixel has no data when every colour band that can say so says so.
     if (validityTrackers_ > 0) {
@@ -257,7 +225,7 @@ BandContent RasterSource::ReadRows(std::uint32_t firstRow, std::uint32_t rowCoun
         ApplyToAlpha(maskRows_, rowCount, pixels, stride, true);
     }
     if (!hasAlphaBand_ && validityTrackers_ == 0 && datasetMask_ == nullptr) {
-        return BandContent::kPixels;
+        return BandContent::kPixels;  // every pixel is opaque
     }
     for (std::uint32_t row = 0; row < rowCount; ++row) {
         const std::uint8_t* pixel = pixels + row * stride + kAlphaChannel;
@@ -268,6 +236,47 @@ BandContent RasterSource::ReadRows(std::uint32_t firstRow, std::uint32_t rowCoun
         }
     }
     return BandContent::kTransparent;
+}
+
+bool RasterSource::ReadChannels(std::uint32_t firstRow, std::uint32_t rowCount,
+                                std::uint8_t* pixels, std::size_t stride) {
+    const std::size_t pixelCount = std::size_t{width_} * rowCount;
+    const bool allBytes = std::all_of(channels_.begin(), channels_.end(),
+                                      [](const ChannelBand& channel) { return channel.isByte; });
+    if (allBytes && !ReadBytesDirect(firstRow, rowCount, pixels, stride)) {
+        return false;
+    }
+    if (validityTrackers_ > 0) {
+        anyValid_.assign(pixelCount, 0);
+    }
+    for (const ChannelBand& channel : channels_) {
+        if (channel.tracksValidity) {
+            bandValid_.assign(pixelCount, 1);
+        }
+        if (!allBytes &&
+            !(channel.isByte ? ReadByteBand(channel, firstRow, rowCount, pixels, stride)
+                             : ReadScaled(channel, firstRow, rowCount, pixels, stride))) {
+            return false;
+        }
+        if (!channel.tracksValidity) {
+            continue;
+        }
+        if (channel.isByte && channel.hasNoData) {
+            MarkNoDataBytes(channel, rowCount, pixels, stride);
+        }
+        if (channel.ownMask != nullptr) {
+            if (!ReadMask(channel.ownMask, firstRow, rowCount)) {
+                return false;
+            }
+            for (std::size_t i = 0; i < pixelCount; ++i) {
+                bandValid_[i] &= maskRows_[i] != 0 ? 1 : 0;
+            }
+        }
+        for (std::size_t i = 0; i < pixelCount; ++i) {
+            anyValid_[i] |= bandValid_[i];
+        }
+    }
+    return true;
 }
 
 bool RasterSource::ReadBytesDirect(std::uint32_t firstRow, std::uint32_t rowCount,

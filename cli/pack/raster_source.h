@@ -56,6 +56,9 @@ class RasterSource {
     explicit RasterSource(GDALDatasetH dataset);
     void MapBands();
 
+    // Reads every mapped band into its channel and gathers anyValid_.
+    bool ReadChannels(std::uint32_t firstRow, std::uint32_t rowCount, std::uint8_t* pixels,
+                      std::size_t stride);
     bool ReadBytesDirect(std::uint32_t firstRow, std::uint32_t rowCount, std::uint8_t* pixels,
                          std::size_t stride);
     bool ReadByteBand(const ChannelBand& channel, std::uint32_t firstRow, std::uint32_t rowCount,
