@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <thread>
 
 #include "output_target.h"
@@ -98,8 +99,15 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     writeOptions.progress = [&](const WriteProgress& progress) { display.Update(progress); };
     writeOptions.writeAt = environment.writeAt;
 
-    const PackageWriteResult result =
-        WritePackage(options.output, width, height, source->GeoTransform(), rows, writeOptions);
+    PackageWriteResult result;
+    try {
+        result =
+            WritePackage(options.output, width, height, source->GeoTransform(), rows, writeOptions);
+    } catch (const std::bad_alloc&) {
+        // The writer keeps a band of 512 rows per level, so memory grows with the width; the
+        // temporary file is removed as the writer unwinds.
+        result.errorText = "not enough memory for rows of " + std::to_string(width) + " pixels";
+    }
     display.End();
     if (interrupted) {
         return Failure("interrupted; " + options.output + " was not written");
