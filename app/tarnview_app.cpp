@@ -1,0 +1,35 @@
+#include "tarnview_app.h"
+
+#include <QString>
+
+#include "gdal_setup.h"
+#include "tarnview_dlg.h"
+
+namespace {
+
+const QString kApplicationName = QStringLiteral("Tarnview");
+const QString kApplicationVersion = QStringLiteral("2.0.0.1");
+// Where the settings would live; the tool stores none.
+const QString kOrganizationName = QStringLiteral("应用程序向导生成的本地应用程序");
+
+}  // namespace
+
+CTarnviewApp::CTarnviewApp() : application_(argc_, argv_) {
+    QApplication::setApplicationName(kApplicationName);
+    QApplication::setApplicationVersion(kApplicationVersion);
+}
+
+bool CTarnviewApp::InitInstance() {
+    // Common-controls initialisation and restart-manager registration have no counterpart here:
+    // Qt draws its own controls and the session manager restarts nothing.
+    QApplication::setOrganizationName(kOrganizationName);
+
+    CTarnviewDlg dialog;  // icon, empty path and empty report
+
+    // GDAL is ready before the dialog's window can start an analysis.
+    InitGdal();
+
+    // A Qt program has no main-window slot to fill: the dialog is simply the only window.
+    dialog.exec();  // OK or Cancel: the tool ends either way
+    return false;
+}

@@ -1,0 +1,22 @@
+// The single-line path box. Like an edit control with a text limit, it holds whatever text the
+// program puts in it, however long, but typing and pasting cannot take it past the limit.
+#pragma once
+
+#include <QLineEdit>
+
+class PathBox : public QLineEdit {
+    Q_OBJECT
+  public:
+    explicit PathBox(QWidget* parent = nullptr);
+
+    // Sets the text without the limit, as the program does.
+    void SetWindowText(const QString& text);
+    void SetLimitText(int limit);
+    int LimitText() const { return limit_; }
+
+  private:
+    friend class PathLimitValidator;
+    int limit_;
+    int acceptedLength_ = 0;  // length of the text before the edit being validated
+    bool programmatic_ = false;
+};

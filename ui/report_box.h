@@ -1,0 +1,20 @@
+// The read-only report box. It keeps the report's CR LF text exactly and shows each CR LF as one
+// line break; long lines wrap, the vertical scroll bar is always there and there is no horizontal
+// one.
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QString>
+
+class ReportBox : public QPlainTextEdit {
+    Q_OBJECT
+  public:
+    explicit ReportBox(QWidget* parent = nullptr);
+
+    void SetWindowText(const QString& text);
+    // The text as it was set, CR LF line ends included.
+    QString WindowText() const { return text_; }
+
+  private:
+    QString text_;
+};

@@ -1,0 +1,221 @@
+#include "tarnview_dlg.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QUrl>
+#include <optional>
+
+#include "about_dlg.h"
+#include "app_icon.h"
+#include "data_exchange.h"
+#include "dialog_templates.h"
+#include "dialog_units.h"
+#include "file_dialog_seam.h"
+#include "message_box_seam.h"
+#include "path_box.h"
+#include "report.h"
+#include "report_box.h"
+#include "resource_ids.h"
+#include "ui_texts.h"
+
+namespace {
+
+constexpr int kPathMaxChars = 0x10000;
+// An edit box puts a tab stop every 32 horizontal dialog units.
+constexpr int kTabStopUnits = 32;
+
+constexpr FileFilter kBrowseFilters[] = {
+    {u"TIFF/BigTIFF/GeoTIFF ", u"*.tif;*.tiff"},
+    {u"Erdas Image ", u"*.img"},
+    {u"QVRMP ", u"*.qvrmp"},
+    {u"所有类型 ", u"*.*"},
+};
+
+// Local paths of a drag, or nothing when it is not a drag of local files and folders.
+std::optional<QStringList> DroppedPaths(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls())
+        return std::nullopt;
+    QStringList paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return std::nullopt;
+        paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+}  // namespace
+
+CTarnviewDlg::CTarnviewDlg(QWidget* parent) : QDialog(parent), m_hIcon(LoadAppIcon()) {
+    // A top-level window of its own (with a taskbar entry), minimise and maximise boxes.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
+    setAcceptDrops(true);
+    CreateControls();
+    OnInitDialog();
+}
+
+CTarnviewDlg::~CTarnviewDlg() = default;
+
+void CTarnviewDlg::CreateControls() {
+    const DialogTemplate& dialog = MainDialogTemplate();
+    setWindowTitle(dialog.caption.toString());
+    setFont(DialogFont());
+    const DialogBaseUnits base = BaseUnitsOf(font());
+    resize(MapDialogSize(dialog.units, base));
+
+    // Created in template order, which Qt takes as the tab order.
+    for (const ControlTemplate& control : dialog.controls) {
+        QWidget* widget = nullptr;
+        switch (control.kind) {
+            case ControlKind::Label:
+                widget = label_ = new QLabel(control.text.toString(), this);
+                label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                break;
+            case ControlKind::LineEdit:
+                widget = path_ = new PathBox(this);
+                break;
+            case ControlKind::PushButton: {
+                auto* button = new QPushButton(control.text.toString(), this);
+                button->setAutoDefault(false);
+                (control.id == IDC_BROWSE ? browse_ : preview_) = button;
+                widget = button;
+                break;
+            }
+            case ControlKind::ReportBox:
+                widget = report_ = new ReportBox(this);
+                report_->setTabStopDistance(MapDialogSize(QSize(kTabStopUnits, 0), base).width());
+                break;
+        }
+        widget->setObjectName(control.name.toString());
+        widget->setGeometry(MapDialogRect(control.units, base));
+        widget->setEnabled(control.initiallyEnabled);
+        layout_.Add(widget, control.layout);
+    }
+    layout_.Start(size());
+
+    connect(browse_, &QPushButton::clicked, this, &CTarnviewDlg::OnBrowse);
+    connect(preview_, &QPushButton::clicked, this, &CTarnviewDlg::OnPreview);
+}
+
+bool CTarnviewDlg::OnInitDialog() {
+    UpdateData(false);  // the first exchange also sets the path box's limit
+
+    systemMenu_ = new QMenu(this);
+    const QString aboutText = kAboutMenuText.toString();
+    if (!aboutText.isEmpty()) {
+        systemMenu_->addSeparator();
+        QAction* about = systemMenu_->addAction(aboutText);
+        connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    }
+
+    // The window manager draws the icon for the title bar, the taskbar and the minimised window.
+    setWindowIcon(m_hIcon);
+    path_->setFocus();
+    return true;
+}
+
+void CTarnviewDlg::DoDataExchange(DataExchange& dx) {
+    dx.Text(path_, m_strPath);
+    dx.MaxChars(m_strPath, kPathMaxChars);
+    dx.Text(report_, m_strReport);
+}
+
+bool CTarnviewDlg::UpdateData(bool saveAndValidate) {
+    DataExchange dx(saveAndValidate);
+    DoDataExchange(dx);
+    return !dx.Failed();
+}
+
+void CTarnviewDlg::OnOK() {
+    if (UpdateData(true))
+        accept();
+}
+
+void CTarnviewDlg::OnSysCommand(unsigned nID) {
+    if ((nID & kSystemCommandMask) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+    }
+}
+
+void CTarnviewDlg::OnDropFiles(const QStringList& paths) {
+    if (paths.size() != 1) {
+        ShowMessageBox({this, kOneFileOnlyMessage.toString(), kNoticeCaption.toString(),
+                        QMessageBox::Ok, QMessageBox::NoIcon});
+        return;
+    }
+    m_strPath = paths.first();
+    UpdateData(false);
+    AnalyzeFile();
+}
+
+void CTarnviewDlg::OnBrowse() {
+    const std::optional<QString> chosen = RunOpenFileDialog({kBrowseFilters, 0});
+    if (!chosen)
+        return;
+    m_strPath = *chosen;
+    UpdateData(false);
+    // The file dialog may have left the current directory anywhere; relative lookups such as
+    // GDAL's "./data" start from the program's folder again. A failure changes nothing.
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    AnalyzeFile();
+}
+
+void CTarnviewDlg::AnalyzeFile() {
+    UpdateData(true);  // a failed length rule still leaves the path read back
+    preview_->setEnabled(false);
+    const Report report = BuildReport(m_strPath);
+    m_strReport = report.text;
+    UpdateData(false);
+    preview_->setEnabled(report.previewAllowed);
+}
+
+void CTarnviewDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    layout_.Apply(event->size());
+}
+
+void CTarnviewDlg::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (!enter || modifiers != Qt::NoModifier) {
+        QDialog::keyPressEvent(event);  // Escape cancels without reading the boxes
+        return;
+    }
+    // Enter on a push button presses it; anywhere else it is OK.
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+        if (button->isEnabled())
+            button->click();
+    } else {
+        OnOK();
+    }
+    event->accept();
+}
+
+void CTarnviewDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedPaths(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void CTarnviewDlg::dropEvent(QDropEvent* event) {
+    const std::optional<QStringList> paths = DroppedPaths(event->mimeData());
+    if (!paths)
+        return;
+    event->acceptProposedAction();
+    OnDropFiles(*paths);
+}
+
+void CTarnviewDlg::contextMenuEvent(QContextMenuEvent* event) {
+    systemMenu_->popup(event->globalPos());
+}

@@ -1,0 +1,49 @@
+// OnPreview: the thumbnail of the package named in the path box, in the preview window.
+#include <QPushButton>
+
+#include "about_dlg.h"
+#include "message_box_seam.h"
+#include "package_thumbnail.h"
+#include "path_box.h"
+#include "tarnview_dlg.h"
+#include "text_helpers.h"
+#include "ui_texts.h"
+
+namespace {
+
+constexpr QStringView kPackageExtension = u".qvrmp";
+
+// Unlike a report, the preview also takes the bare name ".qvrmp".
+bool EndsInPackageExtension(const QString& path) {
+    return path.endsWith(kPackageExtension, Qt::CaseSensitive);
+}
+
+}  // namespace
+
+void CTarnviewDlg::OnPreview() {
+    UpdateData(true);  // the path as the box now holds it, edited or not
+    const QByteArray utf8Path = WideToUtf8(m_strPath);
+    preview_->setEnabled(false);
+    if (!EndsInPackageExtension(m_strPath))
+        return;
+
+    const PackageThumbnail thumbnail = ReadPackageThumbnail(utf8Path);
+    switch (thumbnail.status) {
+        case ThumbnailStatus::kCannotOpen:
+            ShowMessageBox({this, kOpenPackageFailedMessage.toString(), kErrorCaption.toString(),
+                            QMessageBox::Ok, QMessageBox::NoIcon});
+            return;
+        case ThumbnailStatus::kNoSize:
+            ShowMessageBox({this, kThumbnailFailedMessage.toString(), kErrorCaption.toString(),
+                            QMessageBox::Ok, QMessageBox::NoIcon});
+            return;
+        case ThumbnailStatus::kRead:
+        case ThumbnailStatus::kReadFailed:  // the checkerboard alone
+            break;
+    }
+
+    CAboutDlg window;
+    window.SetImage(thumbnail.rows, thumbnail.pixels.data());
+    window.DoModal();
+    preview_->setEnabled(true);
+}
