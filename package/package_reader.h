@@ -24,8 +24,8 @@ struct PackageReader {
 
     // Reads the region of RW x RH image pixels at the image's top-left corner into `output`
     // (512 pixels per row, RO rows, RGBA bytes). Returns the level buffer's byte count, or -1 file
-    // not open, -2 an argument below 1, -3 no level buffer, -4 a tile block could not be read.
-    // `output` is written only on success.
+    // not open, -2 an argument below 1, -3 no level buffer (empty, or its byte count beyond 32
+    // bits), -4 a tile block could not be read. `output` is written only on success.
     std::int64_t ReadRegionRgba(std::int32_t regionWidth, std::int32_t regionHeight,
                                 std::uint32_t* output, std::int32_t outputRows);
 
