@@ -50,32 +50,6 @@ TEST(PackageFormat, TopLevelIsTheFirstLevelOneTileCovers) {
     EXPECT_EQ(FindTopLevel(1, 0xFFFFFFFF), -1);
 }
 
-TEST(PackageFormat, HeaderLengthRoundsToMultiplesOf12288FromTheFileStart) {
-    struct Case {
-        std::uint32_t width, height;
-        std::uint64_t entries, headerLength;
-    };
-    const Case cases[] = {
-        {2048, 2048, 1, 65536},
-        {2049, 100, 3, 65536},
-        {100000, 50000, 1680, 65536},
-        {131072, 131072, 5461, 73728},  // 66556 bytes of content: 6 x 12288, not 65536 + 12288
-        {143360, 143360, 6569, 86016},
-        {143360, 116736, 5376, 65536},  // the index exactly fills
-                                        // the smallest header
-        {157696, 106496, 5377, 73728},
-        {0, 3000, 0, 65536},
-        {67108864, 1, 65535, 798720},
-    };
-    for (const Case& c : cases) {
-        const int topLevel = FindTopLevel(c.width, c.height);
-        EXPECT_EQ(TileIndexCount(c.width, c.height, topLevel), c.entries)
-            << c.width << "x" << c.height;
-        EXPECT_EQ(ExpectedHeaderLength(c.width, c.height, topLevel), c.headerLength)
-            << c.width << "x" << c.height;
-    }
-}
-
 TEST(PackageFormat, LargestSizesNeedHeadersBeyondTheLengthField) {
     const PackageLayout layout = MakePackageLayout(67108864, 67108864);
     EXPECT_EQ(layout.topLevel, 15);
