@@ -1,6 +1,8 @@
 #include "path_box.h"
 
 #include <gtest/gtest.h>
+#include <memory>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QTest>
@@ -13,47 +15,48 @@ class PathBoxTest : public ::testing::Test {
   protected:
     void SetUp() override {
         EnsureApplication();
-        box.SetLimitText(10);
-        ShowAndPaint(box);
-        box.setFocus();
+        box = std::make_unique<PathBox>();
+        box->SetLimitText(10);
+        ShowAndPaint(*box);
+        box->setFocus();
     }
-    PathBox box;
+    std::unique_ptr<PathBox> box;  // made once the application exists
 };
 
 TEST_F(PathBoxTest, TypingStopsAtTheLimit) {
-    box.SetWindowText(QStringLiteral("abcde"));
-    box.end(false);
-    QTest::keyClicks(&box, QStringLiteral("fghijklm"));
-    EXPECT_EQ(box.text(), QStringLiteral("abcdefghij"));
+    box->SetWindowText(QStringLiteral("abcde"));
+    box->end(false);
+    QTest::keyClicks(box.get(), QStringLiteral("fghijklm"));
+    EXPECT_EQ(box->text(), QStringLiteral("abcdefghij"));
 }
 
 TEST_F(PathBoxTest, PasteThatWouldPassTheLimitIsRefused) {
-    box.SetWindowText(QStringLiteral("abcde"));
-    box.end(false);
+    box->SetWindowText(QStringLiteral("abcde"));
+    box->end(false);
     QApplication::clipboard()->setText(QStringLiteral("0123456789"));
-    box.paste();
-    EXPECT_EQ(box.text(), QStringLiteral("abcde"));
+    box->paste();
+    EXPECT_EQ(box->text(), QStringLiteral("abcde"));
     QApplication::clipboard()->setText(QStringLiteral("01234"));
-    box.paste();
-    EXPECT_EQ(box.text(), QStringLiteral("abcde01234"));
+    box->paste();
+    EXPECT_EQ(box->text(), QStringLiteral("abcde01234"));
 }
 
 TEST_F(PathBoxTest, ProgramTextIsKeptWholeAndCanBeShortenedButNotGrown) {
     const QString longText(25, u'x');
-    box.SetWindowText(longText);
-    EXPECT_EQ(box.text(), longText);
-    box.end(false);
-    QTest::keyClick(&box, Qt::Key_A);
-    EXPECT_EQ(box.text(), longText);
-    QTest::keyClick(&box, Qt::Key_Backspace);
-    EXPECT_EQ(box.text().size(), 24);
+    box->SetWindowText(longText);
+    EXPECT_EQ(box->text(), longText);
+    box->end(false);
+    QTest::keyClick(box.get(), Qt::Key_A);
+    EXPECT_EQ(box->text(), longText);
+    QTest::keyClick(box.get(), Qt::Key_Backspace);
+    EXPECT_EQ(box->text().size(), 24);
 }
 
 TEST_F(PathBoxTest, LongerThanQtsDefaultLimit) {
-    box.SetLimitText(0x10000);
+    box->SetLimitText(0x10000);
     const QString text(40000, u'p');
-    box.SetWindowText(text);
-    EXPECT_EQ(box.text().size(), 40000);
+    box->SetWindowText(text);
+    EXPECT_EQ(box->text().size(), 40000);
 }
 
 }  // namespace
