@@ -8,16 +8,19 @@ tarnview_install_packages
 tarnview_build build
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
 
-# The package library and its tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The package library, the report engine and tarnview-info again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVIEW_SANITIZE=ON \
     -DTARNVIEW_BUILD_GUI=OFF >/dev/null
-cmake --build build-asan --target package_tests
-ctest --test-dir build-asan/tests/package --output-on-failure -j2
+cmake --build build-asan --target package_tests report_tests cli_tests tarnview-info
+for area in package report cli; do
+    ctest --test-dir "build-asan/tests/$area" --output-on-failure -j2
+done
 
 # A short fuzz run of the package reader from the committed seeds, with a fixed seed.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARNVIEW_FUZZ=ON -DTARNVIEW_BUILD_GUI=OFF >/dev/null
-cmake --build build-fuzz --target package_fuzzer
+cmake --build build-fuzz --target package_fuzzer report_fuzzer text_fuzzer
 rm -rf build-fuzz/corpus && mkdir -p build-fuzz/corpus
 if ! build-fuzz/tests/package/package_fuzzer -seed=1 -max_total_time=30 -max_len=16384 \
     -print_final_stats=1 -artifact_prefix=build-fuzz/ build-fuzz/corpus tests/package/fuzz_corpus \
@@ -26,3 +29,19 @@ if ! build-fuzz/tests/package/package_fuzzer -seed=1 -max_total_time=30 -max_len
     exit 1
 fi
 grep -E "^stat::number_of_executed_units|^Done" build-fuzz/fuzz.log
+
+# The report's targets: every committed input replayed, then a short fixed-seed run of each.
+fuzz_report() {  # TARGET CORPUS...
+    local target=$1
+    shift
+    rm -rf "build-fuzz/corpus-$target" && mkdir -p "build-fuzz/corpus-$target"
+    if ! "build-fuzz/tests/report/$target" -seed=1 -max_total_time=15 -max_len=16384 \
+        -artifact_prefix="build-fuzz/$target-" "build-fuzz/corpus-$target" "$@" \
+        >"build-fuzz/$target.log" 2>&1; then
+        tail -n 60 "build-fuzz/$target.log"
+        exit 1
+    fi
+    echo "$target: $(grep -E '^Done' "build-fuzz/$target.log")"
+}
+fuzz_report report_fuzzer tests/package/fuzz_corpus
+fuzz_report text_fuzzer tests/report/fuzz_corpus/text

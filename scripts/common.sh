@@ -33,6 +33,7 @@ tarnview_install_packages() {
 tarnview_build() {
     local dir="$1"
     shift
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVIEW_BUILD_GUI=ON "$@" \
+        >/dev/null
     cmake --build "$dir"
 }
