@@ -2,6 +2,10 @@
 
 #include <QFrame>
 
+namespace {
+constexpr int kTabStopCharacters = 8;
+}
+
 ReportBox::ReportBox(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -9,6 +13,8 @@ ReportBox::ReportBox(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
+    // A multi-line edit box puts its tab stops every 32 dialog units: eight average characters.
+    setTabStopDistance(kTabStopCharacters * fontMetrics().averageCharWidth());
 }
 
 void ReportBox::SetWindowText(const QString& text) {
