@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include <cpl_error.h>
+
 #include "pack_test_support.h"
 #include "raster_source.h"
 
@@ -43,6 +45,13 @@ std::unique_ptr<RasterSource> Open(const std::string& path) {
 
 class RasterSourceTest : public ::testing::Test {
   protected:
+    // The command registers the drivers and silences GDAL's own printing; so do the tests.
+    void SetUp() override {
+        GDALAllRegister();
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+    }
+    void TearDown() override { CPLPopErrorHandler(); }
+
     TempFolder folder;
 
     Rows ReadWhole(const RasterSpec& spec) {
