@@ -80,7 +80,7 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
                    "; a package holds no coordinate system, so it is left out\n");
     }
 
-    ProgressDisplay display(environment.writeError, environment.terminal, layout.LevelCount());
+    ProgressDisplay display(writeError, environment.terminal, layout.LevelCount());
     bool interrupted = false;
     const RowBandSource rows = [&](std::uint32_t firstRow, std::uint32_t rowCount,
                                    std::uint8_t* pixels, std::size_t stride, std::string& error) {
