@@ -1,0 +1,574 @@
+// Hostile packages: header fields at their extremes, index entries pointing anywhere, sub-tile
+// tables in any order and sub-tiles that are not what they claim to be. Every open and read ends in
+// one of its documented results, and nothing is written beyond the caller's rows and columns.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <webp/decode.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <new>
+#include <random>
+
+#include "crafted_package.h"
+#include "package_messages.h"
+#include "package_reader.h"
+#include "test_files.h"
+#include "tile_block.h"
+#include "written_packages.h"
+
+namespace {
+
+constexpr std::uint32_t kCanary = 0xA5C3E1F7;
+constexpr std::int32_t kSpareRows = 4;  // canary rows below the requested ones
+
+struct ReaderCloser {
+    void operator()(PackageReader* reader) const { ClosePackage(reader); }
+};
+using Reader = std::unique_ptr<PackageReader, ReaderCloser>;
+
+Reader Open(const std::string& path) {
+    std::string errorText;
+    Reader reader(OpenPackage(path, errorText));
+    EXPECT_NE(reader, nullptr) << errorText;
+    return reader;
+}
+
+// `rows` requested rows of 512 pixels and kSpareRows more, all kCanary.
+std::vector<std::uint32_t> Output(std::int32_t rows) {
+    return std::vector<std::uint32_t>(static_cast<std::size_t>(rows + kSpareRows) * 512, kCanary);
+}
+
+bool Untouched(const std::vector<std::uint32_t>& output) {
+    return std::all_of(output.begin(), output.end(), [](std::uint32_t p) { return p == kCanary; });
+}
+
+// The output a read must give when level pixel (x, y) holds level(x, y): sampled with integer
+// steps, columns from outputWidth on and every row from `rows` on left at kCanary.
+std::vector<std::uint32_t> Expected(
+    std::int32_t rows, std::int32_t outputWidth, std::uint32_t stepX, std::uint32_t stepY,
+    const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& level) {
+    std::vector<std::uint32_t> expected = Output(rows);
+    for (std::int32_t j = 0; j < rows; ++j) {
+        for (std::int32_t k = 0; k < outputWidth; ++k) {
+            expected[static_cast<std::size_t>(j) * 512 + k] =
+                level(static_cast<std::uint32_t>(k) * stepX, static_cast<std::uint32_t>(j) * stepY);
+        }
+    }
+    return expected;
+}
+
+std::uint32_t Colour(int n) {
+    return Rgba(static_cast<std::uint8_t>(15 * n + 10), static_cast<std::uint8_t>(200 - 9 * n), 77,
+                255);
+}
+
+// Small sub-tiles: a 32 x 32 square of Colour(n) in the top-left corner of cell n.
+constexpr std::uint32_t kSquare = 32;
+const EncodedSubTiles& Squares() {
+    static const EncodedSubTiles squares = [] {
+        EncodedSubTiles tiles;
+        for (int n = 0; n < kSubTilesPerTile; ++n) {
+            tiles[n] = SolidSubTile(Colour(n), kSquare, kSquare);
+        }
+        return tiles;
+    }();
+    return squares;
+}
+
+// A one-colour lossless WebP of any size up to 16384 x 16384, written bit by bit: no transform and
+// a single-symbol code per channel, so its pixels take no bits at all. Encoding the rows of 100
+// million pixels instead would cost seconds and a gigabyte.
+std::vector<std::uint8_t> FlatWebP(std::uint32_t width, std::uint32_t height, std::uint32_t pixel) {
+    std::vector<std::uint8_t> stream = {0x2F};  // lossless signature
+    std::uint64_t bits = 0;
+    int used = 0;
+    auto put = [&](std::uint32_t value, int count) {
+        bits |= std::uint64_t{value} << used;
+        used += count;
+        while (used >= 8) {
+            stream.push_back(static_cast<std::uint8_t>(bits));
+            bits >>= 8;
+            used -= 8;
+        }
+    };
+    put(width - 1, 14);
+    put(height - 1, 14);
+    put(1, 1);  // alpha used
+    put(0, 3);  // version
+    put(0, 1);  // no transform
+    put(0, 1);  // no colour cache
+    put(0, 1);  // one group of codes for the whole image
+    std::uint8_t rgba[4];
+    std::memcpy(rgba, &pixel, 4);
+    for (const std::uint8_t symbol : {rgba[1], rgba[0], rgba[2], rgba[3]}) {  // G, R, B, A
+        put(1, 1);                                                            // simple code
+        put(0, 1);                                                            // of one symbol
+        put(1, 1);                                                            // of 8 bits
+        put(symbol, 8);
+    }
+    put(1, 1);  // distance code: one symbol, 0, of 1 bit
+    put(0, 1);
+    put(0, 1);
+    put(0, 1);
+    put(0, 7);  // flush the last byte
+    if (stream.size() % 2 != 0) {
+        stream.push_back(0);
+    }
+    std::vector<std::uint8_t> file(20);
+    std::memcpy(file.data(), "RIFF", 4);
+    StoreU32(file.data() + 4, static_cast<std::uint32_t>(12 + stream.size()));
+    std::memcpy(file.data() + 8, "WEBPVP8L", 8);
+    StoreU32(file.data() + 16, static_cast<std::uint32_t>(stream.size()));
+    file.resize(20 + stream.size());
+    std::copy(stream.begin(), stream.end(), file.begin() + 20);
+    return file;
+}
+
+std::vector<std::uint8_t> RandomBytes(std::size_t count, std::uint32_t seed) {
+    std::mt19937 generator(seed);
+    std::vector<std::uint8_t> bytes(count);
+    for (std::uint8_t& byte : bytes) {
+        byte = static_cast<std::uint8_t>(generator());
+    }
+    return bytes;
+}
+
+// A WebP file header of the given chunk type whose payload is random.
+std::vector<std::uint8_t> RandomWebP(const char* chunk, std::size_t payload, std::uint32_t seed) {
+    std::vector<std::uint8_t> file(20);
+    std::memcpy(file.data(), "RIFF", 4);
+    StoreU32(file.data() + 4, static_cast<std::uint32_t>(12 + payload));
+    std::memcpy(file.data() + 8, "WEBP", 4);
+    std::memcpy(file.data() + 12, chunk, 4);
+    StoreU32(file.data() + 16, static_cast<std::uint32_t>(payload));
+    const std::vector<std::uint8_t> random = RandomBytes(payload, seed);
+    file.resize(20 + payload);
+    std::copy(random.begin(), random.end(), file.begin() + 20);
+    return file;
+}
+
+// Reads a 2048 x 2048 package whole into 512 x 512 output pixels: level 0, every fourth pixel.
+std::vector<std::uint32_t> ReadWhole2048(const std::string& path) {
+    std::vector<std::uint32_t> output = Output(512);
+    EXPECT_EQ(Open(path)->ReadRegionRgba(2048, 2048, output.data(), 512), 2048 * 2048 * 4);
+    return output;
+}
+
+// Which cell of a 2048 x 2048 tile a level pixel lies in.
+int CellOf(std::uint32_t x, std::uint32_t y) {
+    return static_cast<int>(y / kSubTileSize * kSubTilesPerSide + x / kSubTileSize);
+}
+
+// Level pixel (x, y) when cell n holds the square of Colour(shown[n]), or nothing for -1.
+std::uint32_t SquaresPixel(const std::array<int, kSubTilesPerTile>& shown, std::uint32_t x,
+                           std::uint32_t y) {
+    const int source = shown[CellOf(x, y)];
+    return source >= 0 && x % kSubTileSize < kSquare && y % kSubTileSize < kSquare ? Colour(source)
+                                                                                   : 0u;
+}
+
+std::uint64_t VmSizeMiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmSize:", 0) == 0) {
+            return std::stoull(line.substr(7)) / 1024;  // the line counts kB
+        }
+    }
+    return 0;
+}
+
+constexpr int kAllocationFailed = 77;
+
+// Runs `body` in a child process whose address space may grow by 512 MiB at most, so that any
+// allocation of a forged block size fails there. Gives the child's exit code: `body`'s result,
+// kAllocationFailed when operator new ran out (under ASan the allocator's own report ends the
+// child with a nonzero code instead), or 128 + a signal.
+int RunWithLittleMemory(const std::function<int()>& body) {
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int devNull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devNull, STDERR_FILENO);  // an allocator's report is expected, not news
+        const std::uint64_t vmSize = VmSizeMiB();
+        const rlim_t limit = (vmSize + 512) << 20;
+        const rlimit addressSpace{limit, limit};
+        if (vmSize == 0 || ::setrlimit(RLIMIT_AS, &addressSpace) != 0) {
+            ::_exit(99);
+        }
+        std::set_new_handler([] { ::_exit(kAllocationFailed); });
+        ::_exit(body());
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) {
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::uint8_t* volatile gKeptAllocation = nullptr;
+
+}  // namespace
+
+TEST(FlatWebP, IsAValidImageOfAnySize) {
+    // Its pixels take no bits, so a full decode of one size speaks for every other.
+    const std::uint32_t colour = Rgba(12, 34, 56, 200);
+    for (const auto& [w, h] : {std::pair{40u, 30u}, std::pair{1537u, 1536u}}) {
+        int width = 0, height = 0;
+        const std::vector<std::uint8_t> file = FlatWebP(w, h, colour);
+        std::unique_ptr<std::uint8_t, decltype(&WebPFree)> pixels(
+            WebPDecodeRGBA(file.data(), file.size(), &width, &height), &WebPFree);
+        ASSERT_NE(pixels, nullptr);
+        ASSERT_EQ(width, static_cast<int>(w));
+        ASSERT_EQ(height, static_cast<int>(h));
+        for (std::size_t i = 0; i < std::size_t{w} * h; ++i) {
+            std::uint32_t pixel;
+            std::memcpy(&pixel, pixels.get() + 4 * i, 4);
+            ASSERT_EQ(pixel, colour) << i;
+        }
+    }
+    const std::vector<std::uint8_t> large = FlatWebP(10000, 10000, colour);
+    WebPBitstreamFeatures features;
+    ASSERT_EQ(WebPGetFeatures(large.data(), large.size(), &features), VP8_STATUS_OK);
+    EXPECT_EQ(features.width, 10000);
+    EXPECT_EQ(features.height, 10000);
+    EXPECT_TRUE(features.has_alpha);
+}
+
+TEST(HostileHeader, ExtremeFieldsOpenOrFailWithTheirMessage) {
+    const std::string kPyramid{PackageMessageText(PackageMessage::kBadPyramid)};
+    const std::string kIndex{PackageMessageText(PackageMessage::kBadIndexLength)};
+    const std::string kSignature{PackageMessageText(PackageMessage::kBadSignature)};
+    constexpr std::uint32_t kMax = 67108864;
+    constexpr std::int32_t kMaxRows = 1024;  // rows of the thumbnail-style read, at most
+    struct Size {
+        std::uint32_t width, height;
+        std::int64_t topLevel;       // -1: no level fits
+        std::int64_t length;         // -1: no 32-bit length fits
+        std::int64_t thumbnailRead;  // result of reading the whole image, once open
+    };
+    const Size sizes[] = {
+        {0, 0, 0, 65536, -2},  // a region of width 0 is refused before anything is read
+        {0, 1, 0, 65536, -2},
+        {1, 0, 0, 65536, -2},
+        {1, 1, 0, 65536, 512 * 512 * 4},
+        {kMax, 0, 15, 65536, -2},
+        {0, kMax, 15, 65536, -2},
+        {kMax, 1, 15, 798720, -2},  // 512 / 67108864 rows truncate to none
+        {1, kMax, 15, 798720, -3},  // 512 x 67108864 level pixels do not fit 32 bits
+        {kMax, kMax, 15, -1, 0},    // ~1.4 billion index entries: no header can hold them
+        {0x7FFFFFFF, 1, -1, -1, 0},
+        {1, 0x7FFFFFFF, -1, -1, 0},
+        {0x80000000, 0, -1, -1, 0},  // negative if taken as signed, which would fit level 0
+        {0xFFFFFFFF, 1, -1, -1, 0},
+        {0, 0xFFFFFFFF, -1, -1, 0},
+        {0xFFFFFFFF, 0xFFFFFFFF, -1, -1, 0},
+    };
+    const std::uint32_t topLevels[] = {0, 1, 15, 16, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
+    const std::uint32_t lengths[] = {0, 1, 65536, 73728, 798720, 0x7FFFFFFF, 0xFFFFFFFF};
+
+    TempDir dir;
+    const std::string path = dir.Path("p");
+    ASSERT_TRUE(WriteEmptyPackage(path, kMax, 1).ok);  // 798720 bytes, all tiles absent
+    for (const Size& size : sizes) {
+        PatchU32(path, kWidthOffset, size.width);
+        PatchU32(path, kHeightOffset, size.height);
+        for (const std::uint32_t topLevel : topLevels) {
+            PatchU32(path, kTopLevelOffset, topLevel);
+            for (const std::uint32_t length : lengths) {
+                PatchU32(path, kHeaderLengthOffset, length);
+                SCOPED_TRACE(::testing::Message()
+                             << size.width << " x " << size.height << ", topLevel " << topLevel
+                             << ", length " << length);
+                std::string errorText;
+                Reader reader(OpenPackage(path, errorText));
+                if (size.topLevel != topLevel) {
+                    EXPECT_EQ(reader, nullptr);
+                    EXPECT_EQ(errorText, kPyramid);
+                    continue;
+                }
+                if (size.length != length) {
+                    EXPECT_EQ(reader, nullptr);
+                    EXPECT_EQ(errorText, kIndex);
+                    continue;
+                }
+                ASSERT_NE(reader, nullptr) << errorText;
+                // Read as the preview does: the whole image, rows keeping its proportions.
+                const double rows = size.width == 0 ? 0.0 : size.height * 512.0 / size.width;
+                const auto outputRows = static_cast<std::int32_t>(std::min<double>(rows, kMaxRows));
+                std::vector<std::uint32_t> output = Output(std::max(outputRows, 1));
+                EXPECT_EQ(reader->ReadRegionRgba(static_cast<std::int32_t>(size.width),
+                                                 static_cast<std::int32_t>(size.height),
+                                                 output.data(), outputRows),
+                          size.thumbnailRead);
+                if (size.thumbnailRead > 0) {  // no tile: every pixel transparent
+                    EXPECT_EQ(output,
+                              Expected(outputRows, 512, 1, 1, [](auto, auto) { return 0u; }));
+                } else {
+                    EXPECT_TRUE(Untouched(output));
+                }
+            }
+        }
+    }
+
+    // magic2 is unsigned: everything from the first word's value up is accepted.
+    PatchU32(path, kWidthOffset, 1);
+    PatchU32(path, kHeightOffset, 1);
+    PatchU32(path, kTopLevelOffset, 0);
+    PatchU32(path, kHeaderLengthOffset, 0xFFFFFFFF);  // the signature is checked first
+    for (const std::uint32_t magic2 :
+         {0u, 1u, 0x4C4C594Cu, 0x4C4C594Du, 0x7FFFFFFFu, 0x80000000u}) {
+        PatchU32(path, kMagic2Offset, magic2);
+        std::string errorText;
+        Reader reader(OpenPackage(path, errorText));
+        EXPECT_EQ(reader, nullptr);
+        EXPECT_EQ(errorText, magic2 < kMinPackageMagic2 ? kSignature : kIndex) << magic2;
+    }
+}
+
+TEST(HostileIndex, EntriesPointingAnywhereAreReadAsBlocksOrFail) {
+    // Level 0 of 2560 x 2048 has two tiles side by side. Tile 0 holds squares in its top four
+    // cells; where tile 1's entry points varies. The region read is the top 2560 x 512 pixels of
+    // level 0: cells 0 to 3 of tile 0 and cell 0 of tile 1, every fifth column.
+    EncodedSubTiles top;
+    for (int n = 0; n < kSubTilesPerSide; ++n) {
+        top[n] = Squares()[n];
+    }
+    EncodedSubTiles own;
+    own[0] = Squares()[9];
+    CraftedPackage package(2560, 2048);
+    ASSERT_EQ(package.Layout().topLevel, 1);
+    const std::vector<std::uint8_t> blockA = AssembleTileBlock(top);
+    const TileIndexEntry a = package.AddBlock(0, 0, 0, blockA);
+    const TileIndexEntry b = package.AddBlock(0, 0, 1, AssembleTileBlock(own));
+    const std::uint64_t fileSize = b.blockOffset + b.blockSize;
+    const auto endOfSquare0 = static_cast<std::uint32_t>(LoadI32(blockA.data() + 4));
+
+    // A whole block in the reserved bytes of the header, which the reader never looks at.
+    EncodedSubTiles hidden;
+    hidden[0] = Squares()[12];
+    const std::vector<std::uint8_t> reservedBlock = AssembleTileBlock(hidden);
+    ASSERT_LE(kReservedOffset + reservedBlock.size(), kTileIndexOffset);
+    std::copy(reservedBlock.begin(), reservedBlock.end(),
+              package.Header().begin() + kReservedOffset);
+
+    struct Case {
+        const char* name;
+        TileIndexEntry tile1;
+        int shown;  // square in tile 1's first cell, -1 none; -4 the read fails
+    };
+    const Case cases[] = {
+        {"its own block, ending at the end of the file", b, 9},
+        {"the block of tile 0", a, 0},
+        {"the start of tile 0's block, up to its first square's end",
+         {a.blockOffset, endOfSquare0},
+         0},
+        {"tile 0's block shifted by four bytes", {a.blockOffset + 4, a.blockSize - 4}, -1},
+        {"a block in the header's reserved bytes",
+         {kReservedOffset, static_cast<std::uint32_t>(reservedBlock.size())},
+         12},
+        {"the header's first bytes", {1, 1000}, -1},
+        {"the index itself", {kTileIndexOffset, 24}, -1},
+        {"the header's end and tile 0's start", {a.blockOffset - 64, 64 + a.blockSize}, -1},
+        {"one byte past the end of the file", {b.blockOffset, b.blockSize + 1}, -4},
+        {"the end of the file", {fileSize, 1}, -4},
+        {"the last byte of the file", {fileSize - 1, 1}, -1},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        package.SetEntry(0, 0, 1, c.tile1);
+        package.Write(dir.Path("p"));
+        ASSERT_EQ(std::filesystem::file_size(dir.Path("p")), fileSize);
+        std::vector<std::uint32_t> output = Output(512);
+        const std::int64_t result =
+            Open(dir.Path("p"))->ReadRegionRgba(2560, 512, output.data(), 512);
+        if (c.shown == -4) {
+            EXPECT_EQ(result, -4);
+            EXPECT_TRUE(Untouched(output));
+            continue;
+        }
+        ASSERT_EQ(result, 2560 * 512 * 4);
+        const std::array<int, kSubTilesPerTile> tile0 = {0,  1,  2,  3,  -1, -1, -1, -1,
+                                                         -1, -1, -1, -1, -1, -1, -1, -1};
+        std::array<int, kSubTilesPerTile> tile1{};
+        tile1.fill(-1);
+        tile1[0] = c.shown;
+        EXPECT_EQ(output, Expected(512, 512, 5, 1, [&](std::uint32_t x, std::uint32_t y) {
+                      return x < kTileSize ? SquaresPixel(tile0, x, y)
+                                           : SquaresPixel(tile1, x - kTileSize, y);
+                  }));
+    }
+}
+
+TEST(HostileIndex, OversizedBlocksAreRefusedWithoutAllocatingThem) {
+    // The check itself: in the child, merely trying to allocate a forged block size ends it (0
+    // would mean the allocation succeeded, 2 that it failed quietly).
+    const int attempt = RunWithLittleMemory([] {
+        gKeptAllocation = new (std::nothrow) std::uint8_t[0xFFFFFFFFu];
+        return gKeptAllocation == nullptr ? 2 : 0;
+    });
+    EXPECT_NE(attempt, 0);
+    EXPECT_NE(attempt, 2);
+
+    CraftedPackage package(2048, 2048);
+    const TileIndexEntry a = package.AddBlock(0, 0, 0, AssembleTileBlock(Squares()));
+    const TileIndexEntry forged[] = {
+        {a.blockOffset, 0xFFFFFFFF}, {a.blockOffset, 0x80000000}, {1, 0xFFFFFFFF},
+        {0x7FFFFFFF, 0x7FFFFFFF},    {~0ull, 0xFFFFFFFF},
+    };
+    TempDir dir;
+    std::vector<std::string> paths;
+    for (const TileIndexEntry& entry : forged) {
+        package.SetEntry(0, 0, 0, entry);
+        paths.push_back(dir.Path(std::to_string(paths.size())));
+        package.Write(paths.back());
+    }
+    const int result = RunWithLittleMemory([&] {
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            std::string errorText;
+            PackageReader* reader = OpenPackage(paths[i], errorText);
+            if (reader == nullptr) {
+                return 10;
+            }
+            std::vector<std::uint32_t> output = Output(512);
+            const std::int64_t read = reader->ReadRegionRgba(2048, 2048, output.data(), 512);
+            ClosePackage(reader);
+            if (read != -4 || !Untouched(output)) {
+                return 20 + static_cast<int>(i);
+            }
+        }
+        return 0;
+    });
+    EXPECT_EQ(result, 0) << "10: open failed, 20 + i: forged entry i not refused with -4, "
+                         << kAllocationFailed << " or other: its block was allocated";
+}
+
+TEST(HostileSubTiles, TablesInAnyDisorderLeaveOnlyTheirOwnCellsTransparent) {
+    const std::vector<std::uint8_t> ordered = AssembleTileBlock(Squares());
+    std::array<std::int32_t, kSubTilesPerTile + 1> o{};  // where each square starts, and the end
+    for (int n = 0; n < kSubTilesPerTile; ++n) {
+        o[n] = LoadI32(ordered.data() + 4 * n);
+    }
+    const auto size = static_cast<std::int32_t>(ordered.size());
+    o[kSubTilesPerTile] = size;
+
+    struct Case {
+        const char* name;
+        std::function<void(std::array<std::int32_t, kSubTilesPerTile>&)> disorder;
+        std::array<int, kSubTilesPerTile> shown;  // square shown in each cell, -1 none
+    };
+    const Case cases[] = {
+        {"decreasing starts",
+         [&](auto& t) {
+             for (int m = 1; m < kSubTilesPerTile; ++m)
+                 t[m] = o[kSubTilesPerTile - m];
+         },
+         // cell 0 runs from 64 to square 15 and shows square 0; cell 15 starts at square 1
+         {0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 1}},
+        {"all starts equal",
+         [&](auto& t) { std::fill(t.begin(), t.end(), o[5]); },
+         {0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 5}},
+        {"negative starts and a garbage first entry",
+         [&](auto& t) {
+             t[0] = INT_MIN;
+             t[4] = -1;
+             t[9] = INT_MIN;
+             t[12] = -64;
+         },
+         {0, 1, 2, -1, -1, 5, 6, 7, -1, -1, 10, -1, -1, 13, 14, 15}},
+        {"starts at and beyond the block's end",
+         [&](auto& t) {
+             t[2] = size;
+             t[6] = size + 1;
+             t[10] = INT_MAX;
+             t[15] = size;
+         },
+         {0, 1, -1, 3, 4, -1, -1, 7, 8, -1, -1, 11, 12, 13, 14, -1}},
+        {"starts inside the table",
+         [&](auto& t) {
+             t[1] = 0;
+             t[7] = 63;
+             t[11] = 64;  // the first byte after the table: square 0 again
+         },
+         {-1, -1, 2, 3, 4, 5, -1, -1, 8, 9, -1, 0, 12, 13, 14, 15}},
+        {"two starts swapped",
+         [&](auto& t) { std::swap(t[5], t[6]); },
+         {0, 1, 2, 3, 4, -1, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::array<std::int32_t, kSubTilesPerTile> table{};
+        std::copy(o.begin(), o.begin() + kSubTilesPerTile, table.begin());
+        c.disorder(table);
+        std::vector<std::uint8_t> block = ordered;
+        for (int n = 0; n < kSubTilesPerTile; ++n) {
+            StoreI32(block.data() + 4 * n, table[n]);
+        }
+        CraftedPackage package(2048, 2048);
+        package.AddBlock(0, 0, 0, block);
+        package.Write(dir.Path("p"));
+        EXPECT_EQ(ReadWhole2048(dir.Path("p")),
+                  Expected(512, 512, 4, 4, [&](std::uint32_t x, std::uint32_t y) {
+                      return SquaresPixel(c.shown, x, y);
+                  }));
+    }
+}
+
+TEST(HostileSubTiles, DataThatIsNoWebPOrDoesNotFitItsCellStaysInTheLevelBuffer) {
+    TempDir dir;
+    const std::uint32_t kLarge = Rgba(1, 2, 3, 255);
+
+    // Cells that hold no decodable picture stay transparent; their neighbours still decode.
+    EncodedSubTiles subTiles = Squares();
+    subTiles[0] = RandomBytes(3000, 1);
+    subTiles[1] = RandomWebP("VP8L", 3000, 2);
+    subTiles[2] = RandomWebP("VP8 ", 3000, 3);
+    subTiles[3].resize(20);                        // a file header and nothing more
+    subTiles[4].resize(subTiles[4].size() / 2);    // cut in the middle of its data
+    subTiles[6] = FlatWebP(10000, 10000, kLarge);  // far wider than the level buffer
+    subTiles[7] = FlatWebP(16384, 16384, kLarge);  // the largest a header can state
+    subTiles[8] = FlatWebP(512, 10000, kLarge);    // fits the row, not the rows left
+    CraftedPackage broken(2048, 2048);
+    broken.AddBlock(0, 0, 0, AssembleTileBlock(subTiles));
+    broken.Write(dir.Path("broken"));
+    const std::array<int, kSubTilesPerTile> shown = {-1, -1, -1, -1, -1, 5,  -1, -1,
+                                                     -1, 9,  10, 11, 12, 13, 14, 15};
+    EXPECT_EQ(ReadWhole2048(dir.Path("broken")),
+              Expected(512, 512, 4, 4, [&](std::uint32_t x, std::uint32_t y) {
+                  return SquaresPixel(shown, x, y);
+              }));
+
+    // A picture larger than its cell may cover the cells after it up to the level buffer's last
+    // byte, and not one byte further. From cell 5 (x = y = 512) that is 1536 x 1536.
+    struct Case {
+        std::uint32_t width, height;
+        bool fits;
+    };
+    for (const Case c :
+         {Case{1536, 1536, true}, Case{1537, 1536, false}, Case{1536, 1537, false}}) {
+        SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
+        EncodedSubTiles large;
+        large[5] = c.width == 1536 && c.height == 1536 ? SolidSubTile(kLarge, 1536, 1536)
+                                                       : FlatWebP(c.width, c.height, kLarge);
+        CraftedPackage package(2048, 2048);
+        package.AddBlock(0, 0, 0, AssembleTileBlock(large));
+        package.Write(dir.Path("large"));
+        EXPECT_EQ(ReadWhole2048(dir.Path("large")),
+                  Expected(512, 512, 4, 4, [&](std::uint32_t x, std::uint32_t y) {
+                      return c.fits && x >= 512 && y >= 512 ? kLarge : 0u;
+                  }));
+    }
+}
