@@ -35,12 +35,17 @@ FileHandle OpenReadOnly(const std::string& path) {
     return FileHandle{descriptor};
 }
 
-ReadResult ReadBytes(FileHandle file, void* buffer, std::size_t size) {
+namespace {
+
+// Reads until `size` bytes arrived, the file ended or a read failed; `readAt(buffer, count,
+// done)` is one read() or pread() call for the bytes after the `done` already read.
+template <typename ReadCall>
+ReadResult ReadAll(void* buffer, std::size_t size, ReadCall readAt) {
     ReadResult result;
     auto* bytes = static_cast<std::uint8_t*>(buffer);
     while (result.count < size) {
         const std::size_t chunk = std::min(size - result.count, kMaxChunk);
-        const ssize_t got = ::read(file.descriptor, bytes + result.count, chunk);
+        const ssize_t got = readAt(bytes + result.count, chunk, result.count);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -56,29 +61,21 @@ ReadResult ReadBytes(FileHandle file, void* buffer, std::size_t size) {
     return result;
 }
 
+}  // namespace
+
+ReadResult ReadBytes(FileHandle file, void* buffer, std::size_t size) {
+    return ReadAll(buffer, size, [&](std::uint8_t* target, std::size_t count, std::size_t) {
+        return ::read(file.descriptor, target, count);
+    });
+}
+
 ReadResult ReadBytesAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size) {
-    ReadResult result;
     if (!FitsOffset(offset, size)) {
-        return result;
+        return {};
     }
-    auto* bytes = static_cast<std::uint8_t*>(buffer);
-    while (result.count < size) {
-        const std::size_t chunk = std::min(size - result.count, kMaxChunk);
-        const auto position = static_cast<off_t>(offset + result.count);
-        const ssize_t got = ::pread(file.descriptor, bytes + result.count, chunk, position);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return result;
-        }
-        if (got == 0) {
-            break;
-        }
-        result.count += static_cast<std::size_t>(got);
-    }
-    result.ok = true;
-    return result;
+    return ReadAll(buffer, size, [&](std::uint8_t* target, std::size_t count, std::size_t done) {
+        return ::pread(file.descriptor, target, count, static_cast<off_t>(offset + done));
+    });
 }
 
 bool FileSize(FileHandle file, std::uint64_t& size) {

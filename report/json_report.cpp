@@ -33,6 +33,17 @@ QJsonValue CompressionPercent(double stored, double theoretical) {
     return stored * 100.0 / theoretical;
 }
 
+// What both kinds of file report alike: the kind, the size and the bytes against the theory.
+void InsertSizes(QJsonObject& json, const QString& kind, int width, int height, double stored,
+                 double theoretical) {
+    json.insert(QStringLiteral("kind"), kind);
+    json.insert(QStringLiteral("width"), width);
+    json.insert(QStringLiteral("height"), height);
+    json.insert(QStringLiteral("storedBytes"), stored);
+    json.insert(QStringLiteral("theoreticalBytes"), theoretical);
+    json.insert(QStringLiteral("compressionPercent"), CompressionPercent(stored, theoretical));
+}
+
 void InsertGeoreferencing(QJsonObject& json, const std::optional<GeoTransform>& gt, int width,
                           int height) {
     if (!gt) {
@@ -68,14 +79,9 @@ QJsonObject BandObject(const RasterBand& band) {
 }
 
 void InsertRaster(QJsonObject& json, const RasterFacts& facts) {
-    json.insert(QStringLiteral("kind"), QStringLiteral("raster"));
+    InsertSizes(json, QStringLiteral("raster"), facts.width, facts.height, facts.storedBytes,
+                facts.theoreticalBytes);
     json.insert(QStringLiteral("driver"), Utf8ToWide(facts.driver));
-    json.insert(QStringLiteral("width"), facts.width);
-    json.insert(QStringLiteral("height"), facts.height);
-    json.insert(QStringLiteral("storedBytes"), facts.storedBytes);
-    json.insert(QStringLiteral("theoreticalBytes"), facts.theoreticalBytes);
-    json.insert(QStringLiteral("compressionPercent"),
-                CompressionPercent(facts.storedBytes, facts.theoreticalBytes));
 
     QJsonArray files;
     for (const RasterFile& file : facts.files) {
@@ -109,13 +115,8 @@ void InsertRaster(QJsonObject& json, const RasterFacts& facts) {
 }
 
 void InsertPackage(QJsonObject& json, const PackageFacts& facts) {
-    json.insert(QStringLiteral("kind"), QStringLiteral("package"));
-    json.insert(QStringLiteral("width"), facts.width);
-    json.insert(QStringLiteral("height"), facts.height);
-    json.insert(QStringLiteral("storedBytes"), facts.storedBytes);
-    json.insert(QStringLiteral("theoreticalBytes"), facts.theoreticalBytes);
-    json.insert(QStringLiteral("compressionPercent"),
-                CompressionPercent(facts.storedBytes, facts.theoreticalBytes));
+    InsertSizes(json, QStringLiteral("package"), facts.width, facts.height, facts.storedBytes,
+                facts.theoreticalBytes);
     json.insert(QStringLiteral("topLevel"), static_cast<qint64>(facts.topLevel));
     json.insert(QStringLiteral("headerLength"), static_cast<qint64>(facts.headerLength));
     json.insert(QStringLiteral("tileCount"), static_cast<qint64>(facts.tileCount));

@@ -21,6 +21,7 @@
 #include <random>
 
 #include "crafted_package.h"
+#include "open_reader.h"
 #include "package_messages.h"
 #include "package_reader.h"
 #include "test_files.h"
@@ -31,18 +32,6 @@ namespace {
 
 constexpr std::uint32_t kCanary = 0xA5C3E1F7;
 constexpr std::int32_t kSpareRows = 4;  // canary rows below the requested ones
-
-struct ReaderCloser {
-    void operator()(PackageReader* reader) const { ClosePackage(reader); }
-};
-using Reader = std::unique_ptr<PackageReader, ReaderCloser>;
-
-Reader Open(const std::string& path) {
-    std::string errorText;
-    Reader reader(OpenPackage(path, errorText));
-    EXPECT_NE(reader, nullptr) << errorText;
-    return reader;
-}
 
 // `rows` requested rows of 512 pixels and kSpareRows more, all kCanary.
 std::vector<std::uint32_t> Output(std::int32_t rows) {

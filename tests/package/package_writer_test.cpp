@@ -7,23 +7,12 @@
 #include <filesystem>
 #include <memory>
 
+#include "open_reader.h"
 #include "package_reader.h"
 #include "test_files.h"
 #include "written_packages.h"
 
 namespace {
-
-struct ReaderCloser {
-    void operator()(PackageReader* reader) const { ClosePackage(reader); }
-};
-using Reader = std::unique_ptr<PackageReader, ReaderCloser>;
-
-Reader Open(const std::string& path) {
-    std::string errorText;
-    Reader reader(OpenPackage(path, errorText));
-    EXPECT_NE(reader, nullptr) << errorText;
-    return reader;
-}
 
 std::vector<std::uint32_t> Read(PackageReader& reader, std::int32_t width, std::int32_t height,
                                 std::int32_t rows) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "crafted_package.h"
+#include "open_reader.h"
 #include "package_reader.h"
 #include "test_files.h"
 #include "tile_block.h"
@@ -15,18 +16,6 @@ namespace {
 
 constexpr std::uint32_t kCanary = 0xA5C3E1F7;
 const std::uint32_t kRed = Rgba(255, 0, 0, 255);
-
-struct ReaderCloser {
-    void operator()(PackageReader* reader) const { ClosePackage(reader); }
-};
-using Reader = std::unique_ptr<PackageReader, ReaderCloser>;
-
-Reader Open(const std::string& path) {
-    std::string errorText;
-    Reader reader(OpenPackage(path, errorText));
-    EXPECT_NE(reader, nullptr) << errorText;
-    return reader;
-}
 
 // An output buffer of `rows` rows of 512 pixels, all kCanary.
 std::vector<std::uint32_t> Output(std::int32_t rows) {
