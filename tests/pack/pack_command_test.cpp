@@ -134,12 +134,12 @@ class PackCommandTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(PackCommandTest, GreyWithARotatedGeoTransformReadsBack) {
-    RasterSpec spec;
-    spec.width = 300;
-    spec.height = 200;
-    spec.value = Texture;
-    spec.geoTransform = {{1000, 2, 0.3, 5000, 0.2, -2}};
-    const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), spec)));
+    RasterSpec raster;
+    raster.width = 300;
+    raster.height = 200;
+    raster.value = Texture;
+    raster.geoTransform = {{1000, 2, 0.3, 5000, 0.2, -2}};
+    const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
     ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
     Reader reader = OpenReader(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
@@ -157,12 +157,12 @@ TEST_F(PackCommandTest, RgbOfTwoLevelsReadsBackAtTheCoarserLevel) {
     // Smooth ramps: lossless WebP is quick on them, and the averages of level 1 differ from
     // any single pixel of level 0.
     const auto ramp = [](int band, int x, int y) { return (x * band + y * (4 - band)) % 256; };
-    RasterSpec spec;
-    spec.width = 2100;
-    spec.height = 200;
-    spec.bands = 3;
-    spec.value = ramp;
-    const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), spec)));
+    RasterSpec raster;
+    raster.width = 2100;
+    raster.height = 200;
+    raster.bands = 3;
+    raster.value = ramp;
+    const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
     ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
     Reader reader = OpenReader(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
@@ -177,15 +177,15 @@ TEST_F(PackCommandTest, RgbOfTwoLevelsReadsBackAtTheCoarserLevel) {
 }
 
 TEST_F(PackCommandTest, RgbaKeepsItsAlpha) {
-    RasterSpec spec;
-    spec.width = 256;
-    spec.height = 256;
-    spec.bands = 4;
+    RasterSpec raster;
+    raster.width = 256;
+    raster.height = 256;
+    raster.bands = 4;
     const auto alpha = [](int x, int y) { return x < 40 ? 0 : (x + y) % 256; };
-    spec.value = [&](int band, int x, int y) {
+    raster.value = [&](int band, int x, int y) {
         return band == 4 ? alpha(x, y) : Texture(band, x, y);
     };
-    const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), spec)));
+    const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
     ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
     Reader reader = OpenReader(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
@@ -201,17 +201,17 @@ TEST_F(PackCommandTest, RgbaKeepsItsAlpha) {
 }
 
 TEST_F(PackCommandTest, Int16WithNoDataIsScaledAndTransparentWhereNoData) {
-    RasterSpec spec;
-    spec.width = 300;
-    spec.height = 100;
-    spec.type = GDT_Int16;
-    spec.noData = -32768;
+    RasterSpec raster;
+    raster.width = 300;
+    raster.height = 100;
+    raster.type = GDT_Int16;
+    raster.noData = -32768;
     // Each row runs from -500 to 3000, so any sampled range is the full one.
     const auto value = [](int x, int y) {
         return (x / 10 + y / 10) % 7 == 0 ? -32768 : -500 + x * 3500 / 299;
     };
-    spec.value = [&](int, int x, int y) { return value(x, y); };
-    const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), spec)));
+    raster.value = [&](int, int x, int y) { return value(x, y); };
+    const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
     ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
     Reader reader = OpenReader(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
@@ -230,12 +230,12 @@ TEST_F(PackCommandTest, Int16WithNoDataIsScaledAndTransparentWhereNoData) {
 }
 
 TEST_F(PackCommandTest, TransparentTilesAreLeftAbsent) {
-    RasterSpec spec;
-    spec.width = 2600;
-    spec.height = 100;
-    spec.noData = 0;
-    spec.value = [](int, int x, int) { return x < 2048 ? 50 : 0; };
-    const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), spec)));
+    RasterSpec raster;
+    raster.width = 2600;
+    raster.height = 100;
+    raster.noData = 0;
+    raster.value = [](int, int x, int) { return x < 2048 ? 50 : 0; };
+    const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)));
     ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
     Reader reader = OpenReader(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
@@ -248,12 +248,12 @@ TEST_F(PackCommandTest, TransparentTilesAreLeftAbsent) {
 }
 
 TEST_F(PackCommandTest, TheFileDoesNotDependOnTheThreadCount) {
-    RasterSpec spec;
-    spec.width = 1100;
-    spec.height = 700;
-    spec.bands = 3;
-    spec.value = Texture;
-    PackOptions options = Options(MakeRaster(folder.Path("in.tif"), spec), "one.qvrmp");
+    RasterSpec raster;
+    raster.width = 1100;
+    raster.height = 700;
+    raster.bands = 3;
+    raster.value = Texture;
+    PackOptions options = Options(MakeRaster(folder.Path("in.tif"), raster), "one.qvrmp");
     ASSERT_EQ(Pack(options).outcome.exitCode, kExitSuccess);
     options.output = folder.Path("two.qvrmp");
     options.threads = 2;
@@ -264,10 +264,10 @@ TEST_F(PackCommandTest, TheFileDoesNotDependOnTheThreadCount) {
 }
 
 TEST_F(PackCommandTest, SummaryAndProgress) {
-    RasterSpec spec;
-    spec.width = 64;
-    spec.height = 1100;
-    const std::string input = MakeRaster(folder.Path("in.tif"), spec);
+    RasterSpec raster;
+    raster.width = 64;
+    raster.height = 1100;
+    const std::string input = MakeRaster(folder.Path("in.tif"), raster);
     const PackRun quiet = Pack(Options(input));
     ASSERT_EQ(quiet.outcome.exitCode, kExitSuccess) << quiet.outcome.message;
     EXPECT_EQ(quiet.stderrText, "");  // no terminal, no bar
@@ -293,10 +293,10 @@ TEST_F(PackCommandTest, SummaryAndProgress) {
 }
 
 TEST_F(PackCommandTest, ACoordinateSystemIsMentionedAsLeftOut) {
-    RasterSpec spec;
-    spec.epsg = 4326;
-    spec.geoTransform = {{100, 0.01, 0, 30, 0, -0.01}};
-    const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), spec)));
+    RasterSpec raster;
+    raster.epsg = 4326;
+    raster.geoTransform = {{100, 0.01, 0, 30, 0, -0.01}};
+    const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)));
     ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
     EXPECT_EQ(run.stderrText, "tarnview-pack: note: " + folder.Path("in.tif") +
                                   " is in WGS 84; a package holds no coordinate system, so it is "
@@ -330,11 +330,11 @@ TEST_F(PackCommandTest, TheInputIsNeverTheOutput) {
 }
 
 TEST_F(PackCommandTest, AWriteErrorMidwayLeavesTheOldFileAndNoOther) {
-    RasterSpec spec;
-    spec.width = 100;
-    spec.height = 1100;
-    spec.value = Texture;
-    const std::string input = MakeRaster(folder.Path("in.tif"), spec);
+    RasterSpec raster;
+    raster.width = 100;
+    raster.height = 1100;
+    raster.value = Texture;
+    const std::string input = MakeRaster(folder.Path("in.tif"), raster);
     WriteText(folder.Path("out.qvrmp"), "old");
     PackOptions options = Options(input);
     options.force = true;
@@ -378,13 +378,13 @@ TEST_F(PackCommandTest, AnOutputFolderThatVanishesMidwayLeavesNothing) {
 }
 
 TEST_F(PackCommandTest, AnInterruptionStopsAtTheNextBandAndLeavesNoFile) {
-    RasterSpec spec;
-    spec.width = 64;
-    spec.height = 1100;  // three bands of rows
+    RasterSpec raster;
+    raster.width = 64;
+    raster.height = 1100;  // three bands of rows
     PackEnvironment environment;
     int asked = 0;
     environment.interrupted = [&asked] { return ++asked == 2; };
-    const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), spec)), environment);
+    const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)), environment);
     EXPECT_EQ(run.outcome.exitCode, kExitFailure);
     EXPECT_EQ(run.outcome.message, "interrupted; " + folder.Path("out.qvrmp") + " was not written");
     EXPECT_EQ(asked, 2);

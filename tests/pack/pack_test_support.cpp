@@ -37,53 +37,53 @@ std::vector<std::string> TempFolder::Entries() const {
     return names;
 }
 
-std::string MakeRaster(const std::string& path, const RasterSpec& spec, const char* driver) {
+std::string MakeRaster(const std::string& path, const RasterSpec& raster, const char* driver) {
     GDALAllRegister();
     char** options = nullptr;
-    for (const std::string& option : spec.creationOptions) {
+    for (const std::string& option : raster.creationOptions) {
         options = CSLAddString(options, option.c_str());
     }
-    GDALDatasetH dataset = GDALCreate(GDALGetDriverByName(driver), path.c_str(), spec.width,
-                                      spec.height, spec.bands, spec.type, options);
+    GDALDatasetH dataset = GDALCreate(GDALGetDriverByName(driver), path.c_str(), raster.width,
+                                      raster.height, raster.bands, raster.type, options);
     CSLDestroy(options);
     EXPECT_NE(dataset, nullptr) << CPLGetLastErrorMsg();
     if (dataset == nullptr) {
         return path;
     }
-    if (spec.geoTransform) {
-        std::array<double, 6> coefficients = *spec.geoTransform;
+    if (raster.geoTransform) {
+        std::array<double, 6> coefficients = *raster.geoTransform;
         GDALSetGeoTransform(dataset, coefficients.data());
     }
-    if (spec.epsg != 0) {
+    if (raster.epsg != 0) {
         OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
-        OSRImportFromEPSG(srs, spec.epsg);
+        OSRImportFromEPSG(srs, raster.epsg);
         GDALSetSpatialRef(dataset, srs);
         OSRDestroySpatialReference(srs);
     }
-    std::vector<double> row(static_cast<std::size_t>(spec.width));
-    for (int band = 1; band <= spec.bands; ++band) {
+    std::vector<double> row(static_cast<std::size_t>(raster.width));
+    for (int band = 1; band <= raster.bands; ++band) {
         GDALRasterBandH handle = GDALGetRasterBand(dataset, band);
-        if (spec.noData) {
-            GDALSetRasterNoDataValue(handle, *spec.noData);
+        if (raster.noData) {
+            GDALSetRasterNoDataValue(handle, *raster.noData);
         }
-        for (int y = 0; y < spec.height; ++y) {
-            for (int x = 0; x < spec.width; ++x) {
-                row[static_cast<std::size_t>(x)] = spec.value(band, x, y);
+        for (int y = 0; y < raster.height; ++y) {
+            for (int x = 0; x < raster.width; ++x) {
+                row[static_cast<std::size_t>(x)] = raster.value(band, x, y);
             }
-            EXPECT_EQ(GDALRasterIO(handle, GF_Write, 0, y, spec.width, 1, row.data(), spec.width, 1,
+            EXPECT_EQ(GDALRasterIO(handle, GF_Write, 0, y, raster.width, 1, row.data(), raster.width, 1,
                                    GDT_Float64, 0, 0),
                       CE_None);
         }
     }
-    if (spec.datasetMask) {
+    if (raster.datasetMask) {
         EXPECT_EQ(GDALCreateDatasetMaskBand(dataset, GMF_PER_DATASET), CE_None);
         GDALRasterBandH mask = GDALGetMaskBand(GDALGetRasterBand(dataset, 1));
-        std::vector<std::uint8_t> maskRow(static_cast<std::size_t>(spec.width));
-        for (int y = 0; y < spec.height; ++y) {
-            for (int x = 0; x < spec.width; ++x) {
-                maskRow[static_cast<std::size_t>(x)] = spec.datasetMask(x, y) ? 255 : 0;
+        std::vector<std::uint8_t> maskRow(static_cast<std::size_t>(raster.width));
+        for (int y = 0; y < raster.height; ++y) {
+            for (int x = 0; x < raster.width; ++x) {
+                maskRow[static_cast<std::size_t>(x)] = raster.datasetMask(x, y) ? 255 : 0;
             }
-            EXPECT_EQ(GDALRasterIO(mask, GF_Write, 0, y, spec.width, 1, maskRow.data(), spec.width,
+            EXPECT_EQ(GDALRasterIO(mask, GF_Write, 0, y, raster.width, 1, maskRow.data(), raster.width,
                                    1, GDT_Byte, 0, 0),
                       CE_None);
         }

@@ -43,7 +43,7 @@ struct RasterSpec {
 };
 
 // Creates the raster with GDAL (GeoTIFF unless `driver` says otherwise) and returns `path`.
-std::string MakeRaster(const std::string& path, const RasterSpec& spec,
+std::string MakeRaster(const std::string& path, const RasterSpec& raster,
                        const char* driver = "GTiff");
 
 // A raster of every size GDAL allows whose pixels are never read in the test: a VRT without

@@ -54,8 +54,8 @@ class RasterSourceTest : public ::testing::Test {
 
     TempFolder folder;
 
-    Rows ReadWhole(const RasterSpec& spec) {
-        std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.tif"), spec));
+    Rows ReadWhole(const RasterSpec& raster) {
+        std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.tif"), raster));
         if (!source) {
             return {};
         }
@@ -70,12 +70,12 @@ int ByteAt(int band, int x, int y) {
 }  // namespace
 
 TEST_F(RasterSourceTest, BandCountDecidesTheChannels) {
-    RasterSpec spec;
-    spec.value = [](int band, int x, int y) { return ByteAt(band, x, y); };
+    RasterSpec raster;
+    raster.value = [](int band, int x, int y) { return ByteAt(band, x, y); };
     for (const int bands : {1, 2, 3, 4, 5}) {
         SCOPED_TRACE(bands);
-        spec.bands = bands;
-        const Rows rows = ReadWhole(spec);
+        raster.bands = bands;
+        const Rows rows = ReadWhole(raster);
         ASSERT_EQ(rows.bytes.size(), rows.stride * 32);
         for (const auto& [x, y] : {std::pair{0, 0}, {5, 3}, {63, 31}}) {
             const std::array<int, 4> pixel = rows.Pixel(x, y);
@@ -95,12 +95,12 @@ TEST_F(RasterSourceTest, BandCountDecidesTheChannels) {
 }
 
 TEST_F(RasterSourceTest, Int16IsScaledFromItsRangeAndNoDataIsTransparent) {
-    RasterSpec spec;
-    spec.type = GDT_Int16;
-    spec.noData = -9999;
+    RasterSpec raster;
+    raster.type = GDT_Int16;
+    raster.noData = -9999;
     // Every row spans the whole range, so even a sampled range is exact.
-    spec.value = [](int, int x, int y) { return x == y ? -9999.0 : -1000.0 + x * 2000.0 / 63; };
-    const Rows rows = ReadWhole(spec);
+    raster.value = [](int, int x, int y) { return x == y ? -9999.0 : -1000.0 + x * 2000.0 / 63; };
+    const Rows rows = ReadWhole(raster);
     EXPECT_EQ(rows.content, BandContent::kPixels);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 64; ++x) {
@@ -117,64 +117,64 @@ TEST_F(RasterSourceTest, Int16IsScaledFromItsRangeAndNoDataIsTransparent) {
 }
 
 TEST_F(RasterSourceTest, FloatNanIsTransparentWithoutANoDataValue) {
-    RasterSpec spec;
-    spec.type = GDT_Float32;
-    spec.value = [](int, int x, int) { return x == 3 ? std::nan("") : x * 0.5; };
-    const Rows rows = ReadWhole(spec);
+    RasterSpec raster;
+    raster.type = GDT_Float32;
+    raster.value = [](int, int x, int) { return x == 3 ? std::nan("") : x * 0.5; };
+    const Rows rows = ReadWhole(raster);
     EXPECT_EQ(rows.Pixel(3, 0)[3], 0);
     EXPECT_EQ(rows.Pixel(0, 0), (std::array<int, 4>{0, 0, 0, 255}));
     EXPECT_EQ(rows.Pixel(63, 7), (std::array<int, 4>{255, 255, 255, 255}));
 }
 
 TEST_F(RasterSourceTest, RgbNoDataNeedsEveryBandToMatch) {
-    RasterSpec spec;
-    spec.bands = 3;
-    spec.noData = 0;
+    RasterSpec raster;
+    raster.bands = 3;
+    raster.noData = 0;
     // Column 0 black, column 1 pure red, the rest grey.
-    spec.value = [](int band, int x, int) { return x == 0 ? 0 : (x == 1 ? (band == 1) * 255 : 9); };
-    const Rows rows = ReadWhole(spec);
+    raster.value = [](int band, int x, int) { return x == 0 ? 0 : (x == 1 ? (band == 1) * 255 : 9); };
+    const Rows rows = ReadWhole(raster);
     EXPECT_EQ(rows.Pixel(0, 4)[3], 0);
     EXPECT_EQ(rows.Pixel(1, 4), (std::array<int, 4>{255, 0, 0, 255}));
     EXPECT_EQ(rows.Pixel(2, 4), (std::array<int, 4>{9, 9, 9, 255}));
 }
 
 TEST_F(RasterSourceTest, DatasetMaskClearsAlpha) {
-    RasterSpec spec;
-    spec.bands = 3;
-    spec.value = [](int, int, int) { return 100; };
-    spec.datasetMask = [](int x, int y) { return x >= y; };
-    const Rows rows = ReadWhole(spec);
+    RasterSpec raster;
+    raster.bands = 3;
+    raster.value = [](int, int, int) { return 100; };
+    raster.datasetMask = [](int x, int y) { return x >= y; };
+    const Rows rows = ReadWhole(raster);
     EXPECT_EQ(rows.Pixel(5, 5)[3], 255);
     EXPECT_EQ(rows.Pixel(4, 5)[3], 0);
     EXPECT_EQ(rows.Pixel(63, 0)[3], 255);
 }
 
 TEST_F(RasterSourceTest, NonByteAlphaKeepsZeroTransparentAndItsMaximumOpaque) {
-    RasterSpec spec;
-    spec.bands = 4;
-    spec.type = GDT_UInt16;
-    spec.value = [](int band, int x, int) {
+    RasterSpec raster;
+    raster.bands = 4;
+    raster.type = GDT_UInt16;
+    raster.value = [](int band, int x, int) {
         return band == 4 ? (x < 10 ? 0.0 : 65535.0) : 100.0 + x;
     };
-    const Rows rows = ReadWhole(spec);
+    const Rows rows = ReadWhole(raster);
     EXPECT_EQ(rows.Pixel(9, 0)[3], 0);
     EXPECT_EQ(rows.Pixel(10, 0), (std::array<int, 4>{40, 40, 40, 255}));
 }
 
 TEST_F(RasterSourceTest, RowsWithoutDataAreReportedTransparent) {
-    RasterSpec spec;
-    spec.noData = 7;
-    spec.value = [](int, int, int y) { return y < 16 ? 7 : 8; };
-    std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.tif"), spec));
+    RasterSpec raster;
+    raster.noData = 7;
+    raster.value = [](int, int, int y) { return y < 16 ? 7 : 8; };
+    std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.tif"), raster));
     EXPECT_EQ(ReadRows(*source, 0, 16).content, BandContent::kTransparent);
     EXPECT_EQ(ReadRows(*source, 10, 16).content, BandContent::kPixels);
 }
 
 TEST_F(RasterSourceTest, ABandOfRowsIsThatPartOfTheWholeImage) {
-    RasterSpec spec;
-    spec.bands = 3;
-    spec.value = [](int band, int x, int y) { return ByteAt(band, x, y); };
-    std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.tif"), spec));
+    RasterSpec raster;
+    raster.bands = 3;
+    raster.value = [](int band, int x, int y) { return ByteAt(band, x, y); };
+    std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.tif"), raster));
     const Rows whole = ReadRows(*source, 0, 32);
     const Rows part = ReadRows(*source, 20, 5);
     for (std::uint32_t y = 0; y < 5; ++y) {
@@ -185,10 +185,10 @@ TEST_F(RasterSourceTest, ABandOfRowsIsThatPartOfTheWholeImage) {
 }
 
 TEST_F(RasterSourceTest, GeoTransformAndCoordinateSystem) {
-    RasterSpec spec;
-    spec.geoTransform = {{500000, 2, 0.5, 4000000, 0.25, -2}};
-    spec.epsg = 32650;
-    std::unique_ptr<RasterSource> placed = Open(MakeRaster(folder.Path("placed.tif"), spec));
+    RasterSpec raster;
+    raster.geoTransform = {{500000, 2, 0.5, 4000000, 0.25, -2}};
+    raster.epsg = 32650;
+    std::unique_ptr<RasterSource> placed = Open(MakeRaster(folder.Path("placed.tif"), raster));
     EXPECT_EQ(placed->GeoTransform(),
               (GeoTransformCoefficients{500000, 2, 0.5, 4000000, 0.25, -2}));
     EXPECT_EQ(placed->CoordinateSystemName(), "WGS 84 / UTM zone 50N");
@@ -210,11 +210,11 @@ TEST_F(RasterSourceTest, OpenFailuresCarryGdalsMessage) {
 }
 
 TEST_F(RasterSourceTest, ReadingLeavesTheInputAndItsFolderAsTheyWere) {
-    RasterSpec spec;
-    spec.type = GDT_Float32;
-    spec.noData = -1;
-    spec.value = [](int, int x, int y) { return x * y * 0.25; };
-    const std::string path = MakeRaster(folder.Path("in.tif"), spec);
+    RasterSpec raster;
+    raster.type = GDT_Float32;
+    raster.noData = -1;
+    raster.value = [](int, int x, int y) { return x * y * 0.25; };
+    const std::string path = MakeRaster(folder.Path("in.tif"), raster);
     const std::vector<std::uint8_t> before = ReadBytes(path);
     {
         std::unique_ptr<RasterSource> source = Open(path);

@@ -63,9 +63,9 @@ class TarnviewPack : public ::testing::Test {
 }  // namespace
 
 TEST_F(TarnviewPack, PacksWithOneSummaryLineOnStderr) {
-    RasterSpec spec;
-    spec.bands = 3;
-    const std::string input = MakeRaster(folder.Path("in.tif"), spec);
+    RasterSpec raster;
+    raster.bands = 3;
+    const std::string input = MakeRaster(folder.Path("in.tif"), raster);
     const ProcessRun run = Run({"--quality", "60", input, folder.Path("out.qvrmp")});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "");
