@@ -18,19 +18,13 @@
 #include <vector>
 
 #include "package_writer.h"
+#include "photo_like_image.h"
 
 namespace {
 
 constexpr std::uint32_t kTexture = 2048;
 
-double Lattice(std::int64_t x, std::int64_t y, std::uint32_t salt) {
-    std::uint64_t h = static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull ^
-                      static_cast<std::uint64_t>(y) * 0xC2B2AE3D27D4EB4Full ^ salt;
-    h ^= h >> 31;
-    h *= 0xBF58476D1CE4E5B9ull;
-    h ^= h >> 29;
-    return static_cast<double>(h & 0xFFFF) / 65535.0;
-}
+using bench_image::LatticeValue;
 
 // Value noise that wraps around the texture's edges, so the repeated texture has no seams.
 double Noise(double x, double y, double period, std::uint32_t salt) {
@@ -39,9 +33,10 @@ double Noise(double x, double y, double period, std::uint32_t salt) {
     const auto ix = static_cast<std::int64_t>(fx) % p, iy = static_cast<std::int64_t>(fy) % p;
     const double tx = (x - fx) * (x - fx) * (3 - 2 * (x - fx));
     const double ty = (y - fy) * (y - fy) * (3 - 2 * (y - fy));
-    const double top = Lattice(ix, iy, salt) * (1 - tx) + Lattice((ix + 1) % p, iy, salt) * tx;
-    const double bottom =
-        Lattice(ix, (iy + 1) % p, salt) * (1 - tx) + Lattice((ix + 1) % p, (iy + 1) % p, salt) * tx;
+    const double top =
+        LatticeValue(ix, iy, salt) * (1 - tx) + LatticeValue((ix + 1) % p, iy, salt) * tx;
+    const double bottom = LatticeValue(ix, (iy + 1) % p, salt) * (1 - tx) +
+                          LatticeValue((ix + 1) % p, (iy + 1) % p, salt) * tx;
     return top * (1 - ty) + bottom * ty;
 }
 
