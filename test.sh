@@ -5,21 +5,24 @@ cd "$(dirname "$0")"
 source scripts/common.sh
 
 tarnview_install_packages
-tarnview_build build
+# Warnings are errors here and in CI, not in a user's own build.
+werror=-DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+tarnview_build build "$werror"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
 
 # The package library, the report engine and tarnview-info again under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVIEW_SANITIZE=ON \
-    -DTARNVIEW_BUILD_GUI=OFF >/dev/null
-cmake --build build-asan --target package_tests report_tests cli_tests tarnview-info
-for area in package report cli; do
+    -DTARNVIEW_BUILD_GUI=OFF "$werror" >/dev/null
+cmake --build build-asan --target package_tests report_tests cli_tests pack_tests \
+    tarnview_pack_tests tarnview-info tarnview-pack
+for area in package report cli ingest; do
     ctest --test-dir "build-asan/tests/$area" --output-on-failure -j2
 done
 
 # A short fuzz run of the package reader from the committed seeds, with a fixed seed.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTARNVIEW_FUZZ=ON -DTARNVIEW_BUILD_GUI=OFF >/dev/null
+    -DTARNVIEW_FUZZ=ON -DTARNVIEW_BUILD_GUI=OFF "$werror" >/dev/null
 cmake --build build-fuzz --target package_fuzzer report_fuzzer text_fuzzer
 rm -rf build-fuzz/corpus && mkdir -p build-fuzz/corpus
 if ! build-fuzz/tests/package/package_fuzzer -seed=1 -max_total_time=30 -max_len=16384 \

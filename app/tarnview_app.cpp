@@ -4,11 +4,11 @@
 
 #include "gdal_setup.h"
 #include "tarnview_dlg.h"
+#include "tarnview_version.h"
 
 namespace {
 
 const QString kApplicationName = QStringLiteral("Tarnview");
-const QString kApplicationVersion = QStringLiteral("2.0.0.1");
 // Where the settings would live; the tool stores none.
 const QString kOrganizationName = QStringLiteral("应用程序向导生成的本地应用程序");
 
@@ -16,7 +16,7 @@ const QString kOrganizationName = QStringLiteral("应用程序向导生成的本
 
 CTarnviewApp::CTarnviewApp() : application_(argc_, argv_) {
     QApplication::setApplicationName(kApplicationName);
-    QApplication::setApplicationVersion(kApplicationVersion);
+    QApplication::setApplicationVersion(QString::fromLatin1(kTarnviewVersion));
 }
 
 bool CTarnviewApp::InitInstance() {

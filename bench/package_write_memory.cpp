@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
         }
     }
     const std::vector<std::uint8_t> texture = Texture();
-    const RowBandSource source = [&](std::uint32_t firstRow, std::uint32_t rowCount,
+    const RowStripSource source = [&](std::uint32_t firstRow, std::uint32_t rowCount,
                                      std::uint8_t* pixels, std::size_t stride, std::string&) {
         for (std::uint32_t row = 0; row < rowCount; ++row) {
             const std::uint8_t* line =
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
                             std::size_t{count} * 4);
             }
         }
-        return BandContent::kPixels;
+        return StripContent::kPixels;
     };
     const std::string path =
         (std::filesystem::temp_directory_path() / "tarnview-write-memory.qvrmp").string();

@@ -11,6 +11,7 @@
 #include "json_report.h"
 #include "report.h"
 #include "text_helpers.h"
+#include "tarnview_version.h"
 #include "thumbnail_export.h"
 
 namespace {
@@ -74,9 +75,11 @@ int PrintJson(const FileFacts& facts, bool compact) {
 }
 
 int WriteThumbnail(const Options& options) {
+    const QString path = QString::fromUtf8(options.path);
     const QString error =
-        ExportThumbnail(QString::fromUtf8(options.path), QString::fromUtf8(options.thumbnailOut),
-                        options.thumbnailKind);
+        IsPackagePath(path)
+            ? ExportThumbnail(path, QString::fromUtf8(options.thumbnailOut), options.thumbnailKind)
+            : QStringLiteral("%1 is not a .qvrmp package").arg(path);
     if (error.isEmpty())
         return kExitReport;
     Write(stderr, "tarnview-info: " + WideToUtf8(error) + "\n");
@@ -95,7 +98,7 @@ int main(int argc, char** argv) {
             return kExitReport;
         }
         if (!optionsEnded && std::strcmp(arg, "--version") == 0) {
-            std::puts("tarnview-info 2.0.0.1");
+            std::printf("tarnview-info %s\n", kTarnviewVersion);
             return kExitReport;
         }
         if (!optionsEnded && std::strcmp(arg, "--") == 0) {

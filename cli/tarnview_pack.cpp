@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
             std::fputs(kPackUsage, stdout);
             return kExitSuccess;
         case PackRequest::kVersion:
-            std::puts(kPackVersion);
+            std::puts(kPackVersion.c_str());
             return kExitSuccess;
         case PackRequest::kUsageError:
             std::fprintf(stderr, "tarnview-pack: %s\n%s", parsed.errorText.c_str(), kPackUsage);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "package_layout.h"
 #include "package_messages.h"
 #include "package_reader.h"
 #include "test_files.h"
@@ -169,7 +170,7 @@ TEST_F(PackageOpen, ExactlyTheSmallestHeaderOpensWithoutAnyTile) {
     PackageReader* reader = OpenPackage(path, errorText);
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(errorText, "kept");  // untouched on success
-    EXPECT_TRUE(reader->fileHandle.IsValid());
+    EXPECT_NE(reader->source, nullptr);
     EXPECT_TRUE(reader->errorText.empty());
     ClosePackage(reader);
 }

@@ -161,19 +161,19 @@ TEST_F(PackageWriterTest, EdgeSubTilesAreCroppedOrPaddedAsAsked) {
 TEST_F(PackageWriterTest, StreamsTheImageInBandsOfSubTileRows) {
     const TestImage image = CoordinateImage(2100, 1100, 2);
     std::vector<std::pair<std::uint32_t, std::uint32_t>> requests;
-    const RowBandSource source = [&](std::uint32_t firstRow, std::uint32_t rowCount,
+    const RowStripSource source = [&](std::uint32_t firstRow, std::uint32_t rowCount,
                                      std::uint8_t* pixels, std::size_t stride, std::string&) {
         requests.emplace_back(firstRow, rowCount);
         EXPECT_EQ(stride, image.Stride());
         // Band 1 without data: level 1 gets a lower half of nothing under an upper half of data.
         if (firstRow == 512) {
-            return BandContent::kTransparent;
+            return StripContent::kTransparent;
         }
         for (std::uint32_t row = 0; row < rowCount; ++row) {
             std::memcpy(pixels + row * stride, image.bytes.data() + (firstRow + row) * stride,
                         stride);
         }
-        return BandContent::kPixels;
+        return StripContent::kPixels;
     };
     PackageWriteOptions options;
     options.lossless = true;
@@ -198,15 +198,15 @@ TEST_F(PackageWriterTest, StreamsTheImageInBandsOfSubTileRows) {
 
 TEST_F(PackageWriterTest, ATransparentBandBeforeDataLeavesItsRowsEmpty) {
     const std::uint32_t colour = Rgba(10, 200, 30, 255);
-    const RowBandSource source = [&](std::uint32_t firstRow, std::uint32_t rowCount,
+    const RowStripSource source = [&](std::uint32_t firstRow, std::uint32_t rowCount,
                                      std::uint8_t* pixels, std::size_t stride, std::string&) {
         if (firstRow == 0) {
             std::memset(pixels, 0x77, rowCount * stride);  // whatever the memory held is ignored
-            return BandContent::kTransparent;
+            return StripContent::kTransparent;
         }
         const TestImage band = SolidImage(2100, rowCount, colour);
         std::memcpy(pixels, band.bytes.data(), band.bytes.size());
-        return BandContent::kPixels;
+        return StripContent::kPixels;
     };
     PackageWriteOptions options;
     options.lossless = true;
@@ -236,8 +236,8 @@ TEST_F(PackageWriterTest, ReportsProgressPerTileRow) {
     std::vector<WriteProgress> reports;
     PackageWriteOptions options;
     options.progress = [&](const WriteProgress& progress) { reports.push_back(progress); };
-    const RowBandSource transparent = [](std::uint32_t, std::uint32_t, std::uint8_t*, std::size_t,
-                                         std::string&) { return BandContent::kTransparent; };
+    const RowStripSource transparent = [](std::uint32_t, std::uint32_t, std::uint8_t*, std::size_t,
+                                         std::string&) { return StripContent::kTransparent; };
     // 5000 x 4500: level 0 has 3 tile rows of 3, level 1 2 rows of 2, level 2 one tile.
     ASSERT_TRUE(
         WritePackage(dir.Path("p"), 5000, 4500, kTestGeoTransform, transparent, options).ok);
@@ -282,13 +282,13 @@ TEST_F(PackageWriterTest, AFailedWriteLeavesNoFileAndKeepsTheOldOne) {
 }
 
 TEST_F(PackageWriterTest, AFailingSourceEndsTheWrite) {
-    const RowBandSource source = [](std::uint32_t firstRow, std::uint32_t, std::uint8_t*,
+    const RowStripSource source = [](std::uint32_t firstRow, std::uint32_t, std::uint8_t*,
                                     std::size_t, std::string& errorText) {
         if (firstRow > 0) {
             errorText = "device gone";
-            return BandContent::kFailed;
+            return StripContent::kFailed;
         }
-        return BandContent::kTransparent;
+        return StripContent::kTransparent;
     };
     const PackageWriteResult result =
         WritePackage(dir.Path("p"), 100, 1500, kTestGeoTransform, source);
@@ -317,10 +317,10 @@ TEST_F(PackageWriterTest, RefusesWhatCannotBeWritten) {
 
 TEST_F(PackageWriterTest, EmptyImagesGiveAHeaderOnly) {
     int calls = 0;
-    const RowBandSource source = [&](std::uint32_t, std::uint32_t, std::uint8_t*, std::size_t,
+    const RowStripSource source = [&](std::uint32_t, std::uint32_t, std::uint8_t*, std::size_t,
                                      std::string&) {
         ++calls;
-        return BandContent::kPixels;
+        return StripContent::kPixels;
     };
     const PackageWriteResult result =
         WritePackage(dir.Path("p"), 0, 3000, kTestGeoTransform, source);

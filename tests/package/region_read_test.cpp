@@ -176,7 +176,7 @@ TEST_F(RegionRead, ArgumentsAndAClosedFileAreRefused) {
     EXPECT_EQ(reader->ReadRegionRgba(0, 2000, output.data(), 341), -2);
     EXPECT_EQ(reader->ReadRegionRgba(3000, -1, output.data(), 341), -2);
     EXPECT_EQ(reader->ReadRegionRgba(3000, 2000, output.data(), 0), -2);
-    CloseFile(reader->fileHandle);
+    reader->source.reset();
     EXPECT_EQ(reader->ReadRegionRgba(0, 2000, output.data(), 341), -1);  // checked first
     EXPECT_TRUE(Untouched(output));
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "package_format.h"
+#include "package_layout.h"
 
 QByteArray PackageHeaderBytes(const PackageHeaderRecipe& recipe) {
     const int neededLevel = FindTopLevel(recipe.width, recipe.height);

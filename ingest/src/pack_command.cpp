@@ -1,0 +1,127 @@
+#include "pack_command.h"
+
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <gdal.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <thread>
+
+#include "output_target.h"
+#include "package_layout.h"
+#include "progress_display.h"
+#include "raster_source.h"
+
+namespace {
+
+// Rows are read once, top to bottom, so GDAL's block cache only has to hold about one band of the
+// input; its default (a share of the machine's memory) would not keep memory bounded.
+constexpr GIntBig kReadCacheBytes = GIntBig{256} << 20;
+
+void SetUpGdalOnce() {
+    static const bool done = [] {
+        GDALAllRegister();
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        if (CPLGetConfigOption("GDAL_CACHEMAX", nullptr) == nullptr) {
+            GDALSetCacheMax64(kReadCacheBytes);
+        }
+        return true;
+    }();
+    (void)done;
+}
+
+PackOutcome Failure(std::string message) {
+    return PackOutcome{kExitFailure, std::move(message)};
+}
+
+int ThreadCount(int requested) {
+    if (requested > 0) {
+        return requested;
+    }
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+
+PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environment) {
+    SetUpGdalOnce();
+    const auto writeError = [&](const std::string& text) {
+        if (environment.writeError) {
+            environment.writeError(text);
+        }
+    };
+
+    std::string errorText;
+    const std::unique_ptr<RasterSource> source = RasterSource::Open(options.input, errorText);
+    if (!source) {
+        return Failure("cannot open " + options.input + ": " + errorText);
+    }
+    const std::uint32_t width = source->Width();
+    const std::uint32_t height = source->Height();
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (FindTopLevel(width, height) < 0) {
+        return Failure(options.input + " is " + size + " pixels; a package side can be at most " +
+                       std::to_string(kMaxImageSide));
+    }
+    const PackageLayout layout = MakePackageLayout(width, height);
+    if (!layout.Representable()) {
+        return Failure(options.input + " is " + size + " pixels, more than a package can index");
+    }
+    std::vector<std::string> inputFiles = source->FileList();
+    inputFiles.push_back(options.input);
+    if (std::string problem = CheckOutputTarget(options.output, options.force, inputFiles);
+        !problem.empty()) {
+        return Failure(problem);
+    }
+    if (const std::string crs = source->CoordinateSystemName(); !crs.empty()) {
+        writeError("tarnview-pack: note: " + options.input + " is in " + crs +
+                   "; a package holds no coordinate system, so it is left out\n");
+    }
+
+    ProgressDisplay display(writeError, environment.terminal, layout.LevelCount());
+    bool interrupted = false;
+    const RowStripSource rows = [&](std::uint32_t firstRow, std::uint32_t rowCount,
+                                   std::uint8_t* pixels, std::size_t stride, std::string& error) {
+        if (environment.interrupted && environment.interrupted()) {
+            interrupted = true;
+            error = "interrupted";
+            return StripContent::kFailed;
+        }
+        display.Tick();
+        return source->ReadRows(firstRow, rowCount, pixels, stride, error);
+    };
+    PackageWriteOptions writeOptions;
+    writeOptions.lossless = options.lossless;
+    writeOptions.quality = options.quality;
+    writeOptions.threads = ThreadCount(options.threads);
+    writeOptions.progress = [&](const WriteProgress& progress) { display.Update(progress); };
+    writeOptions.writeAt = environment.writeAt;
+
+    PackageWriteResult result;
+    try {
+        result =
+            WritePackage(options.output, width, height, source->GeoTransform(), rows, writeOptions);
+    } catch (const std::bad_alloc&) {
+        // The writer keeps a band of 512 rows per level, so memory grows with the width; the
+        // temporary file is removed as the writer unwinds.
+        result.errorText = "not enough memory for rows of " + std::to_string(width) + " pixels";
+    }
+    display.End();
+    if (interrupted) {
+        return Failure("interrupted; " + options.output + " was not written");
+    }
+    if (!result.ok) {
+        return Failure(options.output + " was not written: " + result.errorText);
+    }
+    PackSummary summary;
+    summary.output = options.output;
+    summary.width = width;
+    summary.height = height;
+    summary.levels = result.levels;
+    summary.tilesWritten = result.tilesWritten;
+    summary.bytes = result.bytesWritten;
+    summary.seconds = display.Seconds();
+    return PackOutcome{kExitSuccess, FormatSummary(summary)};
+}

@@ -1,0 +1,375 @@
+#include "raster_source.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <cpl_error.h>
+#include <cpl_string.h>
+#include <ogr_srs_api.h>
+
+namespace {
+
+constexpr int kGreyChannel = 0;
+constexpr int kAlphaChannel = 3;
+constexpr std::uint8_t kOpaque = 255;
+constexpr double kByteMax = 255.0;
+// Data other than bytes is read through a scratch of doubles this large, a few rows at a time.
+constexpr std::size_t kScratchValues = std::size_t{1} << 21;
+
+bool IsFloatingPoint(GDALDataType type) {
+    return GDALDataTypeIsFloating(type) != 0;
+}
+
+// The band's approximate range: stored statistics if there are any, otherwise a min/max GDAL
+// computes on a sample or an overview. Nothing is stored back into the dataset.
+void FindRange(ChannelBand& channel) {
+    double minimum = 0;
+    double maximum = 0;
+    if (GDALGetRasterStatistics(channel.band, TRUE, FALSE, &minimum, &maximum, nullptr, nullptr) !=
+        CE_None) {
+        double range[2] = {0, 0};
+        if (GDALComputeRasterMinMax(channel.band, TRUE, range) != CE_None) {
+            range[0] = range[1] = 0;  // no valid pixel: the band reads as all transparent anyway
+        }
+        minimum = range[0];
+        maximum = range[1];
+    }
+    CPLErrorReset();
+    channel.minimum = minimum;
+    channel.maximum = maximum;
+}
+
+std::uint8_t ScaleColour(double value, const ChannelBand& channel) {
+    const double span = channel.maximum - channel.minimum;
+    if (!(span > 0)) {
+        return 0;  // a constant band
+    }
+    const double scaled = (value - channel.minimum) * (kByteMax / span) + 0.5;
+    return static_cast<std::uint8_t>(std::clamp(scaled, 0.0, kByteMax));
+}
+
+// Alpha keeps 0 as transparent and the band's maximum as opaque.
+std::uint8_t ScaleAlpha(double value, const ChannelBand& channel) {
+    if (!(channel.maximum > 0) || !(value > 0)) {
+        return 0;
+    }
+    const double scaled = value * (kByteMax / channel.maximum) + 0.5;
+    return static_cast<std::uint8_t>(std::clamp(scaled, 0.0, kByteMax));
+}
+
+bool IsNoData(double value, const ChannelBand& channel) {
+    if (std::isnan(value)) {
+        return true;
+    }
+    if (!channel.hasNoData) {
+        return false;
+    }
+    if (channel.isFloat32) {
+        return static_cast<float>(value) == static_cast<float>(channel.noData);
+    }
+    return value == channel.noData;
+}
+
+template <typename Change>
+void ForEachPixel(std::uint8_t* pixels, std::size_t stride, std::uint32_t width,
+                  std::uint32_t rowCount, Change change) {
+    for (std::uint32_t row = 0; row < rowCount; ++row) {
+        std::uint8_t* pixel = pixels + row * stride;
+        for (std::uint32_t x = 0; x < width; ++x, pixel += kBytesPerPixel) {
+            change(pixel);
+        }
+    }
+}
+
+std::string LastGdalError(const char* fallback) {
+    const char* message = CPLGetLastErrorMsg();
+    return message != nullptr && message[0] != '\0' ? message : fallback;
+}
+
+}  // namespace
+
+std::unique_ptr<RasterSource> RasterSource::Open(const std::string& path, std::string& errorText) {
+    CPLErrorReset();
+    GDALDatasetH dataset =
+        GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
+                   nullptr, nullptr);
+    if (dataset == nullptr) {
+        errorText = LastGdalError("not a raster GDAL can open");
+        return nullptr;
+    }
+    if (GDALGetRasterCount(dataset) < 1) {
+        GDALClose(dataset);
+        errorText = "it holds no raster band";
+        return nullptr;
+    }
+    std::unique_ptr<RasterSource> source(new RasterSource(dataset));
+    source->MapBands();
+    return source;
+}
+
+RasterSource::RasterSource(GDALDatasetH dataset)
+    : dataset_(dataset),
+      width_(static_cast<std::uint32_t>(GDALGetRasterXSize(dataset))),
+      height_(static_cast<std::uint32_t>(GDALGetRasterYSize(dataset))) {}
+
+RasterSource::~RasterSource() {
+    GDALClose(dataset_);
+}
+
+void RasterSource::MapBands() {
+    const int bandCount = GDALGetRasterCount(dataset_);
+    grey_ = bandCount <= 2;
+    const int colourBands = grey_ ? 1 : 3;
+    const int alphaBand = bandCount == 2 ? 2 : (bandCount == 4 ? 4 : 0);
+    hasAlphaBand_ = alphaBand != 0;
+
+    auto describe = [&](int bandNumber, int channelOffset) {
+        ChannelBand channel;
+        channel.bandNumber = bandNumber;
+        channel.band = GDALGetRasterBand(dataset_, bandNumber);
+        channel.channel = channelOffset;
+        const GDALDataType type = GDALGetRasterDataType(channel.band);
+        channel.isByte = type == GDT_Byte;
+        channel.isFloat32 = type == GDT_Float32;
+        if (!channel.isByte) {
+            FindRange(channel);
+        }
+        return channel;
+    };
+
+    const GDALRasterBandH alphaHandle =
+        hasAlphaBand_ ? GDALGetRasterBand(dataset_, alphaBand) : nullptr;
+    for (int i = 0; i < colourBands; ++i) {
+        ChannelBand channel = describe(i + 1, i);
+        const int flags = GDALGetMaskFlags(channel.band);
+        if ((flags & GMF_ALL_VALID) == 0) {
+            const GDALRasterBandH mask = GDALGetMaskBand(channel.band);
+            if ((flags & GMF_PER_DATASET) != 0) {
+                // One mask for every band (an internal mask, an alpha band GDAL points to, or
+                // nodata values that all bands must match); the alpha band we map is not read
+                // twice.
+                if (mask != alphaHandle && datasetMask_ == nullptr) {
+                    datasetMask_ = mask;
+                }
+            } else if ((flags & GMF_NODATA) != 0) {
+                int hasNoData = FALSE;
+                channel.noData = GDALGetRasterNoDataValue(channel.band, &hasNoData);
+                channel.hasNoData = hasNoData != 0;
+            } else {
+                channel.ownMask = mask;
+            }
+        }
+        channel.tracksValidity = channel.hasNoData || channel.ownMask != nullptr ||
+                                 IsFloatingPoint(GDALGetRasterDataType(channel.band));
+        validityTrackers_ += channel.tracksValidity ? 1 : 0;
+        channels_.push_back(channel);
+    }
+    if (hasAlphaBand_) {
+        channels_.push_back(describe(alphaBand, kAlphaChannel));
+    }
+}
+
+GeoTransformCoefficients RasterSource::GeoTransform() const {
+    GeoTransformCoefficients coefficients = {0, 1, 0, 0, 0, 1};
+    if (GDALGetGeoTransform(dataset_, coefficients.data()) != CE_None) {
+        coefficients = {0, 1, 0, 0, 0, 1};
+    }
+    CPLErrorReset();
+    return coefficients;
+}
+
+std::string RasterSource::CoordinateSystemName() const {
+    OGRSpatialReferenceH srs = GDALGetSpatialRef(dataset_);
+    if (srs == nullptr) {
+        return {};
+    }
+    const char* name = OSRGetName(srs);
+    return name != nullptr && name[0] != '\0' ? name : "unnamed";
+}
+
+std::vector<std::string> RasterSource::FileList() const {
+    std::vector<std::string> files;
+    char** list = GDALGetFileList(dataset_);
+    for (char** item = list; item != nullptr && *item != nullptr; ++item) {
+        files.emplace_back(*item);
+    }
+    CSLDestroy(list);
+    return files;
+}
+
+StripContent RasterSource::ReadRows(std::uint32_t firstRow, std::uint32_t rowCount,
+                                   std::uint8_t* pixels, std::size_t stride,
+                                   std::string& errorText) {
+    CPLErrorReset();
+    if (!hasAlphaBand_) {
+        ForEachPixel(pixels, stride, width_, rowCount,
+                     [](std::uint8_t* pixel) { pixel[kAlphaChannel] = kOpaque; });
+    }
+    if (!ReadChannels(firstRow, rowCount, pixels, stride)) {
+        errorText = LastGdalError("GDAL could not read them");
+        return StripContent::kFailed;
+    }
+    if (grey_) {
+        ForEachPixel(pixels, stride, width_, rowCount,
+                     [](std::uint8_t* pixel) { pixel[1] = pixel[2] = pixel[kGreyChannel]; });
+    }
+    // A pixel has no data when every colour band that can say so says so.
+    if (validityTrackers_ > 0) {
+        ApplyToAlpha(anyValid_, rowCount, pixels, stride, false);
+    }
+    if (datasetMask_ != nullptr) {
+        if (!ReadMask(datasetMask_, firstRow, rowCount)) {
+            errorText = LastGdalError("GDAL could not read the mask");
+            return StripContent::kFailed;
+        }
+        ApplyToAlpha(maskRows_, rowCount, pixels, stride, true);
+    }
+    if (!hasAlphaBand_ && validityTrackers_ == 0 && datasetMask_ == nullptr) {
+        return StripContent::kPixels;  // every pixel is opaque
+    }
+    for (std::uint32_t row = 0; row < rowCount; ++row) {
+        const std::uint8_t* pixel = pixels + row * stride + kAlphaChannel;
+        for (std::uint32_t x = 0; x < width_; ++x, pixel += kBytesPerPixel) {
+            if (*pixel != 0) {
+                return StripContent::kPixels;
+            }
+        }
+    }
+    return StripContent::kTransparent;
+}
+
+bool RasterSource::ReadChannels(std::uint32_t firstRow, std::uint32_t rowCount,
+                                std::uint8_t* pixels, std::size_t stride) {
+    const std::size_t pixelCount = std::size_t{width_} * rowCount;
+    const bool allBytes = std::all_of(channels_.begin(), channels_.end(),
+                                      [](const ChannelBand& channel) { return channel.isByte; });
+    if (allBytes && !ReadBytesDirect(firstRow, rowCount, pixels, stride)) {
+        return false;
+    }
+    if (validityTrackers_ > 0) {
+        anyValid_.assign(pixelCount, 0);
+    }
+    for (const ChannelBand& channel : channels_) {
+        if (channel.tracksValidity) {
+            bandValid_.assign(pixelCount, 1);
+        }
+        if (!allBytes &&
+            !(channel.isByte ? ReadByteBand(channel, firstRow, rowCount, pixels, stride)
+                             : ReadScaled(channel, firstRow, rowCount, pixels, stride))) {
+            return false;
+        }
+        if (!channel.tracksValidity) {
+            continue;
+        }
+        if (channel.isByte && channel.hasNoData) {
+            MarkNoDataBytes(channel, rowCount, pixels, stride);
+        }
+        if (channel.ownMask != nullptr) {
+            if (!ReadMask(channel.ownMask, firstRow, rowCount)) {
+                return false;
+            }
+            for (std::size_t i = 0; i < pixelCount; ++i) {
+                bandValid_[i] &= maskRows_[i] != 0 ? 1 : 0;
+            }
+        }
+        for (std::size_t i = 0; i < pixelCount; ++i) {
+            anyValid_[i] |= bandValid_[i];
+        }
+    }
+    return true;
+}
+
+bool RasterSource::ReadBytesDirect(std::uint32_t firstRow, std::uint32_t rowCount,
+                                   std::uint8_t* pixels, std::size_t stride) {
+    // Straight into the interleaved pixels: grey and alpha land 3 bytes apart, red, green, blue
+    // and alpha 1 byte apart.
+    int bandMap[kBytesPerPixel] = {};
+    for (std::size_t i = 0; i < channels_.size(); ++i) {
+        bandMap[i] = channels_[i].bandNumber;
+    }
+    const GSpacing bandSpace = grey_ ? kAlphaChannel : 1;
+    return GDALDatasetRasterIOEx(dataset_, GF_Read, 0, static_cast<int>(firstRow),
+                                 static_cast<int>(width_), static_cast<int>(rowCount), pixels,
+                                 static_cast<int>(width_), static_cast<int>(rowCount), GDT_Byte,
+                                 static_cast<int>(channels_.size()), bandMap, kBytesPerPixel,
+                                 static_cast<GSpacing>(stride), bandSpace, nullptr) == CE_None;
+}
+
+bool RasterSource::ReadScaled(const ChannelBand& channel, std::uint32_t firstRow,
+                              std::uint32_t rowCount, std::uint8_t* pixels, std::size_t stride) {
+    const std::uint32_t chunkRows = static_cast<std::uint32_t>(
+        std::clamp<std::size_t>(kScratchValues / std::max<std::uint32_t>(width_, 1), 1, rowCount));
+    values_.resize(std::size_t{width_} * chunkRows);
+    for (std::uint32_t chunkStart = 0; chunkStart < rowCount; chunkStart += chunkRows) {
+        const std::uint32_t rows = std::min(chunkRows, rowCount - chunkStart);
+        if (GDALRasterIOEx(channel.band, GF_Read, 0, static_cast<int>(firstRow + chunkStart),
+                           static_cast<int>(width_), static_cast<int>(rows), values_.data(),
+                           static_cast<int>(width_), static_cast<int>(rows), GDT_Float64, 0, 0,
+                           nullptr) != CE_None) {
+            return false;
+        }
+        for (std::uint32_t row = 0; row < rows; ++row) {
+            const double* value = values_.data() + std::size_t{row} * width_;
+            const std::size_t firstPixel = std::size_t{chunkStart + row} * width_;
+            std::uint8_t* pixel = pixels + (chunkStart + row) * stride + channel.channel;
+            for (std::uint32_t x = 0; x < width_; ++x, pixel += kBytesPerPixel) {
+                if (channel.channel == kAlphaChannel) {
+                    *pixel = ScaleAlpha(value[x], channel);
+                } else if (IsNoData(value[x], channel)) {
+                    *pixel = 0;
+                    bandValid_[firstPixel + x] = 0;
+                } else {
+                    *pixel = ScaleColour(value[x], channel);
+                }
+            }
+        }
+    }
+    return true;
+}
+
+bool RasterSource::ReadByteBand(const ChannelBand& channel, std::uint32_t firstRow,
+                                std::uint32_t rowCount, std::uint8_t* pixels, std::size_t stride) {
+    return GDALRasterIOEx(channel.band, GF_Read, 0, static_cast<int>(firstRow),
+                          static_cast<int>(width_), static_cast<int>(rowCount),
+                          pixels + channel.channel, static_cast<int>(width_),
+                          static_cast<int>(rowCount), GDT_Byte, kBytesPerPixel,
+                          static_cast<GSpacing>(stride), nullptr) == CE_None;
+}
+
+bool RasterSource::ReadMask(GDALRasterBandH mask, std::uint32_t firstRow, std::uint32_t rowCount) {
+    maskRows_.resize(std::size_t{width_} * rowCount);
+    return GDALRasterIO(mask, GF_Read, 0, static_cast<int>(firstRow), static_cast<int>(width_),
+                        static_cast<int>(rowCount), maskRows_.data(), static_cast<int>(width_),
+                        static_cast<int>(rowCount), GDT_Byte, 0, 0) == CE_None;
+}
+
+void RasterSource::MarkNoDataBytes(const ChannelBand& channel, std::uint32_t rowCount,
+                                   const std::uint8_t* pixels, std::size_t stride) {
+    if (channel.noData != std::floor(channel.noData) || channel.noData < 0 ||
+        channel.noData > kByteMax) {
+        return;  // no byte can equal it
+    }
+    const auto noData = static_cast<std::uint8_t>(channel.noData);
+    for (std::uint32_t row = 0; row < rowCount; ++row) {
+        const std::uint8_t* pixel = pixels + row * stride + channel.channel;
+        std::uint8_t* valid = bandValid_.data() + std::size_t{row} * width_;
+        for (std::uint32_t x = 0; x < width_; ++x, pixel += kBytesPerPixel) {
+            if (*pixel == noData) {
+                valid[x] = 0;
+            }
+        }
+    }
+}
+
+void RasterSource::ApplyToAlpha(const std::vector<std::uint8_t>& perPixel, std::uint32_t rowCount,
+                                std::uint8_t* pixels, std::size_t stride, bool isMask) {
+    for (std::uint32_t row = 0; row < rowCount; ++row) {
+        std::uint8_t* alpha = pixels + row * stride + kAlphaChannel;
+        const std::uint8_t* value = perPixel.data() + std::size_t{row} * width_;
+        for (std::uint32_t x = 0; x < width_; ++x, alpha += kBytesPerPixel) {
+            // A mask may be an alpha band itself, so its value caps the alpha; a validity flag
+            // only clears it.
+            *alpha = isMask ? std::min(*alpha, value[x]) : (value[x] != 0 ? *alpha : 0);
+        }
+    }
+}

@@ -1,0 +1,89 @@
+// A GDAL raster read as RGBA rows for the package writer: which bands become which channels, how
+// data other than bytes is scaled to 0..255, and which pixels lose their alpha through nodata
+// values and mask bands. The dataset is opened read-only and nothing is ever written back.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gdal.h>
+
+#include "package_format.h"
+#include "package_writer.h"
+
+// How one input band becomes one channel of the RGBA pixels.
+struct ChannelBand {
+    int bandNumber = 0;  // 1-based, as GDAL counts
+    GDALRasterBandH band = nullptr;
+    int channel = 0;  // byte offset within a pixel: 0 red (or grey), 1 green, 2 blue, 3 alpha
+    bool isByte = true;
+    bool isFloat32 = false;
+    double minimum = 0;  // the band's approximate range, for data other than bytes
+    double maximum = 0;
+    bool hasNoData = false;
+    double noData = 0;
+    GDALRasterBandH ownMask = nullptr;  // a mask band of this band alone, read row by row
+    bool tracksValidity = false;        // colour bands: nodata, own mask or floating point
+};
+
+class RasterSource {
+  public:
+    // Opens `path` read-only. Null with `errorText` set (GDAL's message) when it cannot.
+    static std::unique_ptr<RasterSource> Open(const std::string& path, std::string& errorText);
+
+    RasterSource(const RasterSource&) = delete;
+    RasterSource& operator=(const RasterSource&) = delete;
+    ~RasterSource();
+
+    std::uint32_t Width() const { return width_; }
+    std::uint32_t Height() const { return height_; }
+    // The dataset's geotransform, identity when it has none.
+    GeoTransformCoefficients GeoTransform() const;
+    // A short name of the dataset's coordinate system, empty when it has none.
+    std::string CoordinateSystemName() const;
+    // The files GDAL reads for this dataset.
+    std::vector<std::string> FileList() const;
+
+    // Fills rows [firstRow, firstRow + rowCount) as RGBA pixels, `stride` bytes apart; a
+    // RowStripSource for WritePackage.
+    StripContent ReadRows(std::uint32_t firstRow, std::uint32_t rowCount, std::uint8_t* pixels,
+                         std::size_t stride, std::string& errorText);
+
+  private:
+    explicit RasterSource(GDALDatasetH dataset);
+    void MapBands();
+
+    // Reads every mapped band into its channel and gathers anyValid_.
+    bool ReadChannels(std::uint32_t firstRow, std::uint32_t rowCount, std::uint8_t* pixels,
+                      std::size_t stride);
+    bool ReadBytesDirect(std::uint32_t firstRow, std::uint32_t rowCount, std::uint8_t* pixels,
+                         std::size_t stride);
+    bool ReadByteBand(const ChannelBand& channel, std::uint32_t firstRow, std::uint32_t rowCount,
+                      std::uint8_t* pixels, std::size_t stride);
+    // Data other than bytes, scaled; clears bandValid_ where a colour band holds no data.
+    bool ReadScaled(const ChannelBand& channel, std::uint32_t firstRow, std::uint32_t rowCount,
+                    std::uint8_t* pixels, std::size_t stride);
+    bool ReadMask(GDALRasterBandH mask, std::uint32_t firstRow, std::uint32_t rowCount);
+    void MarkNoDataBytes(const ChannelBand& channel, std::uint32_t rowCount,
+                         const std::uint8_t* pixels, std::size_t stride);
+    void ApplyToAlpha(const std::vector<std::uint8_t>& perPixel, std::uint32_t rowCount,
+                      std::uint8_t* pixels, std::size_t stride, bool isMask);
+
+    GDALDatasetH dataset_ = nullptr;
+    std::uint32_t width_ = 0;
+    std::uint32_t height_ = 0;
+    bool grey_ = false;
+    std::vector<ChannelBand> channels_;  // colour bands, then the alpha band if any
+    bool hasAlphaBand_ = false;
+    GDALRasterBandH datasetMask_ = nullptr;  // a mask shared by all bands, applied to alpha
+    int validityTrackers_ = 0;               // colour bands with tracksValidity
+
+    // Scratch for one band of rows, kept between calls.
+    std::vector<double> values_;
+    std::vector<std::uint8_t> maskRows_;
+    std::vector<std::uint8_t> bandValid_;  // per pixel: the current colour band has data here
+    std::vector<std::uint8_t> anyValid_;   // per pixel: some tracking colour band has data here
+};

@@ -1,0 +1,138 @@
+#include "file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// A single read() or write() call moves at most this much on Linux; larger requests loop.
+constexpr std::size_t kMaxChunk = 1u << 30;
+
+bool FitsOffset(std::uint64_t offset, std::size_t size) {
+    constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
+    return offset <= kMaxOffset && size <= kMaxOffset - offset;
+}
+
+}  // namespace
+
+FileHandle OpenReadOnly(const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return kInvalidFileHandle;
+    }
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+        ::close(descriptor);
+        return kInvalidFileHandle;
+    }
+    return FileHandle{descriptor};
+}
+
+namespace {
+
+// Reads until `size` bytes arrived, the file ended or a read failed; `readAt(buffer, count,
+// done)` is one read() or pread() call for the bytes after the `done` already read.
+template <typename ReadCall>
+ReadResult ReadAll(void* buffer, std::size_t size, ReadCall readAt) {
+    ReadResult result;
+    auto* bytes = static_cast<std::uint8_t*>(buffer);
+    while (result.count < size) {
+        const std::size_t chunk = std::min(size - result.count, kMaxChunk);
+        const ssize_t got = readAt(bytes + result.count, chunk, result.count);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return result;
+        }
+        if (got == 0) {
+            break;
+        }
+        result.count += static_cast<std::size_t>(got);
+    }
+    result.ok = true;
+    return result;
+}
+
+}  // namespace
+
+ReadResult ReadBytesAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size) {
+    if (!FitsOffset(offset, size)) {
+        return {};
+    }
+    return ReadAll(buffer, size, [&](std::uint8_t* target, std::size_t count, std::size_t done) {
+        return ::pread(file.descriptor, target, count, static_cast<off_t>(offset + done));
+    });
+}
+
+bool FileSize(FileHandle file, std::uint64_t& size) {
+    struct stat status {};
+    if (::fstat(file.descriptor, &status) != 0 || status.st_size < 0) {
+        return false;
+    }
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}
+
+void CloseFile(FileHandle& file) {
+    if (file.IsValid()) {
+        ::close(file.descriptor);
+        file = kInvalidFileHandle;
+    }
+}
+
+int CreateNewFile(const std::string& path, FileHandle& file) {
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        return errno;
+    }
+    file = FileHandle{descriptor};
+    return 0;
+}
+
+int WriteBytesAt(FileHandle file, std::uint64_t offset, const void* data, std::size_t size) {
+    if (!FitsOffset(offset, size)) {
+        return EFBIG;
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const std::size_t chunk = std::min(size - done, kMaxChunk);
+        const auto position = static_cast<off_t>(offset + done);
+        const ssize_t put = ::pwrite(file.descriptor, bytes + done, chunk, position);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put < 0) {
+            return errno;
+        }
+        if (put == 0) {
+            return ENOSPC;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return 0;
+}
+
+int SyncFile(FileHandle file) {
+    return ::fdatasync(file.descriptor) == 0 ? 0 : errno;
+}
+
+int RenameFile(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+std::string ErrorText(int errorCode) {
+    return std::strerror(errorCode);
+}

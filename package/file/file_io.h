@@ -1,0 +1,54 @@
+// The small file layer under the package reader and writer, so that the rest of package/ makes no
+// platform calls. Failures are values: a read reports whether it failed and how many bytes it
+// delivered, the writing calls return 0 or an errno value.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// A plain handle to an open file; the default value is the invalid handle.
+struct FileHandle {
+    int descriptor = -1;
+
+    bool IsValid() const { return descriptor >= 0; }
+};
+
+inline constexpr FileHandle kInvalidFileHandle{};
+
+struct ReadResult {
+    bool ok = false;        // false when the read itself failed
+    std::size_t count = 0;  // bytes delivered; fewer than asked only at the end of the file
+};
+
+// Opens an existing file for reading. Gives the invalid handle when it cannot, and for directories.
+FileHandle OpenReadOnly(const std::string& path);
+
+// Reads up to `size` bytes from the absolute `offset`; the current position does not move.
+ReadResult ReadBytesAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size);
+
+// The file's current size in bytes; false when it cannot be had.
+bool FileSize(FileHandle file, std::uint64_t& size);
+
+// Closes the file if it is open and leaves the handle invalid.
+void CloseFile(FileHandle& file);
+
+// Writing side, for the package writer.
+
+// Creates `path`, which must not exist yet, for writing. Returns 0 or an errno value.
+int CreateNewFile(const std::string& path, FileHandle& file);
+
+// Writes all `size` bytes at the absolute `offset`. Returns 0 or an errno value.
+int WriteBytesAt(FileHandle file, std::uint64_t offset, const void* data, std::size_t size);
+
+// Flushes the file's data to the disk. Returns 0 or an errno value.
+int SyncFile(FileHandle file);
+
+// Renames `from` to `to`, replacing `to`. Returns 0 or an errno value.
+int RenameFile(const std::string& from, const std::string& to);
+
+// Removes the file. Returns 0 or an errno value.
+int RemoveFile(const std::string& path);
+
+// The system's text for an errno value.
+std::string ErrorText(int errorCode);

@@ -1,0 +1,72 @@
+// Writing a package: from the full-resolution image, streamed in strips of rows, every pyramid level
+// is built, cut into tiles of 4 x 4 WebP sub-tiles and written after the header and index.
+// Memory stays bounded: per level one strip of 512 rows, plus the encoded sub-tiles of the tile row
+// in progress.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "output_file.h"
+#include "package_format.h"
+
+// WebP quality of a lossy package unless the caller says otherwise.
+inline constexpr int kDefaultQuality = 85;
+
+enum class StripContent {
+    kPixels,       // the rows were written
+    kTransparent,  // every pixel of the rows has alpha 0; nothing was written
+    kFailed,       // the rows could not be had; errorText says why
+};
+
+// Yields rows [firstRow, firstRow + rowCount) of the full-resolution image into `pixels`: rowCount
+// rows of width RGBA pixels (bytes R, G, B, A), `stride` bytes apart. The writer asks for the
+// rows in order, 512 at a time (fewer for the last strip), each row exactly once.
+using RowStripSource =
+    std::function<StripContent(std::uint32_t firstRow, std::uint32_t rowCount, std::uint8_t* pixels,
+                              std::size_t stride, std::string& errorText)>;
+
+struct WriteProgress {
+    int level = 0;                 // level of the tile row just finished
+    std::uint64_t tilesDone = 0;   // tiles of all levels finished so far, absent ones included
+    std::uint64_t tilesTotal = 0;  // index entries of the package
+};
+
+enum class EdgeSubTiles {
+    kCropped,   // sub-tiles on the right and bottom edge hold only the image's pixels
+    kFullSize,  // every sub-tile is 512 x 512, padded with transparent pixels
+};
+
+struct PackageWriteOptions {
+    bool lossless = false;
+    int quality = kDefaultQuality;  // 0 to 100, for lossy encoding
+    int threads = 1;   // sub-tiles are encoded on this many threads; the file does not depend on it
+    EdgeSubTiles edgeSubTiles = EdgeSubTiles::kCropped;
+    std::function<void(const WriteProgress&)> progress;  // called after each finished tile row
+    WriteAtFunction writeAt;                             // empty: the file layer's WriteBytesAt
+};
+
+struct PackageWriteResult {
+    bool ok = false;
+    std::string errorText;              // why the write failed; empty on success
+    std::uint64_t tilesWritten = 0;     // tile blocks stored (absent tiles not counted)
+    std::uint64_t subTilesWritten = 0;  // non-empty sub-tiles stored
+    std::uint64_t bytesWritten = 0;     // size of the package file
+    int levels = 0;
+};
+
+// Writes the package to `path` through a temporary file beside it, renamed into place at the end;
+// on failure no file is left behind and an existing file at `path` is untouched.
+PackageWriteResult WritePackage(const std::string& path, std::uint32_t width, std::uint32_t height,
+                                const GeoTransformCoefficients& geoTransform,
+                                const RowStripSource& source,
+                                const PackageWriteOptions& options = {});
+
+// The same from an image in memory: height rows of width RGBA pixels, `stride` bytes apart.
+PackageWriteResult WritePackageFromRgba(const std::string& path, const std::uint8_t* pixels,
+                                        std::uint32_t width, std::uint32_t height,
+                                        std::size_t stride,
+                                        const GeoTransformCoefficients& geoTransform,
+                                        const PackageWriteOptions& options = {});

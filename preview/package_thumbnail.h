@@ -1,0 +1,38 @@
+// The thumbnail of a whole package, 512 pixels wide and as many rows as keep its proportions,
+// read as the preview window reads it.
+#pragma once
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "package_reader.h"
+
+inline constexpr std::int32_t kThumbnailColumns = kRegionOutputWidth;
+
+// trunc(height x kThumbnailColumns / width). Empty for a width of 0, a side that is negative as a signed
+// 32-bit value, or a row count whose buffer (rows x 2048 bytes) would not fit a 32-bit size.
+std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t height);
+
+enum class ThumbnailStatus {
+    kRead,        // pixels hold the region read's output
+    kReadFailed,  // the region read failed; pixels are all zero (transparent)
+    kCannotOpen,  // readerMessage says why
+    kNoSize,      // ThumbnailRows gave nothing
+};
+
+struct PackageThumbnail {
+    ThumbnailStatus status = ThumbnailStatus::kCannotOpen;
+    std::string readerMessage;  // UTF-8, when the package could not be opened
+    std::uint32_t width = 0;    // the package's size, once opened
+    std::uint32_t height = 0;
+    std::int32_t rows = 0;
+    std::vector<std::uint32_t> pixels;  // rows x 512, bytes R, G, B, A; alpha 0 = no data
+    std::int64_t readResult = 0;        // ReadRegionRgba's result
+};
+
+// Opens the package, reads its whole image into the thumbnail buffer and closes it again.
+PackageThumbnail ReadPackageThumbnail(const QByteArray& utf8Path);

@@ -1,0 +1,43 @@
+#include "package_thumbnail.h"
+
+#include <limits>
+
+
+namespace {
+constexpr std::int64_t kBytesPerThumbnailRow = kThumbnailColumns * 4;
+}
+
+std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t height) {
+    const auto signedWidth = static_cast<std::int32_t>(width);
+    const auto signedHeight = static_cast<std::int32_t>(height);
+    if (signedWidth <= 0 || signedHeight < 0)
+        return std::nullopt;
+    const double rows = static_cast<double>(signedHeight) * kThumbnailColumns / signedWidth;
+    if (rows * kBytesPerThumbnailRow > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(rows);
+}
+
+PackageThumbnail ReadPackageThumbnail(const QByteArray& utf8Path) {
+    PackageThumbnail thumbnail;
+    const PackageHandle reader(OpenPackage(utf8Path.toStdString(), thumbnail.readerMessage));
+    if (!reader)
+        return thumbnail;
+
+    thumbnail.width = reader->Width();
+    thumbnail.height = reader->Height();
+    const std::optional<std::int32_t> rows = ThumbnailRows(thumbnail.width, thumbnail.height);
+    if (!rows) {
+        thumbnail.status = ThumbnailStatus::kNoSize;
+        return thumbnail;
+    }
+    thumbnail.rows = *rows;
+    thumbnail.pixels.assign(static_cast<std::size_t>(*rows) * kThumbnailColumns, 0);
+    thumbnail.readResult = reader->ReadRegionRgba(static_cast<std::int32_t>(thumbnail.width),
+                                                  static_cast<std::int32_t>(thumbnail.height),
+                                                  thumbnail.pixels.data(), *rows);
+    thumbnail.status =
+        thumbnail.readResult > 0 ? ThumbnailStatus::kRead : ThumbnailStatus::kReadFailed;
+    return thumbnail;
+}

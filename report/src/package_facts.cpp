@@ -1,0 +1,37 @@
+#include "package_facts.h"
+
+#include <string>
+
+#include "file_size.h"
+#include "package_layout.h"
+#include "package_reader.h"
+
+PackageFactsResult GatherPackageFacts(const QByteArray& utf8Path) {
+    std::string error;
+    const PackageHandle reader(OpenPackage(utf8Path.toStdString(), error));
+    if (!reader)
+        return {std::nullopt, QByteArray::fromStdString(error)};
+
+    PackageFacts facts;
+    facts.width = static_cast<std::int32_t>(reader->Width());
+    facts.height = static_cast<std::int32_t>(reader->Height());
+    facts.theoreticalBytes =
+        static_cast<double>(facts.width) * static_cast<double>(facts.height) * 3.0;
+    facts.storedBytes = FileSizeOnDisk(utf8Path);
+    facts.topLevel = reader->TopLevel();
+    facts.headerLength = reader->HeaderLength();
+    facts.geoTransform = reader->GeoTransform();
+    const PackageLayout layout = MakePackageLayout(reader->Width(), reader->Height());
+    for (std::uint32_t level = 0; level <= facts.topLevel; ++level) {
+        const PackageLevel info{layout.levelWidth[level], layout.levelHeight[level],
+                                reader->levelRows[level], reader->levelColumns[level]};
+        facts.tileCount +=
+            static_cast<std::uint32_t>(info.rows) * static_cast<std::uint32_t>(info.columns);
+        facts.levels.push_back(info);
+    }
+    for (std::uint32_t entry = 0; entry < facts.tileCount; ++entry) {
+        if (!reader->IndexEntry(entry).IsAbsent())
+            ++facts.tilesPresent;
+    }
+    return {std::move(facts), {}};
+}

@@ -1,0 +1,225 @@
+// Input rasters as RGBA rows: band mapping, scaling of data other than bytes, and the ways a
+// pixel loses its alpha (nodata, NaN, masks, alpha bands).
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include <cpl_error.h>
+
+#include "pack_test_support.h"
+#include "raster_source.h"
+
+namespace {
+
+constexpr std::size_t kPadding = 12;  // rows handed to the source are wider than the image
+
+struct Rows {
+    StripContent content = StripContent::kFailed;
+    std::uint32_t width = 0;
+    std::size_t stride = 0;
+    std::vector<std::uint8_t> bytes;
+
+    std::array<int, 4> Pixel(std::uint32_t x, std::uint32_t y) const {
+        const std::uint8_t* p = bytes.data() + y * stride + x * 4;
+        return {p[0], p[1], p[2], p[3]};
+    }
+};
+
+Rows ReadRows(RasterSource& source, std::uint32_t firstRow, std::uint32_t rowCount) {
+    Rows rows;
+    rows.width = source.Width();
+    rows.stride = std::size_t{rows.width} * 4 + kPadding;
+    rows.bytes.assign(rows.stride * rowCount, 0xAB);
+    std::string errorText;
+    rows.content = source.ReadRows(firstRow, rowCount, rows.bytes.data(), rows.stride, errorText);
+    EXPECT_NE(rows.content, StripContent::kFailed) << errorText;
+    return rows;
+}
+
+std::unique_ptr<RasterSource> Open(const std::string& path) {
+    std::string errorText;
+    std::unique_ptr<RasterSource> source = RasterSource::Open(path, errorText);
+    EXPECT_NE(source, nullptr) << errorText;
+    return source;
+}
+
+class RasterSourceTest : public ::testing::Test {
+  protected:
+    // The command registers the drivers and silences GDAL's own printing; so do the tests.
+    void SetUp() override {
+        GDALAllRegister();
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+    }
+    void TearDown() override { CPLPopErrorHandler(); }
+
+    TempFolder folder;
+
+    Rows ReadWhole(const RasterSpec& raster) {
+        std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.tif"), raster));
+        if (!source) {
+            return {};
+        }
+        return ReadRows(*source, 0, source->Height());
+    }
+};
+
+int ByteAt(int band, int x, int y) {
+    return (x * 7 + y * 3 + band * 50) & 0xFF;
+}
+
+}  // namespace
+
+TEST_F(RasterSourceTest, StripCountDecidesTheChannels) {
+    RasterSpec raster;
+    raster.value = [](int band, int x, int y) { return ByteAt(band, x, y); };
+    for (const int bands : {1, 2, 3, 4, 5}) {
+        SCOPED_TRACE(bands);
+        raster.bands = bands;
+        const Rows rows = ReadWhole(raster);
+        ASSERT_EQ(rows.bytes.size(), rows.stride * 32);
+        for (const auto& [x, y] : {std::pair{0, 0}, {5, 3}, {63, 31}}) {
+            const std::array<int, 4> pixel = rows.Pixel(x, y);
+            if (bands <= 2) {
+                const int grey = ByteAt(1, x, y);
+                EXPECT_EQ(pixel, (std::array<int, 4>{grey, grey, grey,
+                                                     bands == 2 ? ByteAt(2, x, y) : 255}));
+            } else {
+                EXPECT_EQ(pixel,
+                          (std::array<int, 4>{ByteAt(1, x, y), ByteAt(2, x, y), ByteAt(3, x, y),
+                                              bands == 4 ? ByteAt(4, x, y) : 255}));
+            }
+        }
+        // Nothing is written past the row's pixels.
+        EXPECT_EQ(rows.bytes[rows.stride - 1], 0xAB);
+    }
+}
+
+TEST_F(RasterSourceTest, Int16IsScaledFromItsRangeAndNoDataIsTransparent) {
+    RasterSpec raster;
+    raster.type = GDT_Int16;
+    raster.noData = -9999;
+    // Every row spans the whole range, so even a sampled range is exact.
+    raster.value = [](int, int x, int y) { return x == y ? -9999.0 : -1000.0 + x * 2000.0 / 63; };
+    const Rows rows = ReadWhole(raster);
+    EXPECT_EQ(rows.content, StripContent::kPixels);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const std::array<int, 4> pixel = rows.Pixel(x, y);
+            if (x == y) {
+                EXPECT_EQ(pixel[3], 0) << x;
+                continue;
+            }
+            const double stored = std::round(-1000.0 + x * 2000.0 / 63);
+            const int grey = static_cast<int>((stored + 1000) * 255 / 2000 + 0.5);
+            ASSERT_EQ(pixel, (std::array<int, 4>{grey, grey, grey, 255})) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(RasterSourceTest, FloatNanIsTransparentWithoutANoDataValue) {
+    RasterSpec raster;
+    raster.type = GDT_Float32;
+    raster.value = [](int, int x, int) { return x == 3 ? std::nan("") : x * 0.5; };
+    const Rows rows = ReadWhole(raster);
+    EXPECT_EQ(rows.Pixel(3, 0)[3], 0);
+    EXPECT_EQ(rows.Pixel(0, 0), (std::array<int, 4>{0, 0, 0, 255}));
+    EXPECT_EQ(rows.Pixel(63, 7), (std::array<int, 4>{255, 255, 255, 255}));
+}
+
+TEST_F(RasterSourceTest, RgbNoDataNeedsEveryBandToMatch) {
+    RasterSpec raster;
+    raster.bands = 3;
+    raster.noData = 0;
+    // Column 0 black, column 1 pure red, the rest grey.
+    raster.value = [](int band, int x, int) { return x == 0 ? 0 : (x == 1 ? (band == 1) * 255 : 9); };
+    const Rows rows = ReadWhole(raster);
+    EXPECT_EQ(rows.Pixel(0, 4)[3], 0);
+    EXPECT_EQ(rows.Pixel(1, 4), (std::array<int, 4>{255, 0, 0, 255}));
+    EXPECT_EQ(rows.Pixel(2, 4), (std::array<int, 4>{9, 9, 9, 255}));
+}
+
+TEST_F(RasterSourceTest, DatasetMaskClearsAlpha) {
+    RasterSpec raster;
+    raster.bands = 3;
+    raster.value = [](int, int, int) { return 100; };
+    raster.datasetMask = [](int x, int y) { return x >= y; };
+    const Rows rows = ReadWhole(raster);
+    EXPECT_EQ(rows.Pixel(5, 5)[3], 255);
+    EXPECT_EQ(rows.Pixel(4, 5)[3], 0);
+    EXPECT_EQ(rows.Pixel(63, 0)[3], 255);
+}
+
+TEST_F(RasterSourceTest, NonByteAlphaKeepsZeroTransparentAndItsMaximumOpaque) {
+    RasterSpec raster;
+    raster.bands = 4;
+    raster.type = GDT_UInt16;
+    raster.value = [](int band, int x, int) {
+        return band == 4 ? (x < 10 ? 0.0 : 65535.0) : 100.0 + x;
+    };
+    const Rows rows = ReadWhole(raster);
+    EXPECT_EQ(rows.Pixel(9, 0)[3], 0);
+    EXPECT_EQ(rows.Pixel(10, 0), (std::array<int, 4>{40, 40, 40, 255}));
+}
+
+TEST_F(RasterSourceTest, RowsWithoutDataAreReportedTransparent) {
+    RasterSpec raster;
+    raster.noData = 7;
+    raster.value = [](int, int, int y) { return y < 16 ? 7 : 8; };
+    std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.tif"), raster));
+    EXPECT_EQ(ReadRows(*source, 0, 16).content, StripContent::kTransparent);
+    EXPECT_EQ(ReadRows(*source, 10, 16).content, StripContent::kPixels);
+}
+
+TEST_F(RasterSourceTest, ABandOfRowsIsThatPartOfTheWholeImage) {
+    RasterSpec raster;
+    raster.bands = 3;
+    raster.value = [](int band, int x, int y) { return ByteAt(band, x, y); };
+    std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.tif"), raster));
+    const Rows whole = ReadRows(*source, 0, 32);
+    const Rows part = ReadRows(*source, 20, 5);
+    for (std::uint32_t y = 0; y < 5; ++y) {
+        for (std::uint32_t x = 0; x < 64; ++x) {
+            ASSERT_EQ(part.Pixel(x, y), whole.Pixel(x, y + 20)) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(RasterSourceTest, GeoTransformAndCoordinateSystem) {
+    RasterSpec raster;
+    raster.geoTransform = {{500000, 2, 0.5, 4000000, 0.25, -2}};
+    raster.epsg = 32650;
+    std::unique_ptr<RasterSource> placed = Open(MakeRaster(folder.Path("placed.tif"), raster));
+    EXPECT_EQ(placed->GeoTransform(),
+              (GeoTransformCoefficients{500000, 2, 0.5, 4000000, 0.25, -2}));
+    EXPECT_EQ(placed->CoordinateSystemName(), "WGS 84 / UTM zone 50N");
+
+    std::unique_ptr<RasterSource> plain = Open(MakeRaster(folder.Path("plain.tif"), RasterSpec{}));
+    EXPECT_EQ(plain->GeoTransform(), (GeoTransformCoefficients{0, 1, 0, 0, 0, 1}));
+    EXPECT_EQ(plain->CoordinateSystemName(), "");
+}
+
+TEST_F(RasterSourceTest, OpenFailuresCarryGdalsMessage) {
+    std::string errorText;
+    EXPECT_EQ(RasterSource::Open(folder.Path("missing.tif"), errorText), nullptr);
+    EXPECT_NE(errorText.find("No such file or directory"), std::string::npos) << errorText;
+
+    WriteText(folder.Path("notes.txt"), "not a raster\n");
+    errorText.clear();
+    EXPECT_EQ(RasterSource::Open(folder.Path("notes.txt"), errorText), nullptr);
+    EXPECT_NE(errorText.find("not recognized"), std::string::npos) << errorText;
+}
+
+TEST_F(RasterSourceTest, ReadingLeavesTheInputAndItsFolderAsTheyWere) {
+    RasterSpec raster;
+    raster.type = GDT_Float32;
+    raster.noData = -1;
+    raster.value = [](int, int x, int y) { return x * y * 0.25; };
+    const std::string path = MakeRaster(folder.Path("in.tif"), raster);
+    const std::vector<std::uint8_t> before = ReadBytes(path);
+    {
+        std::unique_ptr<RasterSource> source = Open(path);
+        ReadRows(*source, 0, 32);
+    }
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"in.tif"});  // no .aux.xml
+    EXPECT_EQ(ReadBytes(path), before);
+}
