@@ -1,24 +1,24 @@
 // tarnview-info: the report of a raster or package in a terminal, as JSON for scripts, or the
 // thumbnail of a package as a PNG.
-#include <cstdio>
-#include <cstring>
-
 #include <QByteArray>
+#include <QCommandLineParser>
 #include <QJsonDocument>
 #include <QString>
+#include <QStringList>
 
+#include <optional>
+
+#include "front_end.h"
 #include "gdal_setup.h"
 #include "json_report.h"
 #include "report.h"
-#include "text_helpers.h"
 #include "tarnview_version.h"
+#include "text_helpers.h"
 #include "thumbnail_export.h"
 
 namespace {
 
-constexpr int kExitReport = 0;
-constexpr int kExitFileError = 1;
-constexpr int kExitUsage = 2;
+constexpr char kProgram[] = "tarnview-info";
 
 const char kUsage[] =
     "Usage: tarnview-info [--crlf | --json [--compact]] PATH\n"
@@ -40,18 +40,75 @@ struct Options {
     bool crlf = false;
     bool json = false;
     bool compact = false;
-    const char* thumbnailOut = nullptr;
+    std::optional<QString> thumbnailOut;
     ThumbnailKind thumbnailKind = ThumbnailKind::kBuffer;
-    const char* path = nullptr;
+    QString path;
 };
 
-void Write(std::FILE* stream, const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+enum class Request { kReport, kHelp, kVersion, kUsageError };
+
+struct ParsedArguments {
+    Request request = Request::kUsageError;
+    Options options;
+    QString error;
+};
+
+ParsedArguments UsageError(QString error) {
+    return {Request::kUsageError, {}, std::move(error)};
 }
 
-int UsageError(const char* message, const char* detail = "") {
-    std::fprintf(stderr, "tarnview-info: %s%s\n%s", message, detail, kUsage);
-    return kExitUsage;
+ParsedArguments Parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    PrepareParser(parser);
+    const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption crlf(QStringLiteral("crlf"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption compact(QStringLiteral("compact"));
+    const QCommandLineOption thumbnail(QStringLiteral("thumbnail"), {}, QStringLiteral("OUT"));
+    const QCommandLineOption thumbnailView(QStringLiteral("thumbnail-view"), {},
+                                           QStringLiteral("OUT"));
+    parser.addOptions({help, version, crlf, json, compact, thumbnail, thumbnailView});
+    if (!parser.parse(arguments))
+        return UsageError(
+            ParserErrorText(parser, arguments, thumbnail.names() + thumbnailView.names()));
+    // Help and version answer a line whose options are all known, whatever else it holds.
+    if (parser.isSet(help))
+        return {Request::kHelp, {}, {}};
+    if (parser.isSet(version))
+        return {Request::kVersion, {}, {}};
+
+    Options options;
+    options.crlf = parser.isSet(crlf);
+    options.json = parser.isSet(json);
+    options.compact = parser.isSet(compact);
+    const QStringList buffers = parser.values(thumbnail);
+    const QStringList views = parser.values(thumbnailView);
+    if (buffers.size() + views.size() > 1)
+        return UsageError(QStringLiteral("one thumbnail only"));
+    if (!buffers.isEmpty()) {
+        options.thumbnailOut = buffers.first();
+    } else if (!views.isEmpty()) {
+        options.thumbnailOut = views.first();
+        options.thumbnailKind = ThumbnailKind::kView;
+    }
+    const QStringList paths = parser.positionalArguments();
+    if (paths.isEmpty())
+        return UsageError(QStringLiteral("no path given"));
+    if (paths.size() > 1)
+        return UsageError(QStringLiteral("one path only"));
+    options.path = paths.first();
+    if (options.compact && !options.json)
+        return UsageError(QStringLiteral("--compact needs --json"));
+    if (options.crlf && options.json)
+        return UsageError(QStringLiteral("--crlf and --json exclude each other"));
+    if (options.thumbnailOut && (options.crlf || options.json))
+        return UsageError(QStringLiteral("a thumbnail takes no report options"));
+    return {Request::kReport, std::move(options), {}};
+}
+
+bool Write(std::FILE* stream, const QByteArray& bytes) {
+    return WriteText(stream, std::string_view(bytes.constData(), bytes.size()));
 }
 
 int PrintText(const FileFacts& facts, bool crlf) {
@@ -63,7 +120,7 @@ int PrintText(const FileFacts& facts, bool crlf) {
             text += u'\n';
     }
     Write(report.failed ? stderr : stdout, WideToUtf8(text));
-    return report.failed ? kExitFileError : kExitReport;
+    return report.failed ? kExitFailure : kExitSuccess;
 }
 
 int PrintJson(const FileFacts& facts, bool compact) {
@@ -71,73 +128,44 @@ int PrintJson(const FileFacts& facts, bool compact) {
     Write(stdout, document.toJson(compact ? QJsonDocument::Compact : QJsonDocument::Indented));
     if (compact)
         Write(stdout, "\n");
-    return facts.Failed() ? kExitFileError : kExitReport;
+    return facts.Failed() ? kExitFailure : kExitSuccess;
 }
 
 int WriteThumbnail(const Options& options) {
-    const QString path = QString::fromUtf8(options.path);
     const QString error =
-        IsPackagePath(path)
-            ? ExportThumbnail(path, QString::fromUtf8(options.thumbnailOut), options.thumbnailKind)
-            : QStringLiteral("%1 is not a .qvrmp package").arg(path);
+        IsPackagePath(options.path)
+            ? ExportThumbnail(options.path, *options.thumbnailOut, options.thumbnailKind)
+            : QStringLiteral("%1 is not a .qvrmp package").arg(options.path);
     if (error.isEmpty())
-        return kExitReport;
-    Write(stderr, "tarnview-info: " + WideToUtf8(error) + "\n");
-    return kExitFileError;
+        return kExitSuccess;
+    Write(stderr, QByteArray(kProgram) + ": " + WideToUtf8(error) + "\n");
+    return kExitFailure;
+}
+
+int Run(const ParsedArguments& parsed) {
+    switch (parsed.request) {
+        case Request::kHelp:
+            WriteText(stdout, kUsage);
+            return kExitSuccess;
+        case Request::kVersion:
+            Write(stdout, QByteArray(kProgram) + " " + kTarnviewVersion + "\n");
+            return kExitSuccess;
+        case Request::kUsageError:
+            Write(stderr, QByteArray(kProgram) + ": " + parsed.error.toUtf8() + "\n" + kUsage);
+            return kExitUsage;
+        case Request::kReport:
+            break;
+    }
+    const Options& options = parsed.options;
+    InitGdal();
+    if (options.thumbnailOut)
+        return WriteThumbnail(options);
+    const FileFacts facts = GatherFileFacts(options.path);
+    return options.json ? PrintJson(facts, options.compact) : PrintText(facts, options.crlf);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (!optionsEnded && std::strcmp(arg, "--help") == 0) {
-            std::fputs(kUsage, stdout);
-            return kExitReport;
-        }
-        if (!optionsEnded && std::strcmp(arg, "--version") == 0) {
-            std::printf("tarnview-info %s\n", kTarnviewVersion);
-            return kExitReport;
-        }
-        if (!optionsEnded && std::strcmp(arg, "--") == 0) {
-            optionsEnded = true;
-        } else if (!optionsEnded && std::strcmp(arg, "--crlf") == 0) {
-            options.crlf = true;
-        } else if (!optionsEnded && std::strcmp(arg, "--json") == 0) {
-            options.json = true;
-        } else if (!optionsEnded && std::strcmp(arg, "--compact") == 0) {
-            options.compact = true;
-        } else if (!optionsEnded && (std::strcmp(arg, "--thumbnail") == 0 ||
-                                     std::strcmp(arg, "--thumbnail-view") == 0)) {
-            if (i + 1 >= argc)
-                return UsageError(arg, " needs an output file");
-            if (options.thumbnailOut != nullptr)
-                return UsageError("one thumbnail only");
-            options.thumbnailKind = std::strcmp(arg, "--thumbnail") == 0 ? ThumbnailKind::kBuffer
-                                                                         : ThumbnailKind::kView;
-            options.thumbnailOut = argv[++i];
-        } else if (!optionsEnded && std::strncmp(arg, "--", 2) == 0) {
-            return UsageError("unknown option ", arg);
-        } else if (options.path == nullptr) {
-            options.path = arg;
-        } else {
-            return UsageError("one path only");
-        }
-    }
-    if (options.path == nullptr)
-        return UsageError("no path given");
-    if (options.compact && !options.json)
-        return UsageError("--compact needs --json");
-    if (options.crlf && options.json)
-        return UsageError("--crlf and --json exclude each other");
-    if (options.thumbnailOut != nullptr && (options.crlf || options.json))
-        return UsageError("a thumbnail takes no report options");
-
-    InitGdal();
-    if (options.thumbnailOut != nullptr)
-        return WriteThumbnail(options);
-    const FileFacts facts = GatherFileFacts(QString::fromUtf8(options.path));
-    return options.json ? PrintJson(facts, options.compact) : PrintText(facts, options.crlf);
+    return FinishOutput(kProgram, Run(Parse(ArgumentList(argc, argv))));
 }

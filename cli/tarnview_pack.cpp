@@ -1,41 +1,148 @@
 // tarnview-pack: makes a QVRMP package from any raster GDAL opens.
 #include <unistd.h>
 
-#include <cstdio>
-#include <string>
-#include <vector>
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
 
+#include <optional>
+#include <string>
+
+#include "front_end.h"
+#include "gdal_setup.h"
 #include "interrupt_flag.h"
 #include "pack_command.h"
-#include "pack_options.h"
+#include "tarnview_version.h"
 
-int main(int argc, char** argv) {
-    const ParsedPackArguments parsed =
-        ParsePackArguments(std::vector<std::string>(argv + 1, argv + argc));
+namespace {
+
+constexpr char kProgram[] = "tarnview-pack";
+constexpr int kMaxQuality = 100;
+constexpr int kMaxThreads = 64;
+
+const std::string kUsage =
+    "Usage: tarnview-pack [--quality Q | --lossless] [--force] [--threads N] INPUT OUTPUT.qvrmp\n"
+    "       tarnview-pack --help | --version\n"
+    "\n"
+    "Makes a QVRMP package (a tiled WebP pyramid) from any raster GDAL opens.\n"
+    "  --quality Q  WebP quality 0 to " +
+    std::to_string(kMaxQuality) + " (default " + std::to_string(kDefaultQuality) +
+    ")\n"
+    "  --lossless   lossless WebP instead\n"
+    "  --force      replace OUTPUT if it exists\n"
+    "  --threads N  encode on N threads (default: one per processor); the file is the same\n"
+    "  --help       show this help\n"
+    "  --version    show the version\n";
+
+enum class Request { kPack, kHelp, kVersion, kUsageError };
+
+struct ParsedArguments {
+    Request request = Request::kUsageError;
+    PackOptions options;
+    QString error;
+};
+
+ParsedArguments UsageError(QString error) {
+    return {Request::kUsageError, {}, std::move(error)};
+}
+
+// A whole number from `minimum` to `maximum`, nothing else (no sign, no blanks, no suffix).
+std::optional<int> WholeNumber(const QString& text, int minimum, int maximum) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || text.isEmpty() || !text.front().isDigit() || value < minimum || value > maximum)
+        return std::nullopt;
+    return value;
+}
+
+QString RangeError(const QString& option, int minimum, int maximum, const QString& value) {
+    return QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\"")
+        .arg(option)
+        .arg(minimum)
+        .arg(maximum)
+        .arg(value);
+}
+
+ParsedArguments Parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    PrepareParser(parser);
+    const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption lossless(QStringLiteral("lossless"));
+    const QCommandLineOption force(QStringLiteral("force"));
+    const QCommandLineOption quality(QStringLiteral("quality"), {}, QStringLiteral("Q"));
+    const QCommandLineOption threads(QStringLiteral("threads"), {}, QStringLiteral("N"));
+    parser.addOptions({help, version, lossless, force, quality, threads});
+    if (!parser.parse(arguments))
+        return UsageError(ParserErrorText(parser, arguments, quality.names() + threads.names()));
+    // Help and version answer a line whose options are all known, whatever else it holds.
+    if (parser.isSet(help))
+        return {Request::kHelp, {}, {}};
+    if (parser.isSet(version))
+        return {Request::kVersion, {}, {}};
+
+    PackOptions options;
+    options.lossless = parser.isSet(lossless);
+    options.force = parser.isSet(force);
+    if (parser.isSet(quality)) {
+        const QString value = parser.values(quality).last();
+        const std::optional<int> number = WholeNumber(value, 0, kMaxQuality);
+        if (!number)
+            return UsageError(RangeError(QStringLiteral("quality"), 0, kMaxQuality, value));
+        options.quality = *number;
+    }
+    if (parser.isSet(threads)) {
+        const QString value = parser.values(threads).last();
+        const std::optional<int> number = WholeNumber(value, 1, kMaxThreads);
+        if (!number)
+            return UsageError(RangeError(QStringLiteral("threads"), 1, kMaxThreads, value));
+        options.threads = *number;
+    }
+    if (parser.isSet(quality) && options.lossless)
+        return UsageError(QStringLiteral("--quality and --lossless exclude each other"));
+    const QStringList paths = parser.positionalArguments();
+    if (paths.size() != 2)
+        return UsageError(paths.size() < 2 ? QStringLiteral("INPUT and OUTPUT are needed")
+                                           : QStringLiteral("only INPUT and OUTPUT are expected"));
+    options.input = paths[0].toStdString();
+    options.output = paths[1].toStdString();
+    return {Request::kPack, std::move(options), {}};
+}
+
+int Run(const ParsedArguments& parsed) {
     switch (parsed.request) {
-        case PackRequest::kHelp:
-            std::fputs(kPackUsage, stdout);
+        case Request::kHelp:
+            WriteText(stdout, kUsage);
             return kExitSuccess;
-        case PackRequest::kVersion:
-            std::puts(kPackVersion.c_str());
+        case Request::kVersion:
+            WriteText(stdout, std::string(kProgram) + " " + kTarnviewVersion + "\n");
             return kExitSuccess;
-        case PackRequest::kUsageError:
-            std::fprintf(stderr, "tarnview-pack: %s\n%s", parsed.errorText.c_str(), kPackUsage);
+        case Request::kUsageError:
+            WriteText(stderr,
+                      std::string(kProgram) + ": " + parsed.error.toStdString() + "\n" + kUsage);
             return kExitUsage;
-        case PackRequest::kPack:
+        case Request::kPack:
             break;
     }
 
+    InitGdal();
     InstallInterruptHandlers();
     PackEnvironment environment;
     environment.writeError = [](const std::string& text) {
-        std::fputs(text.c_str(), stderr);
+        WriteText(stderr, text);
         std::fflush(stderr);
     };
     environment.terminal = ::isatty(STDERR_FILENO) != 0;
     environment.interrupted = InterruptRequested;
     const PackOutcome outcome = RunPack(parsed.options, environment);
-    std::fprintf(stderr, outcome.exitCode == kExitSuccess ? "%s\n" : "tarnview-pack: %s\n",
-                 outcome.message.c_str());
+    const std::string prefix =
+        outcome.exitCode == kPackSucceeded ? "" : std::string(kProgram) + ": ";
+    WriteText(stderr, prefix + outcome.message + "\n");
     return outcome.exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return FinishOutput(kProgram, Run(Parse(ArgumentList(argc, argv))));
 }

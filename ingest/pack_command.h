@@ -17,8 +17,9 @@ struct PackEnvironment {
 };
 
 struct PackOutcome {
-    int exitCode = kExitFailure;
+    int exitCode = kPackFailed;
     std::string message;  // one line for stderr: the summary, or why it failed
 };
 
+// GDAL must be registered (GDALAllRegister) before the first call.
 PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environment);

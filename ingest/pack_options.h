@@ -1,15 +1,13 @@
-// The command line of tarnview-pack turned into a plain struct, with no side effects, so that every
-// rule of it can be tested without running the command.
+// What a pack is asked to do, as tarnview-pack's command line says it.
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "package_writer.h"
 
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
+// The pack command's results, which tarnview-pack exits with.
+inline constexpr int kPackSucceeded = 0;
+inline constexpr int kPackFailed = 1;
 
 struct PackOptions {
     std::string input;   // anything GDAL opens as a raster, UTF-8
@@ -19,22 +17,3 @@ struct PackOptions {
     bool force = false;             // replace an existing output
     int threads = 0;                // 0: one per processor
 };
-
-enum class PackRequest {
-    kPack,
-    kHelp,
-    kVersion,
-    kUsageError,  // errorText says what is wrong
-};
-
-struct ParsedPackArguments {
-    PackRequest request = PackRequest::kUsageError;
-    PackOptions options;
-    std::string errorText;
-};
-
-// Parses the arguments that follow the program name.
-ParsedPackArguments ParsePackArguments(const std::vector<std::string>& arguments);
-
-extern const char kPackUsage[];
-extern const std::string kPackVersion;

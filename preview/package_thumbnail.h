@@ -13,8 +13,8 @@
 
 inline constexpr std::int32_t kThumbnailColumns = kRegionOutputWidth;
 
-// trunc(height x kThumbnailColumns / width). Empty for a width of 0, a side that is negative as a signed
-// 32-bit value, or a row count whose buffer (rows x 2048 bytes) would not fit a 32-bit size.
+// trunc(height x kThumbnailColumns / width). Empty for a width of 0, a side that is negative as a
+// signed 32-bit value, or a row count whose buffer (rows x 2048 bytes) would not fit a 32-bit size.
 std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t height);
 
 enum class ThumbnailStatus {

@@ -8,6 +8,7 @@ enum class ThumbnailKind {
     kView,    // what the preview window shows: the checkerboard under the thumbnail
 };
 
-// `packagePath` names a package (the caller has checked its extension). Writes the PNG at `outPath` (through a temporary file, so a failure leaves nothing) and
-// returns an empty text, or the one-line reason nothing was written.
+// `packagePath` names a package (the caller has checked its extension). Writes the PNG at `outPath`
+// (through a temporary file, so a failure leaves nothing) and returns an empty text, or the
+// one-line reason nothing was written.
 QString ExportThumbnail(const QString& packagePath, const QString& outPath, ThumbnailKind kind);

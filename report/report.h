@@ -24,7 +24,10 @@ struct Report {
     bool failed = false;          // the text is an error message, not a report
 };
 
-// A package path has at least one character before a case-sensitive ".qvrmp".
+// The path ends in a case-sensitive ".qvrmp". The preview takes such a path, even the bare name.
+bool EndsInPackageExtension(const QString& path);
+
+// A package path for the report: at least one character before a case-sensitive ".qvrmp".
 bool IsPackagePath(const QString& path);
 
 // Packages go to the package reader, everything else to GDAL (which must be registered).

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
+
 #include "geo_transform.h"
 
 // UTF-16 text to UTF-8 bytes. Unpaired surrogates become U+FFFD, never an error.
@@ -23,7 +25,11 @@ QString FormatFixed(double value, int digits);
 // "1.500000 KB": the count divided by the largest power of 1024 below it, units up to TB.
 QString FormatFileSize(double bytes);
 
-// Appends "  理论未压缩大小: ... 压缩率 ...%" when stored / theoretical is below 0.95.
+// stored x 100 / theoretical when stored / theoretical is below 0.95, the only ratios a report
+// prints; nothing otherwise (a NaN or infinite quotient included).
+std::optional<double> CompressionPercent(double storedBytes, double theoreticalBytes);
+
+// Appends "  理论未压缩大小: ... 压缩率 ...%" when CompressionPercent gives a value.
 void AppendRatioLine(QString& report, double storedBytes, double theoreticalBytes);
 
 // Appends the compass of the image's extent and the six geotransform parameters.

@@ -16,13 +16,14 @@
 
 namespace {
 
-// Rows are read once, top to bottom, so GDAL's block cache only has to hold about one band of the
+// Rows are read once, top to bottom, so GDAL's block cache only has to hold about one strip of the
 // input; its default (a share of the machine's memory) would not keep memory bounded.
 constexpr GIntBig kReadCacheBytes = GIntBig{256} << 20;
 
+// GDAL's drivers are registered by the program; packing adds a quiet error handler (errors are
+// read back with CPLGetLastErrorMsg) and a bounded block cache.
 void SetUpGdalOnce() {
     static const bool done = [] {
-        GDALAllRegister();
         CPLPushErrorHandler(CPLQuietErrorHandler);
         if (CPLGetConfigOption("GDAL_CACHEMAX", nullptr) == nullptr) {
             GDALSetCacheMax64(kReadCacheBytes);
@@ -33,7 +34,7 @@ void SetUpGdalOnce() {
 }
 
 PackOutcome Failure(std::string message) {
-    return PackOutcome{kExitFailure, std::move(message)};
+    return PackOutcome{kPackFailed, std::move(message)};
 }
 
 int ThreadCount(int requested) {
@@ -83,7 +84,7 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     ProgressDisplay display(writeError, environment.terminal, layout.LevelCount());
     bool interrupted = false;
     const RowStripSource rows = [&](std::uint32_t firstRow, std::uint32_t rowCount,
-                                   std::uint8_t* pixels, std::size_t stride, std::string& error) {
+                                    std::uint8_t* pixels, std::size_t stride, std::string& error) {
         if (environment.interrupted && environment.interrupted()) {
             interrupted = true;
             error = "interrupted";
@@ -104,7 +105,7 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
         result =
             WritePackage(options.output, width, height, source->GeoTransform(), rows, writeOptions);
     } catch (const std::bad_alloc&) {
-        // The writer keeps a band of 512 rows per level, so memory grows with the width; the
+        // The writer keeps a strip of 512 rows per level, so memory grows with the width; the
         // temporary file is removed as the writer unwinds.
         result.errorText = "not enough memory for rows of " + std::to_string(width) + " pixels";
     }
@@ -123,5 +124,5 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     summary.tilesWritten = result.tilesWritten;
     summary.bytes = result.bytesWritten;
     summary.seconds = display.Seconds();
-    return PackOutcome{kExitSuccess, FormatSummary(summary)};
+    return PackOutcome{kPackSucceeded, FormatSummary(summary)};
 }

@@ -1,5 +1,5 @@
-// Writing a package: from the full-resolution image, streamed in strips of rows, every pyramid level
-// is built, cut into tiles of 4 x 4 WebP sub-tiles and written after the header and index.
+// Writing a package: from the full-resolution image, streamed in strips of rows, every pyramid
+// level is built, cut into tiles of 4 x 4 WebP sub-tiles and written after the header and index.
 // Memory stays bounded: per level one strip of 512 rows, plus the encoded sub-tiles of the tile row
 // in progress.
 #pragma once
@@ -26,7 +26,7 @@ enum class StripContent {
 // rows in order, 512 at a time (fewer for the last strip), each row exactly once.
 using RowStripSource =
     std::function<StripContent(std::uint32_t firstRow, std::uint32_t rowCount, std::uint8_t* pixels,
-                              std::size_t stride, std::string& errorText)>;
+                               std::size_t stride, std::string& errorText)>;
 
 struct WriteProgress {
     int level = 0;                 // level of the tile row just finished
@@ -42,7 +42,7 @@ enum class EdgeSubTiles {
 struct PackageWriteOptions {
     bool lossless = false;
     int quality = kDefaultQuality;  // 0 to 100, for lossy encoding
-    int threads = 1;   // sub-tiles are encoded on this many threads; the file does not depend on it
+    int threads = 1;  // sub-tiles are encoded on this many threads; the file does not depend on it
     EdgeSubTiles edgeSubTiles = EdgeSubTiles::kCropped;
     std::function<void(const WriteProgress&)> progress;  // called after each finished tile row
     WriteAtFunction writeAt;                             // empty: the file layer's WriteBytesAt

@@ -2,7 +2,6 @@
 
 #include <limits>
 
-
 namespace {
 constexpr std::int64_t kBytesPerThumbnailRow = kThumbnailColumns * 4;
 }

@@ -7,7 +7,6 @@
 
 #include <cstdio>
 
-
 namespace {
 constexpr int kRgbaBands = 4;
 }

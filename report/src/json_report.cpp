@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr double kRatioThreshold = 0.95;
-
 // KEY=VALUE entries as an object; an entry without "=" keeps its whole text as key, null value.
 QJsonObject MetadataObject(const QList<QByteArray>& entries) {
     QJsonObject object;
@@ -27,10 +25,9 @@ QJsonArray SizePair(double width, double height) {
 }
 
 // The percentage the text report prints, or null where it prints none.
-QJsonValue CompressionPercent(double stored, double theoretical) {
-    if (!(stored / theoretical < kRatioThreshold))
-        return QJsonValue::Null;
-    return stored * 100.0 / theoretical;
+QJsonValue CompressionPercentValue(double stored, double theoretical) {
+    const std::optional<double> percent = CompressionPercent(stored, theoretical);
+    return percent ? QJsonValue(*percent) : QJsonValue(QJsonValue::Null);
 }
 
 // What both kinds of file report alike: the kind, the size and the bytes against the theory.
@@ -41,7 +38,7 @@ void InsertSizes(QJsonObject& json, const QString& kind, int width, int height, 
     json.insert(QStringLiteral("height"), height);
     json.insert(QStringLiteral("storedBytes"), stored);
     json.insert(QStringLiteral("theoreticalBytes"), theoretical);
-    json.insert(QStringLiteral("compressionPercent"), CompressionPercent(stored, theoretical));
+    json.insert(QStringLiteral("compressionPercent"), CompressionPercentValue(stored, theoretical));
 }
 
 void InsertGeoreferencing(QJsonObject& json, const std::optional<GeoTransform>& gt, int width,

@@ -8,9 +8,12 @@ namespace {
 constexpr QStringView kPackageExtension = u".qvrmp";
 }
 
+bool EndsInPackageExtension(const QString& path) {
+    return path.endsWith(kPackageExtension, Qt::CaseSensitive);
+}
+
 bool IsPackagePath(const QString& path) {
-    return path.size() > kPackageExtension.size() &&
-           path.endsWith(kPackageExtension, Qt::CaseSensitive);
+    return path.size() > kPackageExtension.size() && EndsInPackageExtension(path);
 }
 
 FileFacts GatherFileFacts(const QString& path) {

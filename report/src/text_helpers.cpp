@@ -52,13 +52,20 @@ QString FormatFileSize(double bytes) {
     }
 }
 
-void AppendRatioLine(QString& report, double storedBytes, double theoreticalBytes) {
+std::optional<double> CompressionPercent(double storedBytes, double theoreticalBytes) {
     if (!(storedBytes / theoreticalBytes < kRatioThreshold))
+        return std::nullopt;
+    return storedBytes * 100.0 / theoreticalBytes;
+}
+
+void AppendRatioLine(QString& report, double storedBytes, double theoreticalBytes) {
+    const std::optional<double> percent = CompressionPercent(storedBytes, theoreticalBytes);
+    if (!percent)
         return;
     report += QStringLiteral("  理论未压缩大小: ");
     report += FormatFileSize(theoreticalBytes);
     report += QStringLiteral(" 压缩率 ");
-    report += FormatFixed(storedBytes * 100.0 / theoreticalBytes, 2);
+    report += FormatFixed(*percent, 2);
     report += u'%';
 }
 

@@ -140,7 +140,7 @@ TEST_F(PackCommandTest, GreyWithARotatedGeoTransformReadsBack) {
     raster.value = Texture;
     raster.geoTransform = {{1000, 2, 0.3, 5000, 0.2, -2}};
     const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
-    ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
+    ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
     Reader reader = OpenReader(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     ExpectHeader(*reader, 300, 200, 0, {1000, 2, 0.3, 5000, 0.2, -2});
@@ -163,7 +163,7 @@ TEST_F(PackCommandTest, RgbOfTwoLevelsReadsBackAtTheCoarserLevel) {
     raster.bands = 3;
     raster.value = ramp;
     const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
-    ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
+    ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
     Reader reader = OpenReader(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     ExpectHeader(*reader, 2100, 200, 1, {0, 1, 0, 0, 0, 1});
@@ -186,7 +186,7 @@ TEST_F(PackCommandTest, RgbaKeepsItsAlpha) {
         return band == 4 ? alpha(x, y) : Texture(band, x, y);
     };
     const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
-    ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
+    ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
     Reader reader = OpenReader(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     ExpectPreviewMatches(*reader,
@@ -212,7 +212,7 @@ TEST_F(PackCommandTest, Int16WithNoDataIsScaledAndTransparentWhereNoData) {
     };
     raster.value = [&](int, int x, int y) { return value(x, y); };
     const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
-    ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
+    ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
     Reader reader = OpenReader(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     ExpectPreviewMatches(*reader,
@@ -236,7 +236,7 @@ TEST_F(PackCommandTest, TransparentTilesAreLeftAbsent) {
     raster.noData = 0;
     raster.value = [](int, int x, int) { return x < 2048 ? 50 : 0; };
     const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)));
-    ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
+    ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
     Reader reader = OpenReader(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     EXPECT_FALSE(reader->IndexEntry(0).IsAbsent());
@@ -254,10 +254,10 @@ TEST_F(PackCommandTest, TheFileDoesNotDependOnTheThreadCount) {
     raster.bands = 3;
     raster.value = Texture;
     PackOptions options = Options(MakeRaster(folder.Path("in.tif"), raster), "one.qvrmp");
-    ASSERT_EQ(Pack(options).outcome.exitCode, kExitSuccess);
+    ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
     options.output = folder.Path("two.qvrmp");
     options.threads = 2;
-    ASSERT_EQ(Pack(options).outcome.exitCode, kExitSuccess);
+    ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
     const std::vector<std::uint8_t> one = ReadBytes(folder.Path("one.qvrmp"));
     EXPECT_GT(one.size(), 65536u);
     EXPECT_EQ(one, ReadBytes(folder.Path("two.qvrmp")));
@@ -269,7 +269,7 @@ TEST_F(PackCommandTest, SummaryAndProgress) {
     raster.height = 1100;
     const std::string input = MakeRaster(folder.Path("in.tif"), raster);
     const PackRun quiet = Pack(Options(input));
-    ASSERT_EQ(quiet.outcome.exitCode, kExitSuccess) << quiet.outcome.message;
+    ASSERT_EQ(quiet.outcome.exitCode, kPackSucceeded) << quiet.outcome.message;
     EXPECT_EQ(quiet.stderrText, "");  // no terminal, no bar
     const std::string bytes = std::to_string(fs::file_size(folder.Path("out.qvrmp")));
     EXPECT_EQ(quiet.outcome.message.rfind(folder.Path("out.qvrmp") +
@@ -284,7 +284,7 @@ TEST_F(PackCommandTest, SummaryAndProgress) {
     PackOptions again = Options(input);
     again.force = true;
     const PackRun drawn = Pack(again, terminal);
-    ASSERT_EQ(drawn.outcome.exitCode, kExitSuccess) << drawn.outcome.message;
+    ASSERT_EQ(drawn.outcome.exitCode, kPackSucceeded) << drawn.outcome.message;
     EXPECT_NE(drawn.stderrText.find("\r[##############################] 100%  level 1/1  tiles "
                                     "1/1"),
               std::string::npos)
@@ -297,7 +297,7 @@ TEST_F(PackCommandTest, ACoordinateSystemIsMentionedAsLeftOut) {
     raster.epsg = 4326;
     raster.geoTransform = {{100, 0.01, 0, 30, 0, -0.01}};
     const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)));
-    ASSERT_EQ(run.outcome.exitCode, kExitSuccess) << run.outcome.message;
+    ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
     EXPECT_EQ(run.stderrText, "tarnview-pack: note: " + folder.Path("in.tif") +
                                   " is in WGS 84; a package holds no coordinate system, so it is "
                                   "left out\n");
@@ -308,12 +308,12 @@ TEST_F(PackCommandTest, AnExistingOutputIsReplacedOnlyWithForce) {
     WriteText(folder.Path("out.qvrmp"), "old");
     PackOptions options = Options(input);
     const PackRun refused = Pack(options);
-    EXPECT_EQ(refused.outcome.exitCode, kExitFailure);
+    EXPECT_EQ(refused.outcome.exitCode, kPackFailed);
     EXPECT_EQ(refused.outcome.message, folder.Path("out.qvrmp") + " exists; --force replaces it");
     EXPECT_EQ(ReadBytes(folder.Path("out.qvrmp")), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 
     options.force = true;
-    ASSERT_EQ(Pack(options).outcome.exitCode, kExitSuccess);
+    ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
     EXPECT_NE(OpenReader(folder.Path("out.qvrmp")), nullptr);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.tif", "out.qvrmp"}));
 }
@@ -324,7 +324,7 @@ TEST_F(PackCommandTest, TheInputIsNeverTheOutput) {
     PackOptions options = Options(input, "in.tif");
     options.force = true;
     const PackRun run = Pack(options);
-    EXPECT_EQ(run.outcome.exitCode, kExitFailure);
+    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
     EXPECT_EQ(run.outcome.message, input + " is the input itself; choose another OUTPUT");
     EXPECT_EQ(ReadBytes(input), before);
 }
@@ -347,7 +347,7 @@ TEST_F(PackCommandTest, AWriteErrorMidwayLeavesTheOldFileAndNoOther) {
     };
     const PackRun run = Pack(options, environment);
     EXPECT_EQ(writes, 2);
-    EXPECT_EQ(run.outcome.exitCode, kExitFailure);
+    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
     EXPECT_EQ(run.outcome.message.rfind(folder.Path("out.qvrmp") + " was not written: ", 0), 0u)
         << run.outcome.message;
     EXPECT_NE(run.outcome.message.find("No space left on device"), std::string::npos);
@@ -371,7 +371,7 @@ TEST_F(PackCommandTest, AnOutputFolderThatVanishesMidwayLeavesNothing) {
         return WriteBytesAt(file, offset, data, size);
     };
     const PackRun run = Pack(options, environment);
-    EXPECT_EQ(run.outcome.exitCode, kExitFailure);
+    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
     EXPECT_NE(run.outcome.message.find("was not written"), std::string::npos)
         << run.outcome.message;
     EXPECT_TRUE(fs::is_empty(outputFolder));
@@ -385,7 +385,7 @@ TEST_F(PackCommandTest, AnInterruptionStopsAtTheNextBandAndLeavesNoFile) {
     int asked = 0;
     environment.interrupted = [&asked] { return ++asked == 2; };
     const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)), environment);
-    EXPECT_EQ(run.outcome.exitCode, kExitFailure);
+    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
     EXPECT_EQ(run.outcome.message, "interrupted; " + folder.Path("out.qvrmp") + " was not written");
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"in.tif"});
@@ -399,7 +399,7 @@ TEST_F(PackCommandTest, BadInputsAndOutputsSayWhy) {
 
     const auto message = [&](const std::string& in, const std::string& out) {
         const PackRun run = Pack(Options(in, out));
-        EXPECT_EQ(run.outcome.exitCode, kExitFailure) << in << " -> " << out;
+        EXPECT_EQ(run.outcome.exitCode, kPackFailed) << in << " -> " << out;
         return run.outcome.message;
     };
     EXPECT_EQ(message(folder.Path("missing.tif"), "a.qvrmp"),
@@ -425,7 +425,7 @@ TEST_F(PackCommandTest, AnUnwritableFolderIsRefused) {
     fs::create_directory(folder.Path("locked"));
     fs::permissions(folder.Path("locked"), fs::perms::owner_read | fs::perms::owner_exec);
     const PackRun run = Pack(Options(input, "locked/a.qvrmp"));
-    EXPECT_EQ(run.outcome.exitCode, kExitFailure);
+    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
     EXPECT_EQ(run.outcome.message,
               "cannot write into the folder " + folder.Path("locked") + ": Permission denied");
     fs::permissions(folder.Path("locked"), fs::perms::owner_all);

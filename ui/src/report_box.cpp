@@ -2,9 +2,12 @@
 
 #include <QFrame>
 
+#include "dialog_units.h"
+
 namespace {
-constexpr int kTabStopCharacters = 8;
-}
+// A multi-line edit box puts a tab stop every 32 horizontal dialog units.
+constexpr int kTabStopUnits = 32;
+}  // namespace
 
 ReportBox::ReportBox(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
@@ -13,8 +16,10 @@ ReportBox::ReportBox(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
-    // A multi-line edit box puts its tab stops every 32 dialog units: eight average characters.
-    setTabStopDistance(kTabStopCharacters * fontMetrics().averageCharWidth());
+}
+
+void ReportBox::SetTabStops(DialogBaseUnits base) {
+    setTabStopDistance(MapDialogSize(QSize(kTabStopUnits, 0), base).width());
 }
 
 void ReportBox::SetWindowText(const QString& text) {

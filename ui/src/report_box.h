@@ -6,10 +6,15 @@
 #include <QPlainTextEdit>
 #include <QString>
 
+#include "dialog_units.h"
+
 class ReportBox : public QPlainTextEdit {
     Q_OBJECT
   public:
     explicit ReportBox(QWidget* parent = nullptr);
+
+    // Tab stops every 32 horizontal dialog units of the dialog's font.
+    void SetTabStops(DialogBaseUnits base);
 
     void SetWindowText(const QString& text);
     // The text as it was set, CR LF line ends included.

@@ -30,8 +30,6 @@
 namespace {
 
 constexpr int kPathMaxChars = 0x10000;
-// An edit box puts a tab stop every 32 horizontal dialog units.
-constexpr int kTabStopUnits = 32;
 
 constexpr FileFilter kBrowseFilters[] = {
     {u"TIFF/BigTIFF/GeoTIFF ", u"*.tif;*.tiff"},
@@ -94,7 +92,7 @@ void CTarnviewDlg::CreateControls() {
             }
             case ControlKind::ReportBox:
                 widget = report_ = new ReportBox(this);
-                report_->setTabStopDistance(MapDialogSize(QSize(kTabStopUnits, 0), base).width());
+                report_->SetTabStops(base);
                 break;
         }
         widget->setObjectName(control.name.toString());

@@ -5,20 +5,10 @@
 #include "message_box_seam.h"
 #include "package_thumbnail.h"
 #include "path_box.h"
+#include "report.h"
 #include "tarnview_dlg.h"
 #include "text_helpers.h"
 #include "ui_texts.h"
-
-namespace {
-
-constexpr QStringView kPackageExtension = u".qvrmp";
-
-// Unlike a report, the preview also takes the bare name ".qvrmp".
-bool EndsInPackageExtension(const QString& path) {
-    return path.endsWith(kPackageExtension, Qt::CaseSensitive);
-}
-
-}  // namespace
 
 void CTarnviewDlg::OnPreview() {
     UpdateData(true);  // the path as the box now holds it, edited or not

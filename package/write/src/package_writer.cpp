@@ -81,12 +81,14 @@ class PackageWriter {
         const LevelStrip& strip = strips_.Strip(0);
         const std::uint32_t firstRow = index * kSubTileSize;
         std::string sourceError;
-        const StripContent content = source_(firstRow, strip.rows, pixels, strip.stride, sourceError);
+        const StripContent content =
+            source_(firstRow, strip.rows, pixels, strip.stride, sourceError);
         if (content == StripContent::kFailed) {
             return "cannot read image rows " + std::to_string(firstRow) + " to " +
                    std::to_string(firstRow + strip.rows - 1) + ": " + sourceError;
         }
-        const std::vector<int> completed = strips_.FinishLevel0Strip(content == StripContent::kPixels);
+        const std::vector<int> completed =
+            strips_.FinishLevel0Strip(content == StripContent::kPixels);
 
         std::string error = EncodeStrips(completed);
         for (const int level : completed) {
@@ -219,7 +221,7 @@ PackageWriteResult WritePackageFromRgba(const std::string& path, const std::uint
                                         const GeoTransformCoefficients& geoTransform,
                                         const PackageWriteOptions& options) {
     const RowStripSource source = [&](std::uint32_t firstRow, std::uint32_t rowCount,
-                                     std::uint8_t* rows, std::size_t rowStride, std::string&) {
+                                      std::uint8_t* rows, std::size_t rowStride, std::string&) {
         const std::size_t rowBytes = std::size_t{width} * kBytesPerPixel;
         for (std::uint32_t row = 0; row < rowCount; ++row) {
             std::memcpy(rows + row * rowStride, pixels + (std::size_t{firstRow} + row) * stride,

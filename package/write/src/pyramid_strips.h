@@ -14,7 +14,8 @@ struct LevelStrip {
     std::int64_t index = -1;  // strip number within the level; -1 before the first
     std::uint32_t rows = 0;   // rows of this strip (fewer than 512 only for the last)
     std::uint32_t rowsFilled = 0;
-    bool hasData = false;  // false: every pixel of the strip is transparent, whatever `pixels` holds
+    bool hasData =
+        false;  // false: every pixel of the strip is transparent, whatever `pixels` holds
     std::unique_ptr<std::uint8_t[]> pixels;  // allocated on first use, untouched until written
     std::size_t stride = 0;
 

@@ -10,7 +10,7 @@
 struct SubTileSettings {
     bool lossless = false;
     int quality = kDefaultQuality;  // 0..100, lossy only
-    bool fullSize = false;  // edge sub-tiles padded to 512 x 512 instead of cropped
+    bool fullSize = false;          // edge sub-tiles padded to 512 x 512 instead of cropped
 };
 
 // A rectangle of RGBA pixels inside a strip, `stride` bytes from one row to the next.

@@ -1,0 +1,72 @@
+#include "front_end.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <QRegularExpression>
+
+bool WriteText(std::FILE* stream, std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
+
+int FinishOutput(const char* program, int exitCode) {
+    errno = 0;
+    const bool failedBefore = std::ferror(stdout) != 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    const int flushError = errno;
+    const bool closed = std::fclose(stdout) == 0;
+    const int closeError = errno;
+    if (!failedBefore && flushed && closed) {
+        return exitCode;
+    }
+    const int error = flushError != 0 ? flushError : closeError;
+    std::fprintf(stderr, "%s: cannot write the output: %s\n", program,
+                 error != 0 ? std::strerror(error) : "write error");
+    return kExitFailure;
+}
+
+QStringList ArgumentList(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromUtf8(argv[i]));
+    return arguments;
+}
+
+void PrepareParser(QCommandLineParser& parser) {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+}
+
+namespace {
+
+// The argument that spelled option `name`, as the user wrote it ("-f", "--force=yes").
+QString AsWritten(const QStringList& arguments, const QString& name) {
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QStringLiteral("--"))
+            break;
+        for (const QString& dashes : {QStringLiteral("--"), QStringLiteral("-")}) {
+            const QString spelled = dashes + name;
+            if (argument == spelled || argument.startsWith(spelled + QLatin1Char('=')))
+                return argument;
+        }
+    }
+    return QStringLiteral("--") + name;
+}
+
+}  // namespace
+
+QString ParserErrorText(const QCommandLineParser& parser, const QStringList& arguments,
+                        const QStringList& valuedOptions) {
+    if (!parser.unknownOptionNames().isEmpty())
+        return QStringLiteral("unknown option ") +
+               AsWritten(arguments, parser.unknownOptionNames().first());
+    // The parser's other refusals: a flag given "=value", or a valued option ending the line.
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QStringLiteral("--"))
+            break;
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        if (argument.startsWith(QLatin1Char('-')) && equals > 0 &&
+            !valuedOptions.contains(argument.left(equals).remove(QRegularExpression("^-+"))))
+            return QStringLiteral("unknown option ") + argument;
+    }
+    return arguments.last() + QStringLiteral(" needs a value");
+}

@@ -1,0 +1,34 @@
+// What the two terminal programs share: exit codes, the wording of a refused command line, and
+// printing in which every write is checked, so that the end of the program says whether all of
+// its output reached stdout (a full disk or a closed pipe is a failure, not a silent exit 0).
+#pragma once
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <string_view>
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+// Writes all of `text` to `stream`; false when the stream refused it.
+bool WriteText(std::FILE* stream, std::string_view text);
+
+// Flushes and closes stdout. Returns `exitCode` when that worked, otherwise prints
+// "PROGRAM: cannot write the output: REASON" on stderr and returns kExitFailure.
+int FinishOutput(const char* program, int exitCode);
+
+// The program's arguments, program name first, as the parser takes them.
+QStringList ArgumentList(int argc, char** argv);
+
+// A parser set up as both programs want it: "-name" is the long option "name", never a cluster.
+void PrepareParser(QCommandLineParser& parser);
+
+// Why parse() refused `arguments`, in our words: "unknown option X" with X as written (a flag
+// given a value included), or "X needs a value" for a valued option that ends the line.
+// `valuedOptions` names the options that take a value.
+QString ParserErrorText(const QCommandLineParser& parser, const QStringList& arguments,
+                        const QStringList& valuedOptions);
