@@ -1,5 +1,6 @@
 #include "progress_display.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -30,8 +31,11 @@ std::string FormatProgressBar(const WriteProgress& progress, int levelCount, dou
     const double fraction = progress.tilesTotal == 0 ? 0.0
                                                      : static_cast<double>(progress.tilesDone) /
                                                            static_cast<double>(progress.tilesTotal);
-    const int filled = static_cast<int>(fraction * kBarWidth);
-    std::string bar = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '-') + "]";
+    const int filled = std::clamp(static_cast<int>(fraction * kBarWidth), 0, kBarWidth);
+    std::string bar(1, '[');
+    bar.append(static_cast<std::size_t>(filled), '#');
+    bar.append(static_cast<std::size_t>(kBarWidth - filled), '-');
+    bar += ']';
     char text[160];
     std::snprintf(text, sizeof text, "%s %3d%%  level %d/%d  tiles %llu/%llu  %s", bar.c_str(),
                   static_cast<int>(fraction * kPercent), progress.level + 1, levelCount,
@@ -81,7 +85,10 @@ void ProgressDisplay::Tick() {
 
 void ProgressDisplay::Draw() {
     // Carriage return and erase to the end of the line, so a shorter line leaves no tail.
-    write_("\r" + FormatProgressBar(last_, levelCount_, Seconds()) + "\x1b[K");
+    std::string line = FormatProgressBar(last_, levelCount_, Seconds());
+    line.insert(line.begin(), '\r');
+    line += "\x1b[K";
+    write_(line);
     lastDraw_ = Clock::now();
     drawn_ = true;
 }
