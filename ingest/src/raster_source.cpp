@@ -7,6 +7,8 @@
 #include <cpl_string.h>
 #include <ogr_srs_api.h>
 
+#include "file_io.h"
+
 namespace {
 
 constexpr int kGreyChannel = 0;
@@ -89,6 +91,11 @@ std::string LastGdalError(const char* fallback) {
 }  // namespace
 
 std::unique_ptr<RasterSource> RasterSource::Open(const std::string& path, std::string& errorText) {
+    // GDAL would open a FIFO or a device and wait on it for ever.
+    if (NamesSpecialFile(path)) {
+        errorText = "it is not a regular file (a FIFO, a device or a socket)";
+        return nullptr;
+    }
     CPLErrorReset();
     GDALDatasetH dataset =
         GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,

@@ -23,16 +23,23 @@ bool FitsOffset(std::uint64_t offset, std::size_t size) {
 }  // namespace
 
 FileHandle OpenReadOnly(const std::string& path) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK so that opening a FIFO returns at once; it changes nothing for a regular file.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         return kInvalidFileHandle;
     }
     struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(descriptor);
         return kInvalidFileHandle;
     }
     return FileHandle{descriptor};
+}
+
+bool NamesSpecialFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) &&
+           !S_ISDIR(status.st_mode);
 }
 
 namespace {

@@ -21,8 +21,13 @@ struct ReadResult {
     std::size_t count = 0;  // bytes delivered; fewer than asked only at the end of the file
 };
 
-// Opens an existing file for reading. Gives the invalid handle when it cannot, and for directories.
+// Opens an existing regular file for reading. Gives the invalid handle when it cannot, and for
+// anything else (a folder, a FIFO, a device, a socket), without waiting for a FIFO's writer.
 FileHandle OpenReadOnly(const std::string& path);
+
+// The path names something that exists and is neither a regular file nor a folder: a FIFO, a
+// device or a socket, whose reading could block or never end. Symbolic links are followed.
+bool NamesSpecialFile(const std::string& path);
 
 // Reads up to `size` bytes from the absolute `offset`; the current position does not move.
 ReadResult ReadBytesAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size);
