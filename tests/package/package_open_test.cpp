@@ -5,10 +5,12 @@
 
 #include <filesystem>
 
+#include "file_bytes.h"
+#include "open_package.h"
 #include "package_layout.h"
 #include "package_messages.h"
 #include "package_reader.h"
-#include "test_files.h"
+#include "temp_folder.h"
 #include "written_packages.h"
 
 namespace {
@@ -33,9 +35,7 @@ int OpenDescriptorCount() {
 // The message a failed open leaves in a caller's text that held something before.
 std::string OpenError(const std::string& path) {
     std::string errorText = "previous text";
-    PackageReader* reader = OpenPackage(path, errorText);
-    if (reader != nullptr) {
-        ClosePackage(reader);
+    if (PackageHandle(OpenPackage(path, errorText)) != nullptr) {
         return "opened";
     }
     return errorText;
@@ -50,7 +50,7 @@ class PackageOpen : public ::testing::Test {
         return path;
     }
 
-    TempDir dir;
+    TempFolder dir;
 };
 
 }  // namespace
@@ -86,7 +86,7 @@ TEST_F(PackageOpen, WrittenHeadersOpenWithTheirLevelTables) {
         const std::string path = Written(c.width, c.height);
         EXPECT_EQ(std::filesystem::file_size(path), c.headerLength);  // all tiles absent
         std::string errorText;
-        PackageReader* reader = OpenPackage(path, errorText);
+        const PackageHandle reader(OpenPackage(path, errorText));
         ASSERT_NE(reader, nullptr) << errorText;
         EXPECT_EQ(reader->Width(), c.width);
         EXPECT_EQ(reader->Height(), c.height);
@@ -112,13 +112,11 @@ TEST_F(PackageOpen, WrittenHeadersOpenWithTheirLevelTables) {
             EXPECT_EQ(reader->levelColumns[c.topLevel], 1);
         }
         EXPECT_EQ(errorText, "");
-        ClosePackage(reader);
     }
 }
 
 TEST_F(PackageOpen, LevelTablesOfASmallPackage) {
-    std::string errorText;
-    PackageReader* reader = OpenPackage(Written(2049, 100), errorText);
+    PackageHandle reader = OpenOrFail(Written(2049, 100));
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(reader->levelBase[0], 0);
     EXPECT_EQ(reader->levelBase[1], 2);
@@ -126,9 +124,8 @@ TEST_F(PackageOpen, LevelTablesOfASmallPackage) {
     EXPECT_EQ(reader->levelRows[1], 1);
     EXPECT_EQ(reader->levelColumns[0], 2);
     EXPECT_EQ(reader->levelColumns[1], 1);
-    ClosePackage(reader);
 
-    reader = OpenPackage(Written(5000, 3000), errorText);  // topLevel 2
+    reader = OpenOrFail(Written(5000, 3000));  // topLevel 2
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(reader->TopLevel(), 2u);
     const std::int32_t bases[] = {0, 6, 8}, rows[] = {2, 1, 1}, columns[] = {3, 2, 1};
@@ -137,7 +134,6 @@ TEST_F(PackageOpen, LevelTablesOfASmallPackage) {
         EXPECT_EQ(reader->levelRows[level], level <= 2 ? rows[level] : 0) << level;
         EXPECT_EQ(reader->levelColumns[level], level <= 2 ? columns[level] : 0) << level;
     }
-    ClosePackage(reader);
 }
 
 TEST_F(PackageOpen, MissingFilesAndFoldersCannotBeOpened) {
@@ -167,12 +163,11 @@ TEST_F(PackageOpen, ExactlyTheSmallestHeaderOpensWithoutAnyTile) {
     const std::string path = Written(2048, 2048);
     ASSERT_EQ(std::filesystem::file_size(path), 65536u);
     std::string errorText = "kept";
-    PackageReader* reader = OpenPackage(path, errorText);
+    const PackageHandle reader(OpenPackage(path, errorText));
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(errorText, "kept");  // untouched on success
     EXPECT_NE(reader->source, nullptr);
     EXPECT_TRUE(reader->errorText.empty());
-    ClosePackage(reader);
 }
 
 TEST_F(PackageOpen, SignatureWords) {
@@ -250,11 +245,10 @@ TEST_F(PackageOpen, FailedOpensLeaveNoFileOpen) {
     }
     EXPECT_EQ(OpenDescriptorCount(), before);
 
-    std::string errorText;
-    PackageReader* reader = OpenPackage(valid, errorText);
+    PackageHandle reader = OpenOrFail(valid);
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(OpenDescriptorCount(), before + 1);  // the file stays open while the reader lives
-    ClosePackage(reader);
+    reader.reset();
     EXPECT_EQ(OpenDescriptorCount(), before);
 }
 

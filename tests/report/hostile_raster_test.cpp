@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "gdal_fixtures.h"
+#include "fixture_folder.h"
 #include "gdal_setup.h"
 #include "qt_printers.h"
 #include "report.h"
@@ -16,7 +16,7 @@ namespace {
 class HostileRaster : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { InitGdal(); }
-    GdalFixtures fixtures;
+    FixtureFolder fixtures;
 
     static QByteArray Read(const QString& path) {
         QFile file(path);
@@ -73,7 +73,7 @@ TEST_F(HostileRaster, TruncatedGeoTiffsAtEveryLength) {
     recipe.geoTransform = {{0, 1, 0, 0, 0, -1}};
     recipe.epsg = 3857;
     recipe.overviewFactors = {2, 4};
-    recipe.fillGradient = true;
+    recipe.value = Gradient;
     const QByteArray whole = Read(fixtures.MakeGeoTiff(QStringLiteral("whole.tif"), recipe));
     for (qsizetype length = 0; length < whole.size();
          length += std::max<qsizetype>(1, whole.size() / 97)) {

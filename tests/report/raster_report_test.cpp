@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-#include "gdal_fixtures.h"
+#include "fixture_folder.h"
 #include "qt_printers.h"
 #include "raster_facts.h"
 #include "raster_report.h"
@@ -118,7 +118,7 @@ TEST(RasterReportLayout, OptionalSectionsAndEmptyMakerList) {
 
 class RasterReportFromGdal : public ::testing::Test {
   protected:
-    GdalFixtures fixtures;
+    FixtureFolder fixtures;
 };
 
 TEST_F(RasterReportFromGdal, CompressedGeographicRasterWithOverviews) {
