@@ -55,16 +55,6 @@ class PackageOpen : public ::testing::Test {
 
 }  // namespace
 
-TEST(PackageMessages, AreTheFormatsOwnTexts) {
-    EXPECT_EQ(kOpenFailed, "文件无法打开，请检测文件是否存在");
-    EXPECT_EQ(PackageMessageText(PackageMessage::kHeaderReadFailed), kOpenFailed);
-    EXPECT_EQ(kTooShort, "读取文件头失败，文件已经损坏或非QVRMP文件");
-    EXPECT_EQ(kSignature, "文件头检验失败，此文件非QVRMP文件");
-    EXPECT_EQ(kPyramid, "文件头检验失败，金字塔描述有误，文件可能已经损坏");
-    EXPECT_EQ(kIndex, "文件头检验失败，数据组织索引不正确，文件可能已经损坏");
-    EXPECT_EQ(kRestShort, "文件头长度校验失败，文件已经损坏或非QVRMP文件");
-}
-
 TEST_F(PackageOpen, WrittenHeadersOpenWithTheirLevelTables) {
     struct Case {
         std::uint32_t width, height, topLevel, headerLength;
