@@ -3,7 +3,7 @@
 
 #include <QProcess>
 
-#include "gdal_fixtures.h"
+#include "fixture_folder.h"
 #include "qt_printers.h"
 
 namespace {
@@ -23,7 +23,7 @@ CliRun RunInfo(const QStringList& arguments) {
 
 class TarnviewInfo : public ::testing::Test {
   protected:
-    GdalFixtures fixtures;
+    FixtureFolder fixtures;
     QString Raster() {
         RasterRecipe recipe;
         recipe.geoTransform = {{10, 1, 0, 20, 0, -1}};

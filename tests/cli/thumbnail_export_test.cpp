@@ -4,11 +4,11 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <cstring>
 #include <vector>
 
+#include "fixture_folder.h"
 #include "package_headers.h"
 #include "package_thumbnail.h"
 #include "package_writer.h"
@@ -27,7 +27,7 @@ int RunInfo(const QStringList& arguments, QByteArray* err = nullptr) {
 
 class ThumbnailExport : public ::testing::Test {
   protected:
-    QTemporaryDir dir;
+    FixtureFolder dir;
 
     // A 1500 x 600 lossless package whose left third is transparent.
     QString WritePackage() {
@@ -44,7 +44,7 @@ class ThumbnailExport : public ::testing::Test {
         }
         PackageWriteOptions options;
         options.lossless = true;
-        const QString path = dir.filePath(QStringLiteral("picture.qvrmp"));
+        const QString path = dir.Path(QStringLiteral("picture.qvrmp"));
         const PackageWriteResult result =
             WritePackageFromRgba(path.toStdString(), rgba.data(), width, height,
                                  std::size_t{width} * 4, {0, 1, 0, 0, 0, -1}, options);
@@ -73,8 +73,8 @@ TEST_F(ThumbnailExport, PngHoldsTheRegionReadAndTheViewTheCheckerboardUnderIt) {
     ASSERT_EQ(expected.status, ThumbnailStatus::kRead);
     ASSERT_EQ(expected.rows, 204);  // trunc(600 x 512 / 1500)
 
-    const QString buffer = dir.filePath(QStringLiteral("buffer.png"));
-    const QString view = dir.filePath(QStringLiteral("view.png"));
+    const QString buffer = dir.Path(QStringLiteral("buffer.png"));
+    const QString view = dir.Path(QStringLiteral("view.png"));
     ASSERT_EQ(RunInfo({QStringLiteral("--thumbnail"), buffer, package}), 0);
     ASSERT_EQ(RunInfo({QStringLiteral("--thumbnail-view"), view, package}), 0);
 
@@ -92,30 +92,29 @@ TEST_F(ThumbnailExport, PngHoldsTheRegionReadAndTheViewTheCheckerboardUnderIt) {
 }
 
 TEST_F(ThumbnailExport, NoThumbnailMeansAMessageAndNoFile) {
-    const QString out = dir.filePath(QStringLiteral("out.png"));
+    const QString out = dir.Path(QStringLiteral("out.png"));
     QByteArray err;
     EXPECT_EQ(
-        RunInfo({QStringLiteral("--thumbnail"), out, dir.filePath(QStringLiteral("missing.qvrmp"))},
+        RunInfo({QStringLiteral("--thumbnail"), out, dir.Path(QStringLiteral("missing.qvrmp"))},
                 &err),
         1);
     EXPECT_TRUE(err.contains("cannot open package: ")) << err.toStdString();
 
     PackageHeaderRecipe noWidth;
     noWidth.width = 0;
-    WriteHeaderOnlyPackage(dir.filePath(QStringLiteral("w0.qvrmp")), noWidth);
+    WriteHeaderOnlyPackage(dir.Path(QStringLiteral("w0.qvrmp")), noWidth);
     EXPECT_EQ(
-        RunInfo({QStringLiteral("--thumbnail"), out, dir.filePath(QStringLiteral("w0.qvrmp"))},
-                &err),
+        RunInfo({QStringLiteral("--thumbnail"), out, dir.Path(QStringLiteral("w0.qvrmp"))}, &err),
         1);
     EXPECT_TRUE(err.contains("0 x 2048")) << err.toStdString();
 
     PackageHeaderRecipe flat;  // more than 512 times as wide as tall: no row at all
     flat.width = 100000;
     flat.height = 100;
-    WriteHeaderOnlyPackage(dir.filePath(QStringLiteral("flat.qvrmp")), flat);
-    EXPECT_EQ(RunInfo({QStringLiteral("--thumbnail-view"), out,
-                       dir.filePath(QStringLiteral("flat.qvrmp"))}),
-              1);
+    WriteHeaderOnlyPackage(dir.Path(QStringLiteral("flat.qvrmp")), flat);
+    EXPECT_EQ(
+        RunInfo({QStringLiteral("--thumbnail-view"), out, dir.Path(QStringLiteral("flat.qvrmp"))}),
+        1);
 
     EXPECT_EQ(RunInfo({QStringLiteral("--thumbnail"), out, QStringLiteral("raster.tif")}), 1);
     EXPECT_EQ(RunInfo({QStringLiteral("--thumbnail"), out}), 2);

@@ -8,26 +8,16 @@
 #include <filesystem>
 #include <memory>
 
+#include "file_bytes.h"
 #include "file_io.h"
+#include "gdal_rasters.h"
+#include "open_package.h"
 #include "pack_command.h"
-#include "pack_test_support.h"
-#include "package_reader.h"
+#include "temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct ReaderCloser {
-    void operator()(PackageReader* reader) const { ClosePackage(reader); }
-};
-using Reader = std::unique_ptr<PackageReader, ReaderCloser>;
-
-Reader OpenReader(const std::string& path) {
-    std::string errorText;
-    Reader reader(OpenPackage(path, errorText));
-    EXPECT_NE(reader, nullptr) << errorText;
-    return reader;
-}
 
 struct PackRun {
     PackOutcome outcome;
@@ -134,14 +124,14 @@ class PackCommandTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(PackCommandTest, GreyWithARotatedGeoTransformReadsBack) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.width = 300;
     raster.height = 200;
     raster.value = Texture;
     raster.geoTransform = {{1000, 2, 0.3, 5000, 0.2, -2}};
     const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
     ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
-    Reader reader = OpenReader(folder.Path("out.qvrmp"));
+    PackageHandle reader = OpenOrFail(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     ExpectHeader(*reader, 300, 200, 0, {1000, 2, 0.3, 5000, 0.2, -2});
     ExpectPreviewMatches(*reader,
@@ -157,14 +147,14 @@ TEST_F(PackCommandTest, RgbOfTwoLevelsReadsBackAtTheCoarserLevel) {
     // Smooth ramps: lossless WebP is quick on them, and the averages of level 1 differ from
     // any single pixel of level 0.
     const auto ramp = [](int band, int x, int y) { return (x * band + y * (4 - band)) % 256; };
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.width = 2100;
     raster.height = 200;
     raster.bands = 3;
     raster.value = ramp;
     const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
     ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
-    Reader reader = OpenReader(folder.Path("out.qvrmp"));
+    PackageHandle reader = OpenOrFail(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     ExpectHeader(*reader, 2100, 200, 1, {0, 1, 0, 0, 0, 1});
     ExpectPreviewMatches(
@@ -177,7 +167,7 @@ TEST_F(PackCommandTest, RgbOfTwoLevelsReadsBackAtTheCoarserLevel) {
 }
 
 TEST_F(PackCommandTest, RgbaKeepsItsAlpha) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.width = 256;
     raster.height = 256;
     raster.bands = 4;
@@ -187,7 +177,7 @@ TEST_F(PackCommandTest, RgbaKeepsItsAlpha) {
     };
     const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
     ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
-    Reader reader = OpenReader(folder.Path("out.qvrmp"));
+    PackageHandle reader = OpenOrFail(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     ExpectPreviewMatches(*reader,
                          ImageOf(256, 256,
@@ -201,7 +191,7 @@ TEST_F(PackCommandTest, RgbaKeepsItsAlpha) {
 }
 
 TEST_F(PackCommandTest, Int16WithNoDataIsScaledAndTransparentWhereNoData) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.width = 300;
     raster.height = 100;
     raster.type = GDT_Int16;
@@ -213,7 +203,7 @@ TEST_F(PackCommandTest, Int16WithNoDataIsScaledAndTransparentWhereNoData) {
     raster.value = [&](int, int x, int y) { return value(x, y); };
     const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
     ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
-    Reader reader = OpenReader(folder.Path("out.qvrmp"));
+    PackageHandle reader = OpenOrFail(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     ExpectPreviewMatches(*reader,
                          ImageOf(300, 100,
@@ -230,14 +220,14 @@ TEST_F(PackCommandTest, Int16WithNoDataIsScaledAndTransparentWhereNoData) {
 }
 
 TEST_F(PackCommandTest, TransparentTilesAreLeftAbsent) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.width = 2600;
     raster.height = 100;
     raster.noData = 0;
     raster.value = [](int, int x, int) { return x < 2048 ? 50 : 0; };
     const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)));
     ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
-    Reader reader = OpenReader(folder.Path("out.qvrmp"));
+    PackageHandle reader = OpenOrFail(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     EXPECT_FALSE(reader->IndexEntry(0).IsAbsent());
     EXPECT_TRUE(reader->IndexEntry(1).IsAbsent());   // level 0, the tile right of x = 2048
@@ -248,7 +238,7 @@ TEST_F(PackCommandTest, TransparentTilesAreLeftAbsent) {
 }
 
 TEST_F(PackCommandTest, TheFileDoesNotDependOnTheThreadCount) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.width = 1100;
     raster.height = 700;
     raster.bands = 3;
@@ -258,13 +248,13 @@ TEST_F(PackCommandTest, TheFileDoesNotDependOnTheThreadCount) {
     options.output = folder.Path("two.qvrmp");
     options.threads = 2;
     ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
-    const std::vector<std::uint8_t> one = ReadBytes(folder.Path("one.qvrmp"));
+    const std::vector<std::uint8_t> one = ReadFileBytes(folder.Path("one.qvrmp"));
     EXPECT_GT(one.size(), 65536u);
-    EXPECT_EQ(one, ReadBytes(folder.Path("two.qvrmp")));
+    EXPECT_EQ(one, ReadFileBytes(folder.Path("two.qvrmp")));
 }
 
 TEST_F(PackCommandTest, SummaryAndProgress) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.width = 64;
     raster.height = 1100;
     const std::string input = MakeRaster(folder.Path("in.tif"), raster);
@@ -293,7 +283,7 @@ TEST_F(PackCommandTest, SummaryAndProgress) {
 }
 
 TEST_F(PackCommandTest, ACoordinateSystemIsMentionedAsLeftOut) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.epsg = 4326;
     raster.geoTransform = {{100, 0.01, 0, 30, 0, -0.01}};
     const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)));
@@ -304,38 +294,38 @@ TEST_F(PackCommandTest, ACoordinateSystemIsMentionedAsLeftOut) {
 }
 
 TEST_F(PackCommandTest, AnExistingOutputIsReplacedOnlyWithForce) {
-    const std::string input = MakeRaster(folder.Path("in.tif"), RasterSpec{});
-    WriteText(folder.Path("out.qvrmp"), "old");
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterRecipe{});
+    WriteFileText(folder.Path("out.qvrmp"), "old");
     PackOptions options = Options(input);
     const PackRun refused = Pack(options);
     EXPECT_EQ(refused.outcome.exitCode, kPackFailed);
     EXPECT_EQ(refused.outcome.message, folder.Path("out.qvrmp") + " exists; --force replaces it");
-    EXPECT_EQ(ReadBytes(folder.Path("out.qvrmp")), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(ReadFileBytes(folder.Path("out.qvrmp")), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 
     options.force = true;
     ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
-    EXPECT_NE(OpenReader(folder.Path("out.qvrmp")), nullptr);
+    EXPECT_NE(OpenOrFail(folder.Path("out.qvrmp")), nullptr);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.tif", "out.qvrmp"}));
 }
 
 TEST_F(PackCommandTest, TheInputIsNeverTheOutput) {
-    const std::string input = MakeRaster(folder.Path("in.tif"), RasterSpec{});
-    const std::vector<std::uint8_t> before = ReadBytes(input);
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterRecipe{});
+    const std::vector<std::uint8_t> before = ReadFileBytes(input);
     PackOptions options = Options(input, "in.tif");
     options.force = true;
     const PackRun run = Pack(options);
     EXPECT_EQ(run.outcome.exitCode, kPackFailed);
     EXPECT_EQ(run.outcome.message, input + " is the input itself; choose another OUTPUT");
-    EXPECT_EQ(ReadBytes(input), before);
+    EXPECT_EQ(ReadFileBytes(input), before);
 }
 
 TEST_F(PackCommandTest, AWriteErrorMidwayLeavesTheOldFileAndNoOther) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.width = 100;
     raster.height = 1100;
     raster.value = Texture;
     const std::string input = MakeRaster(folder.Path("in.tif"), raster);
-    WriteText(folder.Path("out.qvrmp"), "old");
+    WriteFileText(folder.Path("out.qvrmp"), "old");
     PackOptions options = Options(input);
     options.force = true;
     PackEnvironment environment;
@@ -352,11 +342,11 @@ TEST_F(PackCommandTest, AWriteErrorMidwayLeavesTheOldFileAndNoOther) {
         << run.outcome.message;
     EXPECT_NE(run.outcome.message.find("No space left on device"), std::string::npos);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.tif", "out.qvrmp"}));
-    EXPECT_EQ(ReadBytes(folder.Path("out.qvrmp")), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(ReadFileBytes(folder.Path("out.qvrmp")), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 }
 
 TEST_F(PackCommandTest, AnOutputFolderThatVanishesMidwayLeavesNothing) {
-    const std::string input = MakeRaster(folder.Path("in.tif"), RasterSpec{});
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterRecipe{});
     const std::string outputFolder = folder.Path("out");
     fs::create_directory(outputFolder);
     PackOptions options = Options(input, "out/p.qvrmp");
@@ -378,7 +368,7 @@ TEST_F(PackCommandTest, AnOutputFolderThatVanishesMidwayLeavesNothing) {
 }
 
 TEST_F(PackCommandTest, AnInterruptionStopsAtTheNextBandAndLeavesNoFile) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.width = 64;
     raster.height = 1100;  // three bands of rows
     PackEnvironment environment;
@@ -392,8 +382,8 @@ TEST_F(PackCommandTest, AnInterruptionStopsAtTheNextBandAndLeavesNoFile) {
 }
 
 TEST_F(PackCommandTest, BadInputsAndOutputsSayWhy) {
-    const std::string input = MakeRaster(folder.Path("in.tif"), RasterSpec{});
-    WriteText(folder.Path("notes.txt"), "hello\n");
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterRecipe{});
+    WriteFileText(folder.Path("notes.txt"), "hello\n");
     fs::create_directory(folder.Path("dir"));
     const std::string tooWide = MakeEmptyVrt(folder.Path("wide.vrt"), 67108865, 1, 1);
 
@@ -421,7 +411,7 @@ TEST_F(PackCommandTest, AnUnwritableFolderIsRefused) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "permissions do not bind root";
     }
-    const std::string input = MakeRaster(folder.Path("in.tif"), RasterSpec{});
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterRecipe{});
     fs::create_directory(folder.Path("locked"));
     fs::permissions(folder.Path("locked"), fs::perms::owner_read | fs::perms::owner_exec);
     const PackRun run = Pack(Options(input, "locked/a.qvrmp"));

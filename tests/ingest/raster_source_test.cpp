@@ -6,8 +6,10 @@
 
 #include <cpl_error.h>
 
-#include "pack_test_support.h"
+#include "file_bytes.h"
+#include "gdal_rasters.h"
 #include "raster_source.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -54,7 +56,7 @@ class RasterSourceTest : public ::testing::Test {
 
     TempFolder folder;
 
-    Rows ReadWhole(const RasterSpec& raster) {
+    Rows ReadWhole(const RasterRecipe& raster) {
         std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.tif"), raster));
         if (!source) {
             return {};
@@ -70,7 +72,7 @@ int ByteAt(int band, int x, int y) {
 }  // namespace
 
 TEST_F(RasterSourceTest, StripCountDecidesTheChannels) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.value = [](int band, int x, int y) { return ByteAt(band, x, y); };
     for (const int bands : {1, 2, 3, 4, 5}) {
         SCOPED_TRACE(bands);
@@ -95,7 +97,7 @@ TEST_F(RasterSourceTest, StripCountDecidesTheChannels) {
 }
 
 TEST_F(RasterSourceTest, Int16IsScaledFromItsRangeAndNoDataIsTransparent) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.type = GDT_Int16;
     raster.noData = -9999;
     // Every row spans the whole range, so even a sampled range is exact.
@@ -117,7 +119,7 @@ TEST_F(RasterSourceTest, Int16IsScaledFromItsRangeAndNoDataIsTransparent) {
 }
 
 TEST_F(RasterSourceTest, FloatNanIsTransparentWithoutANoDataValue) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.type = GDT_Float32;
     raster.value = [](int, int x, int) { return x == 3 ? std::nan("") : x * 0.5; };
     const Rows rows = ReadWhole(raster);
@@ -127,11 +129,13 @@ TEST_F(RasterSourceTest, FloatNanIsTransparentWithoutANoDataValue) {
 }
 
 TEST_F(RasterSourceTest, RgbNoDataNeedsEveryBandToMatch) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.bands = 3;
     raster.noData = 0;
     // Column 0 black, column 1 pure red, the rest grey.
-    raster.value = [](int band, int x, int) { return x == 0 ? 0 : (x == 1 ? (band == 1) * 255 : 9); };
+    raster.value = [](int band, int x, int) {
+        return x == 0 ? 0 : (x == 1 ? (band == 1) * 255 : 9);
+    };
     const Rows rows = ReadWhole(raster);
     EXPECT_EQ(rows.Pixel(0, 4)[3], 0);
     EXPECT_EQ(rows.Pixel(1, 4), (std::array<int, 4>{255, 0, 0, 255}));
@@ -139,7 +143,7 @@ TEST_F(RasterSourceTest, RgbNoDataNeedsEveryBandToMatch) {
 }
 
 TEST_F(RasterSourceTest, DatasetMaskClearsAlpha) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.bands = 3;
     raster.value = [](int, int, int) { return 100; };
     raster.datasetMask = [](int x, int y) { return x >= y; };
@@ -150,7 +154,7 @@ TEST_F(RasterSourceTest, DatasetMaskClearsAlpha) {
 }
 
 TEST_F(RasterSourceTest, NonByteAlphaKeepsZeroTransparentAndItsMaximumOpaque) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.bands = 4;
     raster.type = GDT_UInt16;
     raster.value = [](int band, int x, int) {
@@ -162,7 +166,7 @@ TEST_F(RasterSourceTest, NonByteAlphaKeepsZeroTransparentAndItsMaximumOpaque) {
 }
 
 TEST_F(RasterSourceTest, RowsWithoutDataAreReportedTransparent) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.noData = 7;
     raster.value = [](int, int, int y) { return y < 16 ? 7 : 8; };
     std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.tif"), raster));
@@ -171,7 +175,7 @@ TEST_F(RasterSourceTest, RowsWithoutDataAreReportedTransparent) {
 }
 
 TEST_F(RasterSourceTest, ABandOfRowsIsThatPartOfTheWholeImage) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.bands = 3;
     raster.value = [](int band, int x, int y) { return ByteAt(band, x, y); };
     std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.tif"), raster));
@@ -185,7 +189,7 @@ TEST_F(RasterSourceTest, ABandOfRowsIsThatPartOfTheWholeImage) {
 }
 
 TEST_F(RasterSourceTest, GeoTransformAndCoordinateSystem) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.geoTransform = {{500000, 2, 0.5, 4000000, 0.25, -2}};
     raster.epsg = 32650;
     std::unique_ptr<RasterSource> placed = Open(MakeRaster(folder.Path("placed.tif"), raster));
@@ -193,7 +197,8 @@ TEST_F(RasterSourceTest, GeoTransformAndCoordinateSystem) {
               (GeoTransformCoefficients{500000, 2, 0.5, 4000000, 0.25, -2}));
     EXPECT_EQ(placed->CoordinateSystemName(), "WGS 84 / UTM zone 50N");
 
-    std::unique_ptr<RasterSource> plain = Open(MakeRaster(folder.Path("plain.tif"), RasterSpec{}));
+    std::unique_ptr<RasterSource> plain =
+        Open(MakeRaster(folder.Path("plain.tif"), RasterRecipe{}));
     EXPECT_EQ(plain->GeoTransform(), (GeoTransformCoefficients{0, 1, 0, 0, 0, 1}));
     EXPECT_EQ(plain->CoordinateSystemName(), "");
 }
@@ -203,23 +208,23 @@ TEST_F(RasterSourceTest, OpenFailuresCarryGdalsMessage) {
     EXPECT_EQ(RasterSource::Open(folder.Path("missing.tif"), errorText), nullptr);
     EXPECT_NE(errorText.find("No such file or directory"), std::string::npos) << errorText;
 
-    WriteText(folder.Path("notes.txt"), "not a raster\n");
+    WriteFileText(folder.Path("notes.txt"), "not a raster\n");
     errorText.clear();
     EXPECT_EQ(RasterSource::Open(folder.Path("notes.txt"), errorText), nullptr);
     EXPECT_NE(errorText.find("not recognized"), std::string::npos) << errorText;
 }
 
 TEST_F(RasterSourceTest, ReadingLeavesTheInputAndItsFolderAsTheyWere) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.type = GDT_Float32;
     raster.noData = -1;
     raster.value = [](int, int x, int y) { return x * y * 0.25; };
     const std::string path = MakeRaster(folder.Path("in.tif"), raster);
-    const std::vector<std::uint8_t> before = ReadBytes(path);
+    const std::vector<std::uint8_t> before = ReadFileBytes(path);
     {
         std::unique_ptr<RasterSource> source = Open(path);
         ReadRows(*source, 0, 32);
     }
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"in.tif"});  // no .aux.xml
-    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(ReadFileBytes(path), before);
 }

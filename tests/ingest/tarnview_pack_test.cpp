@@ -9,7 +9,9 @@
 #include <chrono>
 #include <thread>
 
-#include "pack_test_support.h"
+#include "file_bytes.h"
+#include "gdal_rasters.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -50,8 +52,8 @@ class TarnviewPack : public ::testing::Test {
         ::waitpid(pid, &status, 0);
         ProcessRun run;
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        const std::vector<std::uint8_t> out = ReadBytes(streams.Path("out"));
-        const std::vector<std::uint8_t> err = ReadBytes(streams.Path("err"));
+        const std::vector<std::uint8_t> out = ReadFileBytes(streams.Path("out"));
+        const std::vector<std::uint8_t> err = ReadFileBytes(streams.Path("err"));
         run.out.assign(out.begin(), out.end());
         run.err.assign(err.begin(), err.end());
         return run;
@@ -63,7 +65,7 @@ class TarnviewPack : public ::testing::Test {
 }  // namespace
 
 TEST_F(TarnviewPack, PacksWithOneSummaryLineOnStderr) {
-    RasterSpec raster;
+    RasterRecipe raster;
     raster.bands = 3;
     const std::string input = MakeRaster(folder.Path("in.tif"), raster);
     const ProcessRun run = Run({"--quality", "60", input, folder.Path("out.qvrmp")});

@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "package_reader.h"
-#include "test_files.h"
+#include "file_bytes.h"
+#include "temp_folder.h"
 #include "written_packages.h"
 
 namespace {
@@ -45,7 +46,7 @@ std::vector<std::uint32_t> Thumbnail(PackageReader& reader, std::int64_t& result
 }  // namespace
 
 TEST(ByteSource, ACallersSourceReadsLikeTheFile) {
-    TempDir dir;
+    TempFolder dir;
     const std::string path = dir.Path("p.qvrmp");
     PackageWriteOptions lossless;
     lossless.lossless = true;

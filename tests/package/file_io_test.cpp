@@ -3,11 +3,12 @@
 
 #include <cerrno>
 
+#include "file_bytes.h"
 #include "file_io.h"
-#include "test_files.h"
+#include "temp_folder.h"
 
 TEST(FileIo, ReadsReportTheBytesThereWere) {
-    TempDir dir;
+    TempFolder dir;
     WriteFileBytes(dir.Path("f"), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
     FileHandle file = OpenReadOnly(dir.Path("f"));
     ASSERT_TRUE(file.IsValid());
@@ -31,14 +32,14 @@ TEST(FileIo, ReadsReportTheBytesThereWere) {
 }
 
 TEST(FileIo, OpensOnlyExistingFiles) {
-    TempDir dir;
+    TempFolder dir;
     EXPECT_FALSE(OpenReadOnly(dir.Path("missing")).IsValid());
     EXPECT_FALSE(OpenReadOnly(dir.Path("")).IsValid());  // a folder
     EXPECT_FALSE(kInvalidFileHandle.IsValid());
 }
 
 TEST(FileIo, NewFilesAreNeverOpenedOverOldOnes) {
-    TempDir dir;
+    TempFolder dir;
     FileHandle file;
     ASSERT_EQ(CreateNewFile(dir.Path("n"), file), 0);
     EXPECT_EQ(WriteBytesAt(file, 5, "abc", 3), 0);

@@ -21,10 +21,11 @@
 #include <random>
 
 #include "crafted_package.h"
-#include "open_reader.h"
+#include "file_bytes.h"
+#include "open_package.h"
 #include "package_messages.h"
 #include "package_reader.h"
-#include "test_files.h"
+#include "temp_folder.h"
 #include "tile_block.h"
 #include "written_packages.h"
 
@@ -150,7 +151,7 @@ std::vector<std::uint8_t> RandomWebP(const char* chunk, std::size_t payload, std
 // Reads a 2048 x 2048 package whole into 512 x 512 output pixels: level 0, every fourth pixel.
 std::vector<std::uint32_t> ReadWhole2048(const std::string& path) {
     std::vector<std::uint32_t> output = Output(512);
-    EXPECT_EQ(Open(path)->ReadRegionRgba(2048, 2048, output.data(), 512), 2048 * 2048 * 4);
+    EXPECT_EQ(OpenOrFail(path)->ReadRegionRgba(2048, 2048, output.data(), 512), 2048 * 2048 * 4);
     return output;
 }
 
@@ -267,7 +268,7 @@ TEST(HostileHeader, ExtremeFieldsOpenOrFailWithTheirMessage) {
     const std::uint32_t topLevels[] = {0, 1, 15, 16, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
     const std::uint32_t lengths[] = {0, 1, 65536, 73728, 798720, 0x7FFFFFFF, 0xFFFFFFFF};
 
-    TempDir dir;
+    TempFolder dir;
     const std::string path = dir.Path("p");
     ASSERT_TRUE(WriteEmptyPackage(path, kMax, 1).ok);  // 798720 bytes, all tiles absent
     for (const Size& size : sizes) {
@@ -281,7 +282,7 @@ TEST(HostileHeader, ExtremeFieldsOpenOrFailWithTheirMessage) {
                              << size.width << " x " << size.height << ", topLevel " << topLevel
                              << ", length " << length);
                 std::string errorText;
-                Reader reader(OpenPackage(path, errorText));
+                PackageHandle reader(OpenPackage(path, errorText));
                 if (size.topLevel != topLevel) {
                     EXPECT_EQ(reader, nullptr);
                     EXPECT_EQ(errorText, kPyramid);
@@ -320,7 +321,7 @@ TEST(HostileHeader, ExtremeFieldsOpenOrFailWithTheirMessage) {
          {0u, 1u, 0x4C4C594Cu, 0x4C4C594Du, 0x7FFFFFFFu, 0x80000000u}) {
         PatchU32(path, kMagic2Offset, magic2);
         std::string errorText;
-        Reader reader(OpenPackage(path, errorText));
+        PackageHandle reader(OpenPackage(path, errorText));
         EXPECT_EQ(reader, nullptr);
         EXPECT_EQ(errorText, magic2 < kMinPackageMagic2 ? kSignature : kIndex) << magic2;
     }
@@ -374,7 +375,7 @@ TEST(HostileIndex, EntriesPointingAnywhereAreReadAsBlocksOrFail) {
         {"the end of the file", {fileSize, 1}, -4},
         {"the last byte of the file", {fileSize - 1, 1}, -1},
     };
-    TempDir dir;
+    TempFolder dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         package.SetEntry(0, 0, 1, c.tile1);
@@ -382,7 +383,7 @@ TEST(HostileIndex, EntriesPointingAnywhereAreReadAsBlocksOrFail) {
         ASSERT_EQ(std::filesystem::file_size(dir.Path("p")), fileSize);
         std::vector<std::uint32_t> output = Output(512);
         const std::int64_t result =
-            Open(dir.Path("p"))->ReadRegionRgba(2560, 512, output.data(), 512);
+            OpenOrFail(dir.Path("p"))->ReadRegionRgba(2560, 512, output.data(), 512);
         if (c.shown == -4) {
             EXPECT_EQ(result, -4);
             EXPECT_TRUE(Untouched(output));
@@ -417,7 +418,7 @@ TEST(HostileIndex, OversizedBlocksAreRefusedWithoutAllocatingThem) {
         {a.blockOffset, 0xFFFFFFFF}, {a.blockOffset, 0x80000000}, {1, 0xFFFFFFFF},
         {0x7FFFFFFF, 0x7FFFFFFF},    {~0ull, 0xFFFFFFFF},
     };
-    TempDir dir;
+    TempFolder dir;
     std::vector<std::string> paths;
     for (const TileIndexEntry& entry : forged) {
         package.SetEntry(0, 0, 0, entry);
@@ -427,13 +428,12 @@ TEST(HostileIndex, OversizedBlocksAreRefusedWithoutAllocatingThem) {
     const int result = RunWithLittleMemory([&] {
         for (std::size_t i = 0; i < paths.size(); ++i) {
             std::string errorText;
-            PackageReader* reader = OpenPackage(paths[i], errorText);
+            const PackageHandle reader(OpenPackage(paths[i], errorText));
             if (reader == nullptr) {
                 return 10;
             }
             std::vector<std::uint32_t> output = Output(512);
             const std::int64_t read = reader->ReadRegionRgba(2048, 2048, output.data(), 512);
-            ClosePackage(reader);
             if (read != -4 || !Untouched(output)) {
                 return 20 + static_cast<int>(i);
             }
@@ -496,7 +496,7 @@ TEST(HostileSubTiles, TablesInAnyDisorderLeaveOnlyTheirOwnCellsTransparent) {
          [&](auto& t) { std::swap(t[5], t[6]); },
          {0, 1, 2, 3, 4, -1, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
     };
-    TempDir dir;
+    TempFolder dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::array<std::int32_t, kSubTilesPerTile> table{};
@@ -517,7 +517,7 @@ TEST(HostileSubTiles, TablesInAnyDisorderLeaveOnlyTheirOwnCellsTransparent) {
 }
 
 TEST(HostileSubTiles, DataThatIsNoWebPOrDoesNotFitItsCellStaysInTheLevelBuffer) {
-    TempDir dir;
+    TempFolder dir;
     const std::uint32_t kLarge = Rgba(1, 2, 3, 255);
 
     // Cells that hold no decodable picture stay transparent; their neighbours still decode.

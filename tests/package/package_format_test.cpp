@@ -1,7 +1,7 @@
-// The format's byte order, scale table and size rules.
+// The format's byte order and size rules.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cstring>
 
 #include "package_format.h"
 #include "package_layout.h"
@@ -24,18 +24,6 @@ TEST(PackageFormat, IntegersAreLittleEndianAtAnyAlignment) {
     StoreF64(number + 1, -1234.5678);
     EXPECT_EQ(LoadF64(number + 1), -1234.5678);
     EXPECT_EQ(number[8], 0xC0);  // sign and exponent in the last byte
-}
-
-TEST(PackageFormat, ScaleTableUsesSixDigitDecimalsFromLevel9) {
-    for (int level = 0; level <= 8; ++level) {
-        EXPECT_EQ(kLevelScale[level], std::ldexp(1.0, -level)) << level;
-    }
-    const double decimals[] = {0.00195312, 0.000976562,  0.000488281, 0.000244141,
-                               0.00012207, 0.0000610352, 0.0000305176};
-    for (int level = 9; level < kMaxLevels; ++level) {
-        EXPECT_EQ(kLevelScale[level], decimals[level - 9]) << level;
-        EXPECT_NE(kLevelScale[level], std::ldexp(1.0, -level)) << level;
-    }
 }
 
 TEST(PackageFormat, TopLevelIsTheFirstLevelOneTileCovers) {

@@ -5,10 +5,12 @@
 
 #include <filesystem>
 
+#include "file_bytes.h"
+#include "open_package.h"
 #include "package_layout.h"
 #include "package_messages.h"
 #include "package_reader.h"
-#include "test_files.h"
+#include "temp_folder.h"
 #include "written_packages.h"
 
 namespace {
@@ -33,9 +35,7 @@ int OpenDescriptorCount() {
 // The message a failed open leaves in a caller's text that held something before.
 std::string OpenError(const std::string& path) {
     std::string errorText = "previous text";
-    PackageReader* reader = OpenPackage(path, errorText);
-    if (reader != nullptr) {
-        ClosePackage(reader);
+    if (PackageHandle(OpenPackage(path, errorText)) != nullptr) {
         return "opened";
     }
     return errorText;
@@ -50,20 +50,10 @@ class PackageOpen : public ::testing::Test {
         return path;
     }
 
-    TempDir dir;
+    TempFolder dir;
 };
 
 }  // namespace
-
-TEST(PackageMessages, AreTheFormatsOwnTexts) {
-    EXPECT_EQ(kOpenFailed, "文件无法打开，请检测文件是否存在");
-    EXPECT_EQ(PackageMessageText(PackageMessage::kHeaderReadFailed), kOpenFailed);
-    EXPECT_EQ(kTooShort, "读取文件头失败，文件已经损坏或非QVRMP文件");
-    EXPECT_EQ(kSignature, "文件头检验失败，此文件非QVRMP文件");
-    EXPECT_EQ(kPyramid, "文件头检验失败，金字塔描述有误，文件可能已经损坏");
-    EXPECT_EQ(kIndex, "文件头检验失败，数据组织索引不正确，文件可能已经损坏");
-    EXPECT_EQ(kRestShort, "文件头长度校验失败，文件已经损坏或非QVRMP文件");
-}
 
 TEST_F(PackageOpen, WrittenHeadersOpenWithTheirLevelTables) {
     struct Case {
@@ -86,7 +76,7 @@ TEST_F(PackageOpen, WrittenHeadersOpenWithTheirLevelTables) {
         const std::string path = Written(c.width, c.height);
         EXPECT_EQ(std::filesystem::file_size(path), c.headerLength);  // all tiles absent
         std::string errorText;
-        PackageReader* reader = OpenPackage(path, errorText);
+        const PackageHandle reader(OpenPackage(path, errorText));
         ASSERT_NE(reader, nullptr) << errorText;
         EXPECT_EQ(reader->Width(), c.width);
         EXPECT_EQ(reader->Height(), c.height);
@@ -112,13 +102,11 @@ TEST_F(PackageOpen, WrittenHeadersOpenWithTheirLevelTables) {
             EXPECT_EQ(reader->levelColumns[c.topLevel], 1);
         }
         EXPECT_EQ(errorText, "");
-        ClosePackage(reader);
     }
 }
 
 TEST_F(PackageOpen, LevelTablesOfASmallPackage) {
-    std::string errorText;
-    PackageReader* reader = OpenPackage(Written(2049, 100), errorText);
+    PackageHandle reader = OpenOrFail(Written(2049, 100));
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(reader->levelBase[0], 0);
     EXPECT_EQ(reader->levelBase[1], 2);
@@ -126,9 +114,8 @@ TEST_F(PackageOpen, LevelTablesOfASmallPackage) {
     EXPECT_EQ(reader->levelRows[1], 1);
     EXPECT_EQ(reader->levelColumns[0], 2);
     EXPECT_EQ(reader->levelColumns[1], 1);
-    ClosePackage(reader);
 
-    reader = OpenPackage(Written(5000, 3000), errorText);  // topLevel 2
+    reader = OpenOrFail(Written(5000, 3000));  // topLevel 2
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(reader->TopLevel(), 2u);
     const std::int32_t bases[] = {0, 6, 8}, rows[] = {2, 1, 1}, columns[] = {3, 2, 1};
@@ -137,7 +124,6 @@ TEST_F(PackageOpen, LevelTablesOfASmallPackage) {
         EXPECT_EQ(reader->levelRows[level], level <= 2 ? rows[level] : 0) << level;
         EXPECT_EQ(reader->levelColumns[level], level <= 2 ? columns[level] : 0) << level;
     }
-    ClosePackage(reader);
 }
 
 TEST_F(PackageOpen, MissingFilesAndFoldersCannotBeOpened) {
@@ -167,12 +153,11 @@ TEST_F(PackageOpen, ExactlyTheSmallestHeaderOpensWithoutAnyTile) {
     const std::string path = Written(2048, 2048);
     ASSERT_EQ(std::filesystem::file_size(path), 65536u);
     std::string errorText = "kept";
-    PackageReader* reader = OpenPackage(path, errorText);
+    const PackageHandle reader(OpenPackage(path, errorText));
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(errorText, "kept");  // untouched on success
     EXPECT_NE(reader->source, nullptr);
     EXPECT_TRUE(reader->errorText.empty());
-    ClosePackage(reader);
 }
 
 TEST_F(PackageOpen, SignatureWords) {
@@ -250,11 +235,10 @@ TEST_F(PackageOpen, FailedOpensLeaveNoFileOpen) {
     }
     EXPECT_EQ(OpenDescriptorCount(), before);
 
-    std::string errorText;
-    PackageReader* reader = OpenPackage(valid, errorText);
+    PackageHandle reader = OpenOrFail(valid);
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(OpenDescriptorCount(), before + 1);  // the file stays open while the reader lives
-    ClosePackage(reader);
+    reader.reset();
     EXPECT_EQ(OpenDescriptorCount(), before);
 }
 

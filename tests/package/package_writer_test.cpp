@@ -7,9 +7,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "open_reader.h"
+#include "file_bytes.h"
+#include "open_package.h"
 #include "package_reader.h"
-#include "test_files.h"
+#include "temp_folder.h"
 #include "written_packages.h"
 
 namespace {
@@ -43,7 +44,7 @@ std::vector<std::uint8_t> BlockBytes(const std::string& path, const TileIndexEnt
 
 class PackageWriterTest : public ::testing::Test {
   protected:
-    TempDir dir;
+    TempFolder dir;
 };
 
 }  // namespace
@@ -59,7 +60,7 @@ TEST_F(PackageWriterTest, LosslessReadsBackPixelExactAtThePreviewLevel) {
     EXPECT_EQ(result.tilesWritten, 3u);  // two tiles of level 0, one of level 1
     EXPECT_EQ(result.bytesWritten, std::filesystem::file_size(dir.Path("p")));
 
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     EXPECT_EQ(reader->GeoTransform(), kTestGeoTransform);
     // The preview (268 rows) reads level 1: 1050 x 550 pixels.
     const std::vector<std::uint32_t> preview = Read(*reader, 2100, 1100, 268);
@@ -85,7 +86,7 @@ TEST_F(PackageWriterTest, LossyKeepsColoursClose) {
     const PackageWriteResult result =
         WriteImagePackage(dir.Path("p"), SolidImage(900, 700, colour));
     ASSERT_TRUE(result.ok) << result.errorText;
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     const std::vector<std::uint32_t> output = Read(*reader, 900, 700, 398);
     std::uint8_t bytes[4];
     std::memcpy(bytes, &output[200 * 512 + 256], 4);
@@ -110,7 +111,7 @@ TEST_F(PackageWriterTest, FullyTransparentTilesAndSubTilesTakeNoBytes) {
     EXPECT_EQ(result.tilesWritten, 2u);
     EXPECT_EQ(result.subTilesWritten, 2u + 1u);  // 2 of level 0, 1 of level 1
 
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     EXPECT_TRUE(reader->IndexEntry(1).IsAbsent());  // level 0, tile (0, 1)
     const TileIndexEntry left = reader->IndexEntry(0);
     ASSERT_FALSE(left.IsAbsent());
@@ -136,7 +137,7 @@ TEST_F(PackageWriterTest, EdgeSubTilesAreCroppedOrPaddedAsAsked) {
         options.edgeSubTiles = edge;
         const std::string path = dir.Path(cropped ? "cropped" : "full");
         ASSERT_TRUE(WriteImagePackage(path, image, options).ok);
-        Reader reader = Open(path);
+        PackageHandle reader = OpenOrFail(path);
         const std::vector<std::uint8_t> block = BlockBytes(path, reader->IndexEntry(0));
         const auto ranges = SubTileRanges(block);
         for (int n = 0; n < kSubTilesPerTile; ++n) {
@@ -162,7 +163,7 @@ TEST_F(PackageWriterTest, StreamsTheImageInBandsOfSubTileRows) {
     const TestImage image = CoordinateImage(2100, 1100, 2);
     std::vector<std::pair<std::uint32_t, std::uint32_t>> requests;
     const RowStripSource source = [&](std::uint32_t firstRow, std::uint32_t rowCount,
-                                     std::uint8_t* pixels, std::size_t stride, std::string&) {
+                                      std::uint8_t* pixels, std::size_t stride, std::string&) {
         requests.emplace_back(firstRow, rowCount);
         EXPECT_EQ(stride, image.Stride());
         // Band 1 without data: level 1 gets a lower half of nothing under an upper half of data.
@@ -182,7 +183,7 @@ TEST_F(PackageWriterTest, StreamsTheImageInBandsOfSubTileRows) {
         {0, 512}, {512, 512}, {1024, 76}};
     EXPECT_EQ(requests, expected);
 
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     const std::vector<std::uint32_t> preview = Read(*reader, 2100, 1100, 268);  // level 1
     const float stepX = 1050.0f / 512.0f, stepY = 550.0f / 268.0f;
     for (std::uint32_t j = 0; j < 268; ++j) {
@@ -199,7 +200,7 @@ TEST_F(PackageWriterTest, StreamsTheImageInBandsOfSubTileRows) {
 TEST_F(PackageWriterTest, ATransparentBandBeforeDataLeavesItsRowsEmpty) {
     const std::uint32_t colour = Rgba(10, 200, 30, 255);
     const RowStripSource source = [&](std::uint32_t firstRow, std::uint32_t rowCount,
-                                     std::uint8_t* pixels, std::size_t stride, std::string&) {
+                                      std::uint8_t* pixels, std::size_t stride, std::string&) {
         if (firstRow == 0) {
             std::memset(pixels, 0x77, rowCount * stride);  // whatever the memory held is ignored
             return StripContent::kTransparent;
@@ -211,7 +212,7 @@ TEST_F(PackageWriterTest, ATransparentBandBeforeDataLeavesItsRowsEmpty) {
     PackageWriteOptions options;
     options.lossless = true;
     ASSERT_TRUE(WritePackage(dir.Path("p"), 2100, 1100, kTestGeoTransform, source, options).ok);
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     const std::vector<std::uint32_t> preview = Read(*reader, 2100, 1100, 268);
     EXPECT_EQ(preview[10 * 512 + 10], 0u);       // level-1 row 20: from band 0
     EXPECT_EQ(preview[200 * 512 + 10], colour);  // level-1 row 410
@@ -237,7 +238,7 @@ TEST_F(PackageWriterTest, ReportsProgressPerTileRow) {
     PackageWriteOptions options;
     options.progress = [&](const WriteProgress& progress) { reports.push_back(progress); };
     const RowStripSource transparent = [](std::uint32_t, std::uint32_t, std::uint8_t*, std::size_t,
-                                         std::string&) { return StripContent::kTransparent; };
+                                          std::string&) { return StripContent::kTransparent; };
     // 5000 x 4500: level 0 has 3 tile rows of 3, level 1 2 rows of 2, level 2 one tile.
     ASSERT_TRUE(
         WritePackage(dir.Path("p"), 5000, 4500, kTestGeoTransform, transparent, options).ok);
@@ -283,7 +284,7 @@ TEST_F(PackageWriterTest, AFailedWriteLeavesNoFileAndKeepsTheOldOne) {
 
 TEST_F(PackageWriterTest, AFailingSourceEndsTheWrite) {
     const RowStripSource source = [](std::uint32_t firstRow, std::uint32_t, std::uint8_t*,
-                                    std::size_t, std::string& errorText) {
+                                     std::size_t, std::string& errorText) {
         if (firstRow > 0) {
             errorText = "device gone";
             return StripContent::kFailed;
@@ -318,7 +319,7 @@ TEST_F(PackageWriterTest, RefusesWhatCannotBeWritten) {
 TEST_F(PackageWriterTest, EmptyImagesGiveAHeaderOnly) {
     int calls = 0;
     const RowStripSource source = [&](std::uint32_t, std::uint32_t, std::uint8_t*, std::size_t,
-                                     std::string&) {
+                                      std::string&) {
         ++calls;
         return StripContent::kPixels;
     };
@@ -327,5 +328,5 @@ TEST_F(PackageWriterTest, EmptyImagesGiveAHeaderOnly) {
     ASSERT_TRUE(result.ok) << result.errorText;
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(result.bytesWritten, 65536u);
-    EXPECT_EQ(Open(dir.Path("p"))->Height(), 3000u);
+    EXPECT_EQ(OpenOrFail(dir.Path("p"))->Height(), 3000u);
 }

@@ -6,9 +6,10 @@
 #include <memory>
 
 #include "crafted_package.h"
-#include "open_reader.h"
+#include "file_bytes.h"
+#include "open_package.h"
 #include "package_reader.h"
-#include "test_files.h"
+#include "temp_folder.h"
 #include "tile_block.h"
 #include "written_packages.h"
 
@@ -65,7 +66,7 @@ std::uint32_t Unique(std::uint32_t x, std::uint32_t y) {
 
 class RegionRead : public ::testing::Test {
   protected:
-    TempDir dir;
+    TempFolder dir;
 };
 
 }  // namespace
@@ -78,7 +79,7 @@ TEST_F(RegionRead, NarrowRequestsWithinTheToleranceReadTheCoarserLevel) {
     package.AddBlock(1, 0, 0, TileBlockFromImage(level1, 0, 0, false));
     package.Write(dir.Path("p"));
 
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     std::vector<std::uint32_t> output = Output(1501);
     ASSERT_EQ(reader->ReadRegionRgba(1023, 3000, output.data(), 1501), 512 * 1536 * 4);
     EXPECT_EQ(output, Expected(1501, 511, 1500, 512, 1501, Unique));
@@ -96,7 +97,7 @@ TEST_F(RegionRead, APreviewOfAWideImageReadsTheSingleTopTile) {
     package.AddBlock(3, 0, 0, TileBlockFromImage(CoordinateImage(1250, 1000, 1), 0, 0, false));
     package.Write(dir.Path("p"));
 
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     std::vector<std::uint32_t> output = Output(409);
     ASSERT_EQ(reader->ReadRegionRgba(10000, 8000, output.data(), 409), 1536 * 1024 * 4);
     EXPECT_EQ(output, Expected(409, 1250, 1000, 512, 409, Unique));
@@ -119,7 +120,7 @@ TEST_F(RegionRead, RequestsFinerThanEveryLevelReadLevel0) {
     }
     package.Write(dir.Path("p"));
 
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     std::vector<std::uint32_t> output = Output(2560);
     ASSERT_EQ(reader->ReadRegionRgba(1000, 5000, output.data(), 2560), 1024 * 5120 * 4);
     EXPECT_EQ(output, Expected(2560, 1000, 5000, 512, 2560, [&](std::uint32_t x, std::uint32_t y) {
@@ -131,7 +132,7 @@ TEST_F(RegionRead, RegionsBeyondTheImageShrinkTheOutput) {
     CraftedPackage package(10000, 8000);
     package.AddBlock(3, 0, 0, TileBlockFromImage(CoordinateImage(1250, 1000, 1), 0, 0, false));
     package.Write(dir.Path("p"));
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
 
     // Twice the width: half the output columns, the rest untouched.
     std::vector<std::uint32_t> output = Output(409);
@@ -147,7 +148,7 @@ TEST_F(RegionRead, RegionsBeyondTheImageShrinkTheOutput) {
 
 TEST_F(RegionRead, ARegionTooSmallForItsLevelHasNoLevelBuffer) {
     ASSERT_TRUE(WriteEmptyPackage(dir.Path("p"), 100000, 100000).ok);
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     std::vector<std::uint32_t> output = Output(1);
     // N = 1/31 lets level 5 qualify, and 31 rows at 1/32 are 0 rows.
     EXPECT_EQ(reader->ReadRegionRgba(100000, 31, output.data(), 1), -3);
@@ -156,7 +157,7 @@ TEST_F(RegionRead, ARegionTooSmallForItsLevelHasNoLevelBuffer) {
 
 TEST_F(RegionRead, LevelBuffersBeyond32BitsAreRefused) {
     ASSERT_TRUE(WriteEmptyPackage(dir.Path("tall"), 2048, 67108864).ok);
-    Reader reader = Open(dir.Path("tall"));
+    PackageHandle reader = OpenOrFail(dir.Path("tall"));
     std::vector<std::uint32_t> output = Output(1);
     // Level 0 in full: 2048 x 67,108,864 pixels.
     EXPECT_EQ(reader->ReadRegionRgba(2048, 67108864, output.data(), 0x7FFFFFFF), -3);
@@ -164,14 +165,14 @@ TEST_F(RegionRead, LevelBuffersBeyond32BitsAreRefused) {
 
     // 2048 x 524,288 pixels fit 32 bits, but their 2^32 bytes do not fit the result.
     ASSERT_TRUE(WriteEmptyPackage(dir.Path("less tall"), 2048, 524288).ok);
-    reader = Open(dir.Path("less tall"));
+    reader = OpenOrFail(dir.Path("less tall"));
     EXPECT_EQ(reader->ReadRegionRgba(2048, 524288, output.data(), 524288), -3);
     EXPECT_TRUE(Untouched(output));
 }
 
 TEST_F(RegionRead, ArgumentsAndAClosedFileAreRefused) {
     ASSERT_TRUE(WriteEmptyPackage(dir.Path("p"), 3000, 2000).ok);
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     std::vector<std::uint32_t> output = Output(341);
     EXPECT_EQ(reader->ReadRegionRgba(0, 2000, output.data(), 341), -2);
     EXPECT_EQ(reader->ReadRegionRgba(3000, -1, output.data(), 341), -2);
@@ -183,7 +184,7 @@ TEST_F(RegionRead, ArgumentsAndAClosedFileAreRefused) {
 
 TEST_F(RegionRead, AbsentTilesReadAsTransparent) {
     ASSERT_TRUE(WriteEmptyPackage(dir.Path("p"), 3000, 2000).ok);
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     std::vector<std::uint32_t> output = Output(341);
     // Level 1: 1500 x 1000 pixels in a buffer of 1536 x 1024.
     ASSERT_EQ(reader->ReadRegionRgba(3000, 2000, output.data(), 341), 1536 * 1024 * 4);
@@ -203,7 +204,7 @@ TEST_F(RegionRead, EmptySubTilesAndTheUnreadFirstTableEntry) {
     package.AddBlock(0, 0, 0, block);
     package.Write(dir.Path("p"));
 
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     std::vector<std::uint32_t> output = Output(512);
     ASSERT_EQ(reader->ReadRegionRgba(2048, 2048, output.data(), 512), 2048 * 2048 * 4);
     for (int n = 0; n < kSubTilesPerTile; ++n) {
@@ -233,10 +234,10 @@ TEST_F(RegionRead, SubTileRangesOutsideTheirBlockAreSkipped) {
     shortBlock.Write(dir.Path("short"));
 
     std::vector<std::uint32_t> output = Output(512);
-    ASSERT_GT(Open(dir.Path("short"))->ReadRegionRgba(2048, 2048, output.data(), 512), 0);
+    ASSERT_GT(OpenOrFail(dir.Path("short"))->ReadRegionRgba(2048, 2048, output.data(), 512), 0);
     EXPECT_EQ(output, Expected(512, 2048, 2048, 512, 512, [](auto, auto) { return 0u; }));
 
-    ASSERT_GT(Open(dir.Path("p"))->ReadRegionRgba(2048, 2048, output.data(), 512), 0);
+    ASSERT_GT(OpenOrFail(dir.Path("p"))->ReadRegionRgba(2048, 2048, output.data(), 512), 0);
     for (int n = 0; n < kSubTilesPerTile; ++n) {
         const std::size_t pixel =
             static_cast<std::size_t>(n / 4 * 128 + 64) * 512 + n % 4 * 128 + 64;
@@ -262,7 +263,7 @@ TEST_F(RegionRead, SubTilesTheDecoderRejectsStayTransparent) {
     package.Write(dir.Path("p"));
 
     std::vector<std::uint32_t> output = Output(512);
-    ASSERT_GT(Open(dir.Path("p"))->ReadRegionRgba(2048, 2048, output.data(), 512), 0);
+    ASSERT_GT(OpenOrFail(dir.Path("p"))->ReadRegionRgba(2048, 2048, output.data(), 512), 0);
     EXPECT_EQ(output[64 * 512 + 64], 0u);
     EXPECT_EQ(output[64 * 512 + 192], kRed);
     EXPECT_EQ(output[64 * 512 + 320], Rgba(0, 0, 255, 255));
@@ -278,7 +279,7 @@ TEST_F(RegionRead, CroppedAndFullSizeEdgeSubTilesReadTheSame) {
         package.AddBlock(0, 0, 0, TileBlockFromImage(image, 0, 0, fullSize));
         package.Write(dir.Path("p"));
         std::vector<std::uint32_t> output = Output(439);
-        ASSERT_EQ(Open(dir.Path("p"))->ReadRegionRgba(700, 600, output.data(), 439),
+        ASSERT_EQ(OpenOrFail(dir.Path("p"))->ReadRegionRgba(700, 600, output.data(), 439),
                   1024 * 1024 * 4);
         EXPECT_EQ(output, Expected(439, 700, 600, 512, 439, Unique));
     }
@@ -294,7 +295,7 @@ TEST_F(RegionRead, ABlockCutShortFailsTheWholeRead) {
     bytes.resize(bytes.size() - 1);
     WriteFileBytes(dir.Path("p"), bytes);
 
-    Reader reader = Open(dir.Path("p"));
+    PackageHandle reader = OpenOrFail(dir.Path("p"));
     std::vector<std::uint32_t> output = Output(512);
     EXPECT_EQ(reader->ReadRegionRgba(2560, 512, output.data(), 512), -4);
     EXPECT_TRUE(Untouched(output));
@@ -302,19 +303,19 @@ TEST_F(RegionRead, ABlockCutShortFailsTheWholeRead) {
     // A block that starts beyond the end of the file, or at an offset no file can have.
     package.SetEntry(0, 0, 1, TileIndexEntry{1ull << 40, 100});
     package.Write(dir.Path("p"));
-    EXPECT_EQ(Open(dir.Path("p"))->ReadRegionRgba(2560, 512, output.data(), 512), -4);
+    EXPECT_EQ(OpenOrFail(dir.Path("p"))->ReadRegionRgba(2560, 512, output.data(), 512), -4);
     package.SetEntry(0, 0, 1, TileIndexEntry{~0ull, 100});
     package.Write(dir.Path("p"));
-    EXPECT_EQ(Open(dir.Path("p"))->ReadRegionRgba(2560, 512, output.data(), 512), -4);
+    EXPECT_EQ(OpenOrFail(dir.Path("p"))->ReadRegionRgba(2560, 512, output.data(), 512), -4);
     EXPECT_TRUE(Untouched(output));
 
     // Half-absent entries are absent: no block is read for them.
     package.SetEntry(0, 0, 1, TileIndexEntry{1ull << 40, 0});
     package.Write(dir.Path("p"));
-    EXPECT_GT(Open(dir.Path("p"))->ReadRegionRgba(2560, 512, output.data(), 512), 0);
+    EXPECT_GT(OpenOrFail(dir.Path("p"))->ReadRegionRgba(2560, 512, output.data(), 512), 0);
     package.SetEntry(0, 0, 1, TileIndexEntry{0, 100});
     package.Write(dir.Path("p"));
-    EXPECT_GT(Open(dir.Path("p"))->ReadRegionRgba(2560, 512, output.data(), 512), 0);
+    EXPECT_GT(OpenOrFail(dir.Path("p"))->ReadRegionRgba(2560, 512, output.data(), 512), 0);
     EXPECT_EQ(output[100], kRed);
     EXPECT_EQ(output[500], 0u);
 }

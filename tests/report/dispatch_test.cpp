@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "gdal_fixtures.h"
+#include "fixture_folder.h"
 #include "gdal_setup.h"
 #include "qt_printers.h"
 #include "report.h"
@@ -23,7 +23,7 @@ TEST(IsPackagePath, NeedsOneUnitBeforeACaseSensitiveExtension) {
 class BadInput : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { InitGdal(); }
-    GdalFixtures fixtures;
+    FixtureFolder fixtures;
 
     static void ExpectFailure(const Report& report) {
         EXPECT_TRUE(report.failed);

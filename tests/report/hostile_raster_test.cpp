@@ -1,11 +1,15 @@
-// Rasters that lie about themselves: each gives a report or GDAL's message, never a crash.
+// Rasters that lie about themselves: each gives GDAL's own message or a whole report of what GDAL
+// opens, never a crash.
 #include <gtest/gtest.h>
 
 #include <QFile>
 
 #include <random>
 
-#include "gdal_fixtures.h"
+#include <cpl_error.h>
+#include <gdal.h>
+
+#include "fixture_folder.h"
 #include "gdal_setup.h"
 #include "qt_printers.h"
 #include "report.h"
@@ -16,7 +20,7 @@ namespace {
 class HostileRaster : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { InitGdal(); }
-    GdalFixtures fixtures;
+    FixtureFolder fixtures;
 
     static QByteArray Read(const QString& path) {
         QFile file(path);
@@ -24,14 +28,69 @@ class HostileRaster : public ::testing::Test {
         return file.readAll();
     }
 
-    // Either a whole report or a failure with GDAL's message: nothing in between.
-    static void ExpectReportOrMessage(const Report& report) {
-        if (report.failed) {
-            EXPECT_FALSE(report.text.startsWith(QStringLiteral("影像尺寸")));
+    // What GDAL itself makes of the file, opened as the report opens it.
+    struct GdalView {
+        bool opened = false;
+        int width = 0;
+        int height = 0;
+        int bands = 0;
+        QString message;  // when it did not open
+    };
+    static GdalView OpenWithGdal(const QString& path) {
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        CPLErrorReset();
+        GDALDatasetH dataset =
+            GDALOpenEx(path.toUtf8().constData(), GDAL_OF_RASTER | GDAL_OF_VERBOSE_ERROR, nullptr,
+                       nullptr, nullptr);
+        GdalView view;
+        if (dataset == nullptr) {
+            view.message = QString::fromUtf8(CPLGetLastErrorMsg());
         } else {
-            EXPECT_TRUE(report.text.startsWith(QStringLiteral("影像尺寸:\r\n")));
-            EXPECT_TRUE(report.text.contains(QStringLiteral("\r\n影像元数据:")));
+            view = {true,
+                    GDALGetRasterXSize(dataset),
+                    GDALGetRasterYSize(dataset),
+                    GDALGetRasterCount(dataset),
+                    {}};
+            GDALClose(dataset);
         }
+        CPLPopErrorHandler();
+        return view;
+    }
+
+    // The report of the file written from `bytes`: exactly GDAL's message when GDAL cannot open
+    // it; otherwise a whole report whose size line and band lines are those of the raster GDAL
+    // opens.
+    void ExpectReportAsGdalSeesIt(const QString& name, const QByteArray& bytes) {
+        const QString path = fixtures.WriteFile(name, bytes);
+        const Report report = BuildReport(path);
+        const GdalView gdal = OpenWithGdal(path);
+        EXPECT_FALSE(report.previewAllowed);
+        ASSERT_EQ(report.failed, !gdal.opened) << report.text.toStdString();
+        if (report.failed) {
+            EXPECT_FALSE(gdal.message.isEmpty());
+            EXPECT_EQ(report.text, gdal.message);
+            return;
+        }
+        const QStringList lines = report.text.split(QStringLiteral("\r\n"));
+        ASSERT_GE(lines.size(), 6) << report.text.toStdString();
+        EXPECT_EQ(lines[0], QStringLiteral("影像尺寸:"));
+        EXPECT_EQ(lines[1],
+                  QStringLiteral("\t宽: %1 像素 高: %2 像素").arg(gdal.width).arg(gdal.height));
+        EXPECT_TRUE(lines[2].startsWith(QStringLiteral("\t影像文件大小: ")))
+            << lines[2].toStdString();
+        EXPECT_EQ(lines[3], QString());
+        EXPECT_EQ(lines[4], QStringLiteral("波段数: %1").arg(gdal.bands));
+        int band = 0;
+        qsizetype line = 5;
+        for (; line < lines.size() && lines[line].startsWith(u'\t'); ++line) {
+            if (!lines[line].startsWith(u"\t\t")) {
+                ++band;
+                EXPECT_TRUE(lines[line].startsWith(QStringLiteral("\t波段 %1\t块大小 ").arg(band)))
+                    << lines[line].toStdString();
+            }
+        }
+        EXPECT_EQ(band, gdal.bands);
+        EXPECT_TRUE(lines.mid(line).contains(QStringLiteral("影像元数据:")));
     }
 
     // A little-endian TIFF of one 8-bit grey strip whose header claims the given size.
@@ -73,13 +132,12 @@ TEST_F(HostileRaster, TruncatedGeoTiffsAtEveryLength) {
     recipe.geoTransform = {{0, 1, 0, 0, 0, -1}};
     recipe.epsg = 3857;
     recipe.overviewFactors = {2, 4};
-    recipe.fillGradient = true;
+    recipe.value = Gradient;
     const QByteArray whole = Read(fixtures.MakeGeoTiff(QStringLiteral("whole.tif"), recipe));
     for (qsizetype length = 0; length < whole.size();
          length += std::max<qsizetype>(1, whole.size() / 97)) {
         SCOPED_TRACE(length);
-        ExpectReportOrMessage(
-            BuildReport(fixtures.WriteFile(QStringLiteral("cut.tif"), whole.left(length))));
+        ExpectReportAsGdalSeesIt(QStringLiteral("cut.tif"), whole.left(length));
     }
 }
 
@@ -102,18 +160,12 @@ TEST_F(HostileRaster, CorruptedHeaderBytes) {
             damaged[random() % headerBytes] = static_cast<char>(random() & 0xFF);
         }
         SCOPED_TRACE(trial);
-        ExpectReportOrMessage(BuildReport(fixtures.WriteFile(QStringLiteral("bad.tif"), damaged)));
+        ExpectReportAsGdalSeesIt(QStringLiteral("bad.tif"), damaged);
     }
 }
 
 TEST_F(HostileRaster, HeaderClaimingAGigapixelSquare) {
-    const Report report = BuildReport(
-        fixtures.WriteFile(QStringLiteral("huge.tif"), ClaimingTiff(1000000000u, 1000000000u)));
-    ExpectReportOrMessage(report);
-    if (!report.failed) {
-        EXPECT_TRUE(
-            report.text.contains(QStringLiteral("宽: 1000000000 像素 高: 1000000000 像素")));
-    }
+    ExpectReportAsGdalSeesIt(QStringLiteral("huge.tif"), ClaimingTiff(1000000000u, 1000000000u));
 }
 
 TEST_F(HostileRaster, VrtsThatReferenceThemselvesOrNothing) {
@@ -121,12 +173,10 @@ TEST_F(HostileRaster, VrtsThatReferenceThemselvesOrNothing) {
         "<VRTDataset rasterXSize=\"4\" rasterYSize=\"4\"><VRTRasterBand dataType=\"Byte\" "
         "band=\"1\"><SimpleSource><SourceFilename relativeToVRT=\"1\">%1</SourceFilename>"
         "<SourceBand>1</SourceBand></SimpleSource></VRTRasterBand></VRTDataset>";
-    const Report self = BuildReport(fixtures.WriteFile(
-        QStringLiteral("self.vrt"), QString::fromUtf8(band).arg("self.vrt").toUtf8()));
-    ExpectReportOrMessage(self);
-    const Report missing = BuildReport(fixtures.WriteFile(
-        QStringLiteral("missing.vrt"), QString::fromUtf8(band).arg("nothing.tif").toUtf8()));
-    ExpectReportOrMessage(missing);
+    ExpectReportAsGdalSeesIt(QStringLiteral("self.vrt"),
+                             QString::fromUtf8(band).arg("self.vrt").toUtf8());
+    ExpectReportAsGdalSeesIt(QStringLiteral("missing.vrt"),
+                             QString::fromUtf8(band).arg("nothing.tif").toUtf8());
 }
 
 TEST_F(HostileRaster, MegabyteMetadataValueIsShownWhole) {
@@ -149,7 +199,7 @@ TEST_F(HostileRaster, WktWithThousandsOfBracketsIsRefusedOrLaidOut) {
     QByteArray vrt = "<VRTDataset rasterXSize=\"4\" rasterYSize=\"4\"><SRS>" +
                      wkt.replace("\"", "&quot;") +
                      "</SRS><VRTRasterBand dataType=\"Byte\" band=\"1\"/></VRTDataset>";
-    ExpectReportOrMessage(BuildReport(fixtures.WriteFile(QStringLiteral("deep.vrt"), vrt)));
+    ExpectReportAsGdalSeesIt(QStringLiteral("deep.vrt"), vrt);
 
     // The layout itself: a comma at depth 3000 gets 3000 tabs, and nothing is lost.
     QByteArray deep(3000, '[');

@@ -4,7 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#include "gdal_fixtures.h"
+#include "fixture_folder.h"
 #include "gdal_setup.h"
 #include "json_report.h"
 #include "package_headers.h"
@@ -16,7 +16,7 @@ namespace {
 class JsonReport : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { InitGdal(); }
-    GdalFixtures fixtures;
+    FixtureFolder fixtures;
 
     // Renders through a serialised document, as a script would read it.
     static QJsonObject Json(const FileFacts& facts) {

@@ -1,8 +1,7 @@
 // The package report as the report box shows it, and what a package that cannot be opened gives.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
+#include "fixture_folder.h"
 #include "package_headers.h"
 #include "qt_printers.h"
 #include "report.h"
@@ -11,11 +10,11 @@ namespace {
 
 class PackageReport : public ::testing::Test {
   protected:
-    QTemporaryDir dir;
+    FixtureFolder dir;
 
     QString Package(const QString& name, const PackageHeaderRecipe& recipe,
                     std::int64_t fileBytes = -1) {
-        const QString path = dir.filePath(name);
+        const QString path = dir.Path(name);
         WriteHeaderOnlyPackage(path, recipe, fileBytes);
         return path;
     }
@@ -85,7 +84,7 @@ TEST_F(PackageReport, RotatedTransformAndZeroWidth) {
 }
 
 TEST_F(PackageReport, EachOpenFailureShowsTheReadersMessage) {
-    EXPECT_EQ(Failure(dir.filePath(QStringLiteral("missing.qvrmp"))),
+    EXPECT_EQ(Failure(dir.Path(QStringLiteral("missing.qvrmp"))),
               QStringLiteral("打开压缩包失败:文件无法打开，请检测文件是否存在"));
 
     PackageHeaderRecipe recipe;

@@ -4,11 +4,12 @@
 
 #include <QFile>
 
-#include "gdal_fixtures.h"
+#include "fixture_folder.h"
 #include "qt_printers.h"
 #include "raster_facts.h"
 #include "raster_report.h"
 #include "text_helpers.h"
+#include "wgs84_wkt.h"
 
 namespace {
 
@@ -35,29 +36,11 @@ QString Report(const QString& path) {
     return result.facts ? RenderRasterReport(*result.facts) : QString();
 }
 
-const QString kWgs84Report = QStringLiteral(
-    "\r\n影像地理坐标系:\r\n"
-    "GEOGCS[\"WGS 84\",\r\n"
-    "\tDATUM[\"WGS_1984\",\r\n"
-    "\t\tSPHEROID[\"WGS 84\",6378137,298.257223563,\r\n"
-    "\t\t\tAUTHORITY[\"EPSG\",\r\n"
-    "\t\t\t\t\"7030\"]],\r\n"
-    "\t\tAUTHORITY[\"EPSG\",\r\n"
-    "\t\t\t\"6326\"]],\r\n"
-    "\tPRIMEM[\"Greenwich\",0,\r\n"
-    "\t\tAUTHORITY[\"EPSG\",\r\n"
-    "\t\t\t\"8901\"]],\r\n"
-    "\tUNIT[\"degree\",0.0174532925199433,\r\n"
-    "\t\tAUTHORITY[\"EPSG\",\r\n"
-    "\t\t\t\"9122\"]],\r\n"
-    "\tAXIS[\"Latitude\",\r\n"
-    "\t\tNORTH],\r\n"
-    "\tAXIS[\"Longitude\",\r\n"
-    "\t\tEAST],\r\n"
-    "\tAUTHORITY[\"EPSG\",\r\n"
-    "\t\t\"4326\"]]"
-    "\r\nProj4定义: +proj=longlat +datum=WGS84 +no_defs"
-    "\r\nEPSG代码:4326");
+const QString kWgs84Report = QStringLiteral("\r\n影像地理坐标系:\r\n") +
+                             QString::fromUtf8(kWgs84WktLaidOut) +
+                             QStringLiteral(
+                                 "\r\nProj4定义: +proj=longlat +datum=WGS84 +no_defs"
+                                 "\r\nEPSG代码:4326");
 
 }  // namespace
 
@@ -118,7 +101,7 @@ TEST(RasterReportLayout, OptionalSectionsAndEmptyMakerList) {
 
 class RasterReportFromGdal : public ::testing::Test {
   protected:
-    GdalFixtures fixtures;
+    FixtureFolder fixtures;
 };
 
 TEST_F(RasterReportFromGdal, CompressedGeographicRasterWithOverviews) {

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "gdal_fixtures.h"
+#include "fixture_folder.h"
 #include "gdal_setup.h"
 #include "package_thumbnail.h"
 #include "package_writer.h"
@@ -53,7 +53,7 @@ void ExpectUnchanged(const FileState& before, const QString& path) {
 
 TEST(ReadOnly, AnalysingAndPreviewingLeaveEveryInputAsItWas) {
     InitGdal();
-    GdalFixtures fixtures;
+    FixtureFolder fixtures;
     RasterRecipe recipe;
     recipe.width = 300;
     recipe.height = 200;
@@ -63,7 +63,7 @@ TEST(ReadOnly, AnalysingAndPreviewingLeaveEveryInputAsItWas) {
     recipe.metadata = {"A=1"};
     recipe.makerMetadata = {"QV=1"};
     recipe.overviewFactors = {2};
-    recipe.fillGradient = true;
+    recipe.value = Gradient;
     const QString raster = fixtures.MakeGeoTiff(QStringLiteral("input.tif"), recipe);
 
     std::vector<std::uint8_t> rgba(700 * 500 * 4, 0x80);

@@ -5,6 +5,7 @@
 
 #include "qt_printers.h"
 #include "text_helpers.h"
+#include "wgs84_wkt.h"
 
 namespace {
 
@@ -123,26 +124,7 @@ TEST(AppendExtentBlock, NanCornersLoseToNumbers) {
 }
 
 TEST(IndentWkt, LaysOutGeographicWgs84) {
-    const char* wkt =
-        "GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\",6378137,298.257223563,"
-        "AUTHORITY[\"EPSG\",\"7030\"]],AUTHORITY[\"EPSG\",\"6326\"]],PRIMEM[\"Greenwich\",0,"
-        "AUTHORITY[\"EPSG\",\"8901\"]],UNIT[\"degree\",0.0174532925199433,"
-        "AUTHORITY[\"EPSG\",\"9122\"]],AUTHORITY[\"EPSG\",\"4326\"]]";
-    EXPECT_EQ(Indent(wkt), QByteArray("GEOGCS[\"WGS 84\",\r\n"
-                                      "\tDATUM[\"WGS_1984\",\r\n"
-                                      "\t\tSPHEROID[\"WGS 84\",6378137,298.257223563,\r\n"
-                                      "\t\t\tAUTHORITY[\"EPSG\",\r\n"
-                                      "\t\t\t\t\"7030\"]],\r\n"
-                                      "\t\tAUTHORITY[\"EPSG\",\r\n"
-                                      "\t\t\t\"6326\"]],\r\n"
-                                      "\tPRIMEM[\"Greenwich\",0,\r\n"
-                                      "\t\tAUTHORITY[\"EPSG\",\r\n"
-                                      "\t\t\t\"8901\"]],\r\n"
-                                      "\tUNIT[\"degree\",0.0174532925199433,\r\n"
-                                      "\t\tAUTHORITY[\"EPSG\",\r\n"
-                                      "\t\t\t\"9122\"]],\r\n"
-                                      "\tAUTHORITY[\"EPSG\",\r\n"
-                                      "\t\t\"4326\"]]"));
+    EXPECT_EQ(IndentWkt(kWgs84Wkt), kWgs84WktLaidOut);
 }
 
 TEST(IndentWkt, CommasBeforeNumbersStayAndOthersBreak) {

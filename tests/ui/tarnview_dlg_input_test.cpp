@@ -11,7 +11,7 @@
 #include <QUrl>
 
 #include "file_dialog_seam.h"
-#include "gdal_fixtures.h"
+#include "fixture_folder.h"
 #include "path_box.h"
 #include "report.h"
 #include "report_box.h"
@@ -57,7 +57,7 @@ class TarnviewDlgInputTest : public ::testing::Test {
         return true;
     }
 
-    GdalFixtures files;
+    FixtureFolder files;
     QString folder;  // the fixtures' folder, the current directory during the test
     QString savedCurrent;
     QString raster;

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "about_dlg.h"
-#include "gdal_fixtures.h"
+#include "fixture_folder.h"
 #include "package_headers.h"
 #include "path_box.h"
 #include "tarnview_dlg.h"
@@ -58,7 +58,7 @@ class TarnviewDlgPreviewTest : public ::testing::Test {
         dialog->OnPreview();
     }
 
-    GdalFixtures files;
+    FixtureFolder files;
     MessageBoxRecorder messages;
     std::unique_ptr<CTarnviewDlg> dialog;
     std::unique_ptr<ModalStub> modal;

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
+#include "file_bytes.h"
 #include "header_builder.h"
 #include "subtile_encoder.h"
-#include "test_files.h"
 #include "tile_block.h"
 
 CraftedPackage::CraftedPackage(std::uint32_t width, std::uint32_t height)

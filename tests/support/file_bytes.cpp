@@ -1,35 +1,12 @@
-#include "test_files.h"
+#include "file_bytes.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "package_format.h"
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tarnview-pkg-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        ADD_FAILURE() << "cannot create a temporary folder";
-    }
-    root_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-}
-
-std::vector<std::string> TempDir::Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(root_)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -41,6 +18,10 @@ void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << path;
+}
+
+void WriteFileText(const std::string& path, const std::string& text) {
+    WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
 void PatchU32(const std::string& path, std::uint64_t offset, std::uint32_t value) {

@@ -3,7 +3,7 @@
 PackageWriteResult WriteEmptyPackage(const std::string& path, std::uint32_t width,
                                      std::uint32_t height) {
     const RowStripSource transparent = [](std::uint32_t, std::uint32_t, std::uint8_t*, std::size_t,
-                                         std::string&) { return StripContent::kTransparent; };
+                                          std::string&) { return StripContent::kTransparent; };
     return WritePackage(path, width, height, kTestGeoTransform, transparent);
 }
 
