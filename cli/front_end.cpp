@@ -1,9 +1,31 @@
 #include "front_end.h"
 
+#include "tarnview_version.h"
+
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include <QRegularExpression>
+
+std::optional<int> AnswerWithoutRunning(Request request, const char* program,
+                                        std::string_view usage, const QString& error) {
+    switch (request) {
+        case Request::kHelp:
+            WriteText(stdout, usage);
+            return kExitSuccess;
+        case Request::kVersion:
+            WriteText(stdout, std::string(program) + " " + kTarnviewVersion + "\n");
+            return kExitSuccess;
+        case Request::kUsageError:
+            WriteText(stderr, std::string(program) + ": " + error.toStdString() + "\n");
+            WriteText(stderr, usage);
+            return kExitUsage;
+        case Request::kRun:
+            break;
+    }
+    return std::nullopt;
+}
 
 bool WriteText(std::FILE* stream, std::string_view text) {
     return std::fwrite(text.data(), 1, text.size(), stream) == text.size();

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <optional>
 #include <string_view>
 
 inline constexpr int kExitSuccess = 0;
@@ -20,6 +21,26 @@ bool WriteText(std::FILE* stream, std::string_view text);
 // Flushes and closes stdout. Returns `exitCode` when that worked, otherwise prints
 // "PROGRAM: cannot write the output: REASON" on stderr and returns kExitFailure.
 int FinishOutput(const char* program, int exitCode);
+
+// What a command line asks for.
+enum class Request { kRun, kHelp, kVersion, kUsageError };
+
+template <typename Options>
+struct ParsedArguments {
+    Request request = Request::kUsageError;
+    Options options;
+    QString error;  // for kUsageError: what is wrong
+};
+
+template <typename Options>
+ParsedArguments<Options> UsageError(QString error) {
+    return {Request::kUsageError, {}, std::move(error)};
+}
+
+// Answers help ("usage" on stdout), version ("PROGRAM VERSION") and a usage error
+// ("PROGRAM: ERROR" and the usage on stderr) with their exit codes; nothing for kRun.
+std::optional<int> AnswerWithoutRunning(Request request, const char* program,
+                                        std::string_view usage, const QString& error);
 
 // The program's arguments, program name first, as the parser takes them.
 QStringList ArgumentList(int argc, char** argv);

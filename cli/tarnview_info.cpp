@@ -12,7 +12,6 @@
 #include "gdal_setup.h"
 #include "json_report.h"
 #include "report.h"
-#include "tarnview_version.h"
 #include "text_helpers.h"
 #include "thumbnail_export.h"
 
@@ -45,19 +44,9 @@ struct Options {
     QString path;
 };
 
-enum class Request { kReport, kHelp, kVersion, kUsageError };
+using Parsed = ParsedArguments<Options>;
 
-struct ParsedArguments {
-    Request request = Request::kUsageError;
-    Options options;
-    QString error;
-};
-
-ParsedArguments UsageError(QString error) {
-    return {Request::kUsageError, {}, std::move(error)};
-}
-
-ParsedArguments Parse(const QStringList& arguments) {
+Parsed Parse(const QStringList& arguments) {
     QCommandLineParser parser;
     PrepareParser(parser);
     const QCommandLineOption help(QStringLiteral("help"));
@@ -70,7 +59,7 @@ ParsedArguments Parse(const QStringList& arguments) {
                                            QStringLiteral("OUT"));
     parser.addOptions({help, version, crlf, json, compact, thumbnail, thumbnailView});
     if (!parser.parse(arguments))
-        return UsageError(
+        return UsageError<Options>(
             ParserErrorText(parser, arguments, thumbnail.names() + thumbnailView.names()));
     // Help and version answer a line whose options are all known, whatever else it holds.
     if (parser.isSet(help))
@@ -85,7 +74,7 @@ ParsedArguments Parse(const QStringList& arguments) {
     const QStringList buffers = parser.values(thumbnail);
     const QStringList views = parser.values(thumbnailView);
     if (buffers.size() + views.size() > 1)
-        return UsageError(QStringLiteral("one thumbnail only"));
+        return UsageError<Options>(QStringLiteral("one thumbnail only"));
     if (!buffers.isEmpty()) {
         options.thumbnailOut = buffers.first();
     } else if (!views.isEmpty()) {
@@ -94,17 +83,17 @@ ParsedArguments Parse(const QStringList& arguments) {
     }
     const QStringList paths = parser.positionalArguments();
     if (paths.isEmpty())
-        return UsageError(QStringLiteral("no path given"));
+        return UsageError<Options>(QStringLiteral("no path given"));
     if (paths.size() > 1)
-        return UsageError(QStringLiteral("one path only"));
+        return UsageError<Options>(QStringLiteral("one path only"));
     options.path = paths.first();
     if (options.compact && !options.json)
-        return UsageError(QStringLiteral("--compact needs --json"));
+        return UsageError<Options>(QStringLiteral("--compact needs --json"));
     if (options.crlf && options.json)
-        return UsageError(QStringLiteral("--crlf and --json exclude each other"));
+        return UsageError<Options>(QStringLiteral("--crlf and --json exclude each other"));
     if (options.thumbnailOut && (options.crlf || options.json))
-        return UsageError(QStringLiteral("a thumbnail takes no report options"));
-    return {Request::kReport, std::move(options), {}};
+        return UsageError<Options>(QStringLiteral("a thumbnail takes no report options"));
+    return {Request::kRun, std::move(options), {}};
 }
 
 bool Write(std::FILE* stream, const QByteArray& bytes) {
@@ -142,20 +131,10 @@ int WriteThumbnail(const Options& options) {
     return kExitFailure;
 }
 
-int Run(const ParsedArguments& parsed) {
-    switch (parsed.request) {
-        case Request::kHelp:
-            WriteText(stdout, kUsage);
-            return kExitSuccess;
-        case Request::kVersion:
-            Write(stdout, QByteArray(kProgram) + " " + kTarnviewVersion + "\n");
-            return kExitSuccess;
-        case Request::kUsageError:
-            Write(stderr, QByteArray(kProgram) + ": " + parsed.error.toUtf8() + "\n" + kUsage);
-            return kExitUsage;
-        case Request::kReport:
-            break;
-    }
+int Run(const Parsed& parsed) {
+    if (const std::optional<int> answered =
+            AnswerWithoutRunning(parsed.request, kProgram, kUsage, parsed.error))
+        return *answered;
     const Options& options = parsed.options;
     InitGdal();
     if (options.thumbnailOut)

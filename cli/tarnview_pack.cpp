@@ -12,7 +12,6 @@
 #include "gdal_setup.h"
 #include "interrupt_flag.h"
 #include "pack_command.h"
-#include "tarnview_version.h"
 
 namespace {
 
@@ -34,18 +33,6 @@ const std::string kUsage =
     "  --help       show this help\n"
     "  --version    show the version\n";
 
-enum class Request { kPack, kHelp, kVersion, kUsageError };
-
-struct ParsedArguments {
-    Request request = Request::kUsageError;
-    PackOptions options;
-    QString error;
-};
-
-ParsedArguments UsageError(QString error) {
-    return {Request::kUsageError, {}, std::move(error)};
-}
-
 // A whole number from `minimum` to `maximum`, nothing else (no sign, no blanks, no suffix).
 std::optional<int> WholeNumber(const QString& text, int minimum, int maximum) {
     bool ok = false;
@@ -63,7 +50,9 @@ QString RangeError(const QString& option, int minimum, int maximum, const QStrin
         .arg(value);
 }
 
-ParsedArguments Parse(const QStringList& arguments) {
+using Parsed = ParsedArguments<PackOptions>;
+
+Parsed Parse(const QStringList& arguments) {
     QCommandLineParser parser;
     PrepareParser(parser);
     const QCommandLineOption help(QStringLiteral("help"));
@@ -74,7 +63,8 @@ ParsedArguments Parse(const QStringList& arguments) {
     const QCommandLineOption threads(QStringLiteral("threads"), {}, QStringLiteral("N"));
     parser.addOptions({help, version, lossless, force, quality, threads});
     if (!parser.parse(arguments))
-        return UsageError(ParserErrorText(parser, arguments, quality.names() + threads.names()));
+        return UsageError<PackOptions>(
+            ParserErrorText(parser, arguments, quality.names() + threads.names()));
     // Help and version answer a line whose options are all known, whatever else it holds.
     if (parser.isSet(help))
         return {Request::kHelp, {}, {}};
@@ -88,42 +78,35 @@ ParsedArguments Parse(const QStringList& arguments) {
         const QString value = parser.values(quality).last();
         const std::optional<int> number = WholeNumber(value, 0, kMaxQuality);
         if (!number)
-            return UsageError(RangeError(QStringLiteral("quality"), 0, kMaxQuality, value));
+            return UsageError<PackOptions>(
+                RangeError(QStringLiteral("quality"), 0, kMaxQuality, value));
         options.quality = *number;
     }
     if (parser.isSet(threads)) {
         const QString value = parser.values(threads).last();
         const std::optional<int> number = WholeNumber(value, 1, kMaxThreads);
         if (!number)
-            return UsageError(RangeError(QStringLiteral("threads"), 1, kMaxThreads, value));
+            return UsageError<PackOptions>(
+                RangeError(QStringLiteral("threads"), 1, kMaxThreads, value));
         options.threads = *number;
     }
     if (parser.isSet(quality) && options.lossless)
-        return UsageError(QStringLiteral("--quality and --lossless exclude each other"));
+        return UsageError<PackOptions>(
+            QStringLiteral("--quality and --lossless exclude each other"));
     const QStringList paths = parser.positionalArguments();
     if (paths.size() != 2)
-        return UsageError(paths.size() < 2 ? QStringLiteral("INPUT and OUTPUT are needed")
+        return UsageError<PackOptions>(paths.size() < 2
+                                           ? QStringLiteral("INPUT and OUTPUT are needed")
                                            : QStringLiteral("only INPUT and OUTPUT are expected"));
     options.input = paths[0].toStdString();
     options.output = paths[1].toStdString();
-    return {Request::kPack, std::move(options), {}};
+    return {Request::kRun, std::move(options), {}};
 }
 
-int Run(const ParsedArguments& parsed) {
-    switch (parsed.request) {
-        case Request::kHelp:
-            WriteText(stdout, kUsage);
-            return kExitSuccess;
-        case Request::kVersion:
-            WriteText(stdout, std::string(kProgram) + " " + kTarnviewVersion + "\n");
-            return kExitSuccess;
-        case Request::kUsageError:
-            WriteText(stderr,
-                      std::string(kProgram) + ": " + parsed.error.toStdString() + "\n" + kUsage);
-            return kExitUsage;
-        case Request::kPack:
-            break;
-    }
+int Run(const Parsed& parsed) {
+    if (const std::optional<int> answered =
+            AnswerWithoutRunning(parsed.request, kProgram, kUsage, parsed.error))
+        return *answered;
 
     InitGdal();
     InstallInterruptHandlers();
