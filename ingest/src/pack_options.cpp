@@ -10,7 +10,8 @@
 const std::string kPackVersion = std::string("tarnview-pack ") + kTarnviewVersion;
 
 const char kPackUsage[] =
-    "Usage: tarnview-pack [--quality Q | --lossless] [--force] [--threads N] INPUT OUTPUT.qvrmp\n"
+    "Usage: tarnview-pack [--quality Q | --lossless] [--force] [--threads N] [--no-aux]\n"
+    "                     INPUT OUTPUT.qvrmp\n"
     "       tarnview-pack --help | --version\n"
     "\n"
     "Makes a QVRMP package (a tiled WebP pyramid) from any raster GDAL opens.\n"
@@ -18,9 +19,9 @@ const char kPackUsage[] =
     "  --lossless   lossless WebP instead\n"
     "  --force      replace OUTPUT if it exists\n"
     "  --threads N  encode on N threads (default: one per processor); the file is the same\n"
+    "  --no-aux     leave out OUTPUT.aux.xml, which holds the input's coordinate system\n"
     "  --help       show this help\n"
     "  --version    show the version\n";
-
 
 namespace {
 
@@ -76,6 +77,10 @@ ParsedPackArguments ParsePackArguments(const std::vector<std::string>& arguments
         }
         if (argument == "--force") {
             options.force = true;
+            continue;
+        }
+        if (argument == "--no-aux") {
+            options.writeAux = false;
             continue;
         }
         // Options with a value take it as the next argument or after "=".

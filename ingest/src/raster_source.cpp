@@ -198,8 +198,8 @@ std::vector<std::string> RasterSource::FileList() const {
 }
 
 StripContent RasterSource::ReadRows(std::uint32_t firstRow, std::uint32_t rowCount,
-                                   std::uint8_t* pixels, std::size_t stride,
-                                   std::string& errorText) {
+                                    std::uint8_t* pixels, std::size_t stride,
+                                    std::string& errorText) {
     CPLErrorReset();
     if (!hasAlphaBand_) {
         ForEachPixel(pixels, stride, width_, rowCount,

@@ -26,6 +26,7 @@ TEST(PackOptions, TwoPathsAndTheDefaults) {
     EXPECT_EQ(parsed.options.quality, 85);
     EXPECT_FALSE(parsed.options.force);
     EXPECT_EQ(parsed.options.threads, 0);
+    EXPECT_TRUE(parsed.options.writeAux);
 }
 
 TEST(PackOptions, OptionsAnywhereAndValuesInEitherSpelling) {
@@ -41,6 +42,9 @@ TEST(PackOptions, OptionsAnywhereAndValuesInEitherSpelling) {
     EXPECT_EQ(parsed.options.quality, 100);
     parsed = Parse({"--lossless", "a", "b"});
     EXPECT_TRUE(parsed.options.lossless);
+    parsed = Parse({"a", "--no-aux", "b"});
+    EXPECT_FALSE(parsed.options.writeAux);
+    EXPECT_EQ(parsed.options.output, "b");
 }
 
 TEST(PackOptions, DashDashEndsTheOptionsAndADashAloneIsAPath) {
