@@ -6,6 +6,7 @@
 #include <gdal.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <vector>
 
@@ -29,7 +30,11 @@ void ReadBlocks(GDALRasterBandH band, std::vector<std::uint8_t>& block) {
     int done = 0;
     for (int y = 0; y < rows && done < kMaxBlocksPerLevel; ++y) {
         for (int x = 0; x < columns && done < kMaxBlocksPerLevel; ++x, ++done) {
-            GDALReadBlock(band, x, y, block.data());
+            CPLErrorReset();
+            if (GDALReadBlock(band, x, y, block.data()) != CE_None &&
+                CPLGetLastErrorType() != CE_Failure) {
+                std::abort();  // a failed read that says nothing
+            }
         }
     }
 }
