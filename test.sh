@@ -33,7 +33,7 @@ cmake --build build-release
 # A short fuzz run of the package reader from the committed seeds, with a fixed seed.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARNVIEW_FUZZ=ON -DTARNVIEW_BUILD_GUI=OFF "$werror" >/dev/null
-cmake --build build-fuzz --target package_fuzzer report_fuzzer text_fuzzer
+cmake --build build-fuzz --target package_fuzzer report_fuzzer text_fuzzer qvrmp_plugin_fuzzer
 rm -rf build-fuzz/corpus && mkdir -p build-fuzz/corpus
 if ! build-fuzz/tests/package/package_fuzzer -seed=1 -max_total_time=30 -max_len=16384 \
     -print_final_stats=1 -artifact_prefix=build-fuzz/ build-fuzz/corpus tests/package/fuzz_corpus \
@@ -43,12 +43,17 @@ if ! build-fuzz/tests/package/package_fuzzer -seed=1 -max_total_time=30 -max_len
 fi
 grep -E "^stat::number_of_executed_units|^Done" build-fuzz/fuzz.log
 
-# The report's targets: every committed input replayed, then a short fixed-seed run of each.
+# The report's targets and the GDAL plugin's: every committed input replayed, then a short
+# fixed-seed run of each. The plugin shares the package reader's seeds.
 fuzz_report() {  # TARGET CORPUS...
     local target=$1
     shift
+    local folder=build-fuzz/tests/report
+    if [ "$target" = qvrmp_plugin_fuzzer ]; then
+        folder=build-fuzz/tests/gdal
+    fi
     rm -rf "build-fuzz/corpus-$target" && mkdir -p "build-fuzz/corpus-$target"
-    if ! "build-fuzz/tests/report/$target" -seed=1 -max_total_time=15 -max_len=16384 \
+    if ! "$folder/$target" -seed=1 -max_total_time=15 -max_len=16384 \
         -artifact_prefix="build-fuzz/$target-" "build-fuzz/corpus-$target" "$@" \
         >"build-fuzz/$target.log" 2>&1; then
         tail -n 60 "build-fuzz/$target.log"
@@ -58,3 +63,4 @@ fuzz_report() {  # TARGET CORPUS...
 }
 fuzz_report report_fuzzer tests/package/fuzz_corpus
 fuzz_report text_fuzzer tests/report/fuzz_corpus/text
+fuzz_report qvrmp_plugin_fuzzer tests/package/fuzz_corpus

@@ -20,7 +20,8 @@ constexpr int kMaxQuality = 100;
 constexpr int kMaxThreads = 64;
 
 const std::string kUsage =
-    "Usage: tarnview-pack [--quality Q | --lossless] [--force] [--threads N] INPUT OUTPUT.qvrmp\n"
+    "Usage: tarnview-pack [--quality Q | --lossless] [--force] [--threads N] [--no-aux]\n"
+    "                     INPUT OUTPUT.qvrmp\n"
     "       tarnview-pack --help | --version\n"
     "\n"
     "Makes a QVRMP package (a tiled WebP pyramid) from any raster GDAL opens.\n"
@@ -30,6 +31,7 @@ const std::string kUsage =
     "  --lossless   lossless WebP instead\n"
     "  --force      replace OUTPUT if it exists\n"
     "  --threads N  encode on N threads (default: one per processor); the file is the same\n"
+    "  --no-aux     leave out OUTPUT.aux.xml, which holds the input's coordinate system\n"
     "  --help       show this help\n"
     "  --version    show the version\n";
 
@@ -59,9 +61,10 @@ Parsed Parse(const QStringList& arguments) {
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption lossless(QStringLiteral("lossless"));
     const QCommandLineOption force(QStringLiteral("force"));
+    const QCommandLineOption noAux(QStringLiteral("no-aux"));
     const QCommandLineOption quality(QStringLiteral("quality"), {}, QStringLiteral("Q"));
     const QCommandLineOption threads(QStringLiteral("threads"), {}, QStringLiteral("N"));
-    parser.addOptions({help, version, lossless, force, quality, threads});
+    parser.addOptions({help, version, lossless, force, noAux, quality, threads});
     if (!parser.parse(arguments))
         return UsageError<PackOptions>(
             ParserErrorText(parser, arguments, quality.names() + threads.names()));
@@ -74,6 +77,7 @@ Parsed Parse(const QStringList& arguments) {
     PackOptions options;
     options.lossless = parser.isSet(lossless);
     options.force = parser.isSet(force);
+    options.writeAux = !parser.isSet(noAux);
     if (parser.isSet(quality)) {
         const QString value = parser.values(quality).last();
         const std::optional<int> number = WholeNumber(value, 0, kMaxQuality);

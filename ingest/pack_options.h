@@ -16,4 +16,5 @@ struct PackOptions {
     int quality = kDefaultQuality;  // 0 to 100, lossy only
     bool force = false;             // replace an existing output
     int threads = 0;                // 0: one per processor
+    bool writeAux = true;           // the input's coordinate system into OUTPUT.aux.xml
 };

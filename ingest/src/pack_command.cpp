@@ -9,6 +9,7 @@
 #include <new>
 #include <thread>
 
+#include "aux_sidecar.h"
 #include "output_target.h"
 #include "package_layout.h"
 #include "progress_display.h"
@@ -76,8 +77,10 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
         !problem.empty()) {
         return Failure(problem);
     }
-    if (const std::string crs = source->CoordinateSystemName(); !crs.empty()) {
-        writeError("tarnview-pack: note: " + options.input + " is in " + crs +
+    OGRSpatialReferenceH crs = source->SpatialRef();
+    if (crs != nullptr && !options.writeAux) {
+        writeError("tarnview-pack: note: " + options.input + " is in " +
+                   source->CoordinateSystemName() +
                    "; a package holds no coordinate system, so it is left out\n");
     }
 
@@ -116,6 +119,15 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     if (!result.ok) {
         return Failure(options.output + " was not written: " + result.errorText);
     }
+    // The sidecar only once the package is whole, so a failed pack leaves neither behind.
+    std::string auxPath;
+    if (crs != nullptr && options.writeAux) {
+        if (std::string error = WriteAuxSidecar(options.output, crs); !error.empty()) {
+            return Failure(options.output +
+                           " was written, its coordinate system was not: " + error);
+        }
+        auxPath = AuxSidecarPath(options.output);
+    }
     PackSummary summary;
     summary.output = options.output;
     summary.width = width;
@@ -124,5 +136,6 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     summary.tilesWritten = result.tilesWritten;
     summary.bytes = result.bytesWritten;
     summary.seconds = display.Seconds();
+    summary.auxPath = auxPath;
     return PackOutcome{kPackSucceeded, FormatSummary(summary)};
 }

@@ -55,7 +55,11 @@ std::string FormatSummary(const PackSummary& summary) {
                   summary.width, summary.height, summary.levels, summary.levels == 1 ? "" : "s",
                   static_cast<unsigned long long>(summary.tilesWritten),
                   static_cast<unsigned long long>(summary.bytes), ratio, summary.seconds);
-    return summary.output + text;
+    std::string line = summary.output + text;
+    if (!summary.auxPath.empty()) {
+        line += ", coordinate system in " + summary.auxPath;
+    }
+    return line;
 }
 
 ProgressDisplay::ProgressDisplay(std::function<void(const std::string&)> write, bool terminal,

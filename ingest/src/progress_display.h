@@ -17,13 +17,14 @@ struct PackSummary {
     std::uint64_t tilesWritten = 0;
     std::uint64_t bytes = 0;
     double seconds = 0;
+    std::string auxPath;  // the sidecar holding the coordinate system; empty when none was written
 };
 
 // "[#######-------------]  35%  level 2/6  tiles 120/343  0:07"
 std::string FormatProgressBar(const WriteProgress& progress, int levelCount, double seconds);
 
 // "out.qvrmp: 20000 x 20000 pixels, 5 levels, 130 tiles written, 51234567 bytes (4.27% of
-// 24-bit RGB), 12.3 s"
+// 24-bit RGB), 12.3 s, coordinate system in out.qvrmp.aux.xml"
 std::string FormatSummary(const PackSummary& summary);
 
 // Elapsed time as m:ss, or h:mm:ss from an hour on.

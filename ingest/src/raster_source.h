@@ -42,6 +42,8 @@ class RasterSource {
     std::uint32_t Height() const { return height_; }
     // The dataset's geotransform, identity when it has none.
     GeoTransformCoefficients GeoTransform() const;
+    // The dataset's coordinate system, null when it has none; owned by the dataset.
+    OGRSpatialReferenceH SpatialRef() const { return GDALGetSpatialRef(dataset_); }
     // A short name of the dataset's coordinate system, empty when it has none.
     std::string CoordinateSystemName() const;
     // The files GDAL reads for this dataset.
@@ -50,7 +52,7 @@ class RasterSource {
     // Fills rows [firstRow, firstRow + rowCount) as RGBA pixels, `stride` bytes apart; a
     // RowStripSource for WritePackage.
     StripContent ReadRows(std::uint32_t firstRow, std::uint32_t rowCount, std::uint8_t* pixels,
-                         std::size_t stride, std::string& errorText);
+                          std::size_t stride, std::string& errorText);
 
   private:
     explicit RasterSource(GDALDatasetH dataset);

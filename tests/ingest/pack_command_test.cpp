@@ -1,6 +1,8 @@
 // The pack command end to end in the test process: packages that read back as the input, the
 // output rules (--force, never the input), failures that leave no file, and what it prints.
+#include <cpl_minixml.h>
 #include <gtest/gtest.h>
+#include <ogr_srs_api.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -282,15 +284,34 @@ TEST_F(PackCommandTest, SummaryAndProgress) {
     EXPECT_EQ(drawn.stderrText.back(), '\n');  // the summary starts a line of its own
 }
 
-TEST_F(PackCommandTest, ACoordinateSystemIsMentionedAsLeftOut) {
+TEST_F(PackCommandTest, TheCoordinateSystemGoesToTheSidecarUnlessNoAux) {
     RasterRecipe raster;
     raster.epsg = 4326;
     raster.geoTransform = {{100, 0.01, 0, 30, 0, -0.01}};
-    const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)));
+    PackOptions options = Options(MakeRaster(folder.Path("in.tif"), raster));
+    const PackRun run = Pack(options);
     ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
-    EXPECT_EQ(run.stderrText, "tarnview-pack: note: " + folder.Path("in.tif") +
-                                  " is in WGS 84; a package holds no coordinate system, so it is "
-                                  "left out\n");
+    EXPECT_EQ(run.stderrText, "");
+    const std::string aux = folder.Path("out.qvrmp.aux.xml");
+    EXPECT_NE(run.outcome.message.find(", coordinate system in " + aux), std::string::npos)
+        << run.outcome.message;
+    // GDAL reads the sidecar back as the input's coordinate system.
+    CPLXMLNode* tree = CPLParseXMLFile(aux.c_str());
+    ASSERT_NE(tree, nullptr);
+    OGRSpatialReferenceH read = OSRNewSpatialReference(CPLGetXMLValue(tree, "=PAMDataset.SRS", ""));
+    EXPECT_EQ(std::string(OSRGetAuthorityCode(read, nullptr)), "4326");
+    OSRDestroySpatialReference(read);
+    CPLDestroyXMLNode(tree);
+
+    options.output = folder.Path("bare.qvrmp");
+    options.writeAux = false;
+    const PackRun bare = Pack(options);
+    ASSERT_EQ(bare.outcome.exitCode, kPackSucceeded) << bare.outcome.message;
+    EXPECT_EQ(bare.stderrText, "tarnview-pack: note: " + folder.Path("in.tif") +
+                                   " is in WGS 84; a package holds no coordinate system, so it "
+                                   "is left out\n");
+    EXPECT_EQ(folder.Entries(),
+              (std::vector<std::string>{"bare.qvrmp", "in.tif", "out.qvrmp", "out.qvrmp.aux.xml"}));
 }
 
 TEST_F(PackCommandTest, AnExistingOutputIsReplacedOnlyWithForce) {

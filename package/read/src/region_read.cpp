@@ -9,6 +9,7 @@
 
 #include "package_reader.h"
 #include "region_plan.h"
+#include "tile_block_bytes.h"
 
 namespace {
 
@@ -30,11 +31,9 @@ struct TileBytes {
     std::uint32_t size = 0;
 };
 
-// One read of the whole block. A block reaching past the end of the source is a short read,
-// found before its buffer is allocated.
+// One read of the whole block.
 bool ReadTileBlock(ByteSource& source, const TileIndexEntry& entry, TileBytes& block) {
-    const std::optional<std::uint64_t> size = source.Size();
-    if (size && (entry.blockOffset > *size || entry.blockSize > *size - entry.blockOffset)) {
+    if (!BlockInsideSource(source, entry)) {
         return false;
     }
     block.data.reset(new (std::nothrow) std::uint8_t[entry.blockSize]);
@@ -44,20 +43,6 @@ bool ReadTileBlock(ByteSource& source, const TileIndexEntry& entry, TileBytes& b
     block.size = entry.blockSize;
     const ReadResult read = source.ReadAt(entry.blockOffset, block.data.get(), block.size);
     return read.ok && read.count == block.size;
-}
-
-// Byte range [start, end) of sub-tile `n` in its block, from the table at the block's start.
-struct SubTileRange {
-    std::int64_t start = 0;
-    std::int64_t end = 0;
-};
-
-SubTileRange SubTileBytes(const TileBytes& block, int n) {
-    SubTileRange range;
-    range.start = n == 0 ? kFirstSubTileStart : LoadI32(block.data.get() + 4 * n);
-    range.end = n == kSubTilesPerTile - 1 ? static_cast<std::int32_t>(block.size)
-                                          : LoadI32(block.data.get() + 4 * (n + 1));
-    return range;
 }
 
 // Decodes the sub-tiles of one block that the region touches straight into their cells.
@@ -73,11 +58,12 @@ void DecodeTileBlock(const TileBytes& block, std::uint32_t tileRow, std::uint32_
             if (x >= plan.levelWidth || y >= plan.levelHeight) {
                 continue;
             }
-            const SubTileRange range = SubTileBytes(block, kSubTilesPerSide * j + k);
-            if (range.end <= range.start) {
-                continue;  // empty sub-tile
+            const SubTileRange range =
+                SubTileBytes(block.data.get(), block.size, kSubTilesPerSide * j + k);
+            if (range.Empty()) {
+                continue;
             }
-            if (range.start < kFirstSubTileStart || range.end > block.size) {
+            if (!range.InsideBlock(block.size)) {
                 continue;  // outside its block: treated like an empty sub-tile
             }
             const std::uint64_t first = y * plan.bufferWidth + x;

@@ -1,0 +1,17 @@
+// One channel of a package level: Byte pixels in blocks of one sub-tile, its colour
+// interpretation, and the package's coarser levels as its overviews.
+#pragma once
+
+#include <gdal_pam.h>
+
+class QvrmpDataset;
+
+class QvrmpRasterBand final : public GDALPamRasterBand {
+  public:
+    QvrmpRasterBand(QvrmpDataset* dataset, int bandNumber);
+
+    CPLErr IReadBlock(int blockX, int blockY, void* image) override;
+    GDALColorInterp GetColorInterpretation() override;
+    int GetOverviewCount() override;
+    GDALRasterBand* GetOverview(int index) override;
+};

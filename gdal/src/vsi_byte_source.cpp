@@ -1,0 +1,46 @@
+#include "vsi_byte_source.h"
+
+namespace {
+
+class VsiByteSource final : public ByteSource {
+  public:
+    explicit VsiByteSource(VSILFILE* file) : file_(file) {}
+    ~VsiByteSource() override { VSIFCloseL(file_); }
+    VsiByteSource(const VsiByteSource&) = delete;
+    VsiByteSource& operator=(const VsiByteSource&) = delete;
+
+    ReadResult ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
+        if (VSIFSeekL(file_, offset, SEEK_SET) != 0) {
+            return ReadResult{false, 0};
+        }
+        const std::size_t count = VSIFReadL(buffer, 1, size, file_);
+        // A short read is the end of the data only when the file says so; otherwise it failed.
+        return ReadResult{count == size || VSIFEofL(file_) != 0, count};
+    }
+
+    // The size is asked before every block read; for remote files finding it costs a request, so
+    // it is found once.
+    std::optional<std::uint64_t> Size() override {
+        if (!sizeKnown_) {
+            sizeKnown_ = true;
+            if (VSIFSeekL(file_, 0, SEEK_END) == 0) {
+                size_ = VSIFTellL(file_);
+            }
+        }
+        return size_;
+    }
+
+  private:
+    VSILFILE* file_;
+    bool sizeKnown_ = false;
+    std::optional<std::uint64_t> size_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> MakeVsiByteSource(VSILFILE* file) {
+    if (file == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<VsiByteSource>(file);
+}

@@ -1,0 +1,65 @@
+#include "aux_sidecar.h"
+
+#include <cpl_minixml.h>
+#include <cpl_string.h>
+
+#include "output_file.h"
+
+namespace {
+
+constexpr char kAuxSuffix[] = ".aux.xml";
+// Written as GDAL writes coordinate systems into its own sidecars.
+constexpr const char* kWktOptions[] = {"FORMAT=WKT2_2018", nullptr};
+
+// The axis order GDAL keeps beside the WKT, e.g. "2,1" for latitude-first definitions read in
+// longitude, latitude order.
+std::string AxisMapping(OGRSpatialReferenceH srs) {
+    int count = 0;
+    const int* mapping = OSRGetDataAxisToSRSAxisMapping(srs, &count);
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += (i == 0 ? "" : ",") + std::to_string(mapping[i]);
+    }
+    return text;
+}
+
+// <PAMDataset><SRS dataAxisToSRSAxisMapping="...">WKT</SRS></PAMDataset>, or "" when the
+// coordinate system has no WKT form.
+std::string SidecarText(OGRSpatialReferenceH srs) {
+    char* wkt = nullptr;
+    if (OSRExportToWktEx(srs, &wkt, kWktOptions) != OGRERR_NONE || wkt == nullptr) {
+        CPLFree(wkt);
+        return {};
+    }
+    CPLXMLNode* root = CPLCreateXMLNode(nullptr, CXT_Element, "PAMDataset");
+    CPLXMLNode* srsNode = CPLCreateXMLElementAndValue(root, "SRS", wkt);
+    CPLFree(wkt);
+    CPLAddXMLAttributeAndValue(srsNode, "dataAxisToSRSAxisMapping", AxisMapping(srs).c_str());
+    char* serialized = CPLSerializeXMLTree(root);
+    CPLDestroyXMLNode(root);
+    std::string text = serialized != nullptr ? serialized : "";
+    CPLFree(serialized);
+    return text;
+}
+
+}  // namespace
+
+std::string AuxSidecarPath(const std::string& packagePath) {
+    return packagePath + kAuxSuffix;
+}
+
+std::string WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH srs) {
+    const std::string path = AuxSidecarPath(packagePath);
+    const std::string text = SidecarText(srs);
+    if (text.empty()) {
+        return "the coordinate system has no WKT form for " + path;
+    }
+    OutputFile file;
+    if (std::string error = file.Create(path, {}); !error.empty()) {
+        return error;
+    }
+    if (std::string error = file.WriteAt(0, text.data(), text.size()); !error.empty()) {
+        return error;
+    }
+    return file.Commit();
+}

@@ -1,0 +1,15 @@
+// The .aux.xml beside a package: a package holds no coordinate system, so the input's goes into the
+// sidecar that GDAL's auxiliary metadata reads (and with it every GDAL program through the QVRMP
+// plugin).
+#pragma once
+
+#include <ogr_srs_api.h>
+
+#include <string>
+
+// The sidecar's path for a package.
+std::string AuxSidecarPath(const std::string& packagePath);
+
+// Writes the sidecar holding `srs` through a temporary file renamed into place, so an existing
+// sidecar is replaced whole or not at all. Returns "" or an error message.
+std::string WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH srs);

@@ -1,0 +1,313 @@
+// The QVRMP plugin loaded the way users load it (GDAL_DRIVER_PATH, GDALAllRegister, GDALOpenEx):
+// what a package looks like as a dataset, its pixels against the writer's input and the reader's
+// own region read, access through GDAL's virtual file systems, and what it refuses.
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <cpl_vsi.h>
+#include <gdal.h>
+#include <ogr_srs_api.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "gdal_fixtures.h"
+#include "package_headers.h"
+#include "package_layout.h"
+#include "package_reader.h"
+#include "package_writer.h"
+#include "test_images.h"
+
+namespace {
+
+constexpr GeoTransformCoefficients kTransform = {500000.0, 2.5, 0.0, 4000000.0, 0.0, -2.5};
+constexpr int kBands = 4;
+
+struct DatasetCloser {
+    void operator()(GDALDatasetH dataset) const { GDALClose(dataset); }
+};
+using Dataset = std::unique_ptr<std::remove_pointer_t<GDALDatasetH>, DatasetCloser>;
+
+Dataset OpenRaster(const std::string& path) {
+    const char* const drivers[] = {"QVRMP", nullptr};
+    return Dataset(
+        GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr));
+}
+
+// The whole dataset as RGBA rows, as the writer takes them.
+CPLErr ReadRgba(GDALDatasetH dataset, std::vector<std::uint8_t>& pixels) {
+    const int width = GDALGetRasterXSize(dataset);
+    const int height = GDALGetRasterYSize(dataset);
+    pixels.assign(std::size_t{4} * width * height, 0xEE);
+    return GDALDatasetRasterIO(dataset, GF_Read, 0, 0, width, height, pixels.data(), width, height,
+                               GDT_Byte, kBands, nullptr, kBands, kBands * width, 1);
+}
+
+// An image whose right part (from x = kTileSize on) is transparent: its tiles there are absent.
+TestImage HalfTransparentImage(std::uint32_t width, std::uint32_t height) {
+    TestImage image = CoordinateImage(width, height, 1);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = kTileSize; x < width; ++x) {
+            image.SetPixel(x, y, 0);
+        }
+    }
+    return image;
+}
+
+class QvrmpPlugin : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        CPLSetConfigOption("GDAL_DRIVER_PATH", TARNVIEW_GDAL_PLUGIN_DIR);
+        GDALAllRegister();
+        ASSERT_NE(GDALGetDriverByName("QVRMP"), nullptr) << "plugin not loaded";
+    }
+
+    std::string Path(const char* name) const { return fixtures.Utf8Path(name).toStdString(); }
+
+    std::string WriteLossless(const char* name, const TestImage& image) {
+        PackageWriteOptions options;
+        options.lossless = true;
+        const std::string path = Path(name);
+        const PackageWriteResult written =
+            WritePackageFromRgba(path, image.bytes.data(), image.width, image.height,
+                                 image.Stride(), kTransform, options);
+        EXPECT_TRUE(written.ok) << written.errorText;
+        return path;
+    }
+
+    GdalFixtures fixtures;
+};
+
+TEST_F(QvrmpPlugin, SizeBandsOverviewsGeoTransformAndMetadata) {
+    WriteHeaderOnlyPackage(
+        fixtures.Path("odd.qvrmp"),
+        PackageHeaderRecipe{.width = 5001, .height = 3001, .geoTransform = kTransform});
+    const Dataset dataset = OpenRaster(Path("odd.qvrmp"));
+    ASSERT_NE(dataset, nullptr) << CPLGetLastErrorMsg();
+    EXPECT_STREQ(GDALGetDriverShortName(GDALGetDatasetDriver(dataset.get())), "QVRMP");
+    EXPECT_EQ(GDALGetRasterXSize(dataset.get()), 5001);
+    EXPECT_EQ(GDALGetRasterYSize(dataset.get()), 3001);
+    ASSERT_EQ(GDALGetRasterCount(dataset.get()), kBands);
+    const GDALColorInterp colours[] = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand, GCI_AlphaBand};
+    for (int band = 1; band <= kBands; ++band) {
+        GDALRasterBandH raster = GDALGetRasterBand(dataset.get(), band);
+        EXPECT_EQ(GDALGetRasterColorInterpretation(raster), colours[band - 1]);
+        int blockX = 0;
+        int blockY = 0;
+        GDALGetBlockSize(raster, &blockX, &blockY);
+        EXPECT_EQ(blockX, 512);
+        EXPECT_EQ(blockY, 512);
+        // Levels 1 and 2, each rounded up.
+        ASSERT_EQ(GDALGetOverviewCount(raster), 2);
+        EXPECT_EQ(GDALGetRasterBandXSize(GDALGetOverview(raster, 0)), 2501);
+        EXPECT_EQ(GDALGetRasterBandYSize(GDALGetOverview(raster, 0)), 1501);
+        EXPECT_EQ(GDALGetRasterBandXSize(GDALGetOverview(raster, 1)), 1251);
+        EXPECT_EQ(GDALGetRasterBandYSize(GDALGetOverview(raster, 1)), 751);
+    }
+    // The alpha band gives every band the dataset's mask.
+    EXPECT_EQ(GDALGetMaskFlags(GDALGetRasterBand(dataset.get(), 1)), GMF_ALPHA | GMF_PER_DATASET);
+
+    double transform[6] = {};
+    ASSERT_EQ(GDALGetGeoTransform(dataset.get(), transform), CE_None);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(transform[i], kTransform[i]) << i;
+    }
+    EXPECT_STREQ(GDALGetMetadataItem(dataset.get(), "TOP_LEVEL", "QVRMP"), "2");
+    EXPECT_STREQ(GDALGetMetadataItem(dataset.get(), "TILE_ENTRIES", "QVRMP"), "9");
+    EXPECT_STREQ(GDALGetMetadataItem(dataset.get(), "TILES_PRESENT", "QVRMP"), "0");
+    EXPECT_STREQ(GDALGetMetadataItem(dataset.get(), "INTERLEAVE", "IMAGE_STRUCTURE"), "PIXEL");
+    EXPECT_STREQ(GDALGetMetadataItem(dataset.get(), "COMPRESSION", "IMAGE_STRUCTURE"), "WEBP");
+
+    // Every tile is absent: all four bands read 0, the overviews too.
+    std::vector<std::uint8_t> pixels;
+    ASSERT_EQ(ReadRgba(dataset.get(), pixels), CE_None);
+    EXPECT_EQ(pixels, std::vector<std::uint8_t>(pixels.size(), 0));
+    std::vector<std::uint8_t> overview(1251 * 751, 0xEE);
+    ASSERT_EQ(GDALRasterIO(GDALGetOverview(GDALGetRasterBand(dataset.get(), 4), 1), GF_Read, 0, 0,
+                           1251, 751, overview.data(), 1251, 751, GDT_Byte, 0, 0),
+              CE_None);
+    EXPECT_EQ(overview, std::vector<std::uint8_t>(overview.size(), 0));
+    // Opening the package wrote nothing beside it.
+    EXPECT_FALSE(std::filesystem::exists(Path("odd.qvrmp.aux.xml")));
+}
+
+TEST_F(QvrmpPlugin, TheSidecarCarriesTheCoordinateSystemAndUpdateIsRefused) {
+    WriteHeaderOnlyPackage(fixtures.Path("p.qvrmp"), PackageHeaderRecipe{});
+    CPLErrorReset();
+    EXPECT_EQ(GDALOpenEx(Path("p.qvrmp").c_str(), GDAL_OF_RASTER | GDAL_OF_UPDATE, nullptr, nullptr,
+                         nullptr),
+              nullptr);
+    EXPECT_NE(std::string(CPLGetLastErrorMsg()).find("packages are read-only"), std::string::npos)
+        << CPLGetLastErrorMsg();
+    {
+        // As gdal_edit.py -ro -a_srs does it: set on a read-only dataset, kept in the sidecar.
+        const Dataset dataset = OpenRaster(Path("p.qvrmp"));
+        ASSERT_NE(dataset, nullptr);
+        EXPECT_EQ(GDALGetSpatialRef(dataset.get()), nullptr);
+        OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+        OSRImportFromEPSG(srs, 32633);
+        EXPECT_EQ(GDALSetSpatialRef(dataset.get(), srs), CE_None);
+        OSRDestroySpatialReference(srs);
+    }
+    ASSERT_TRUE(std::filesystem::exists(Path("p.qvrmp.aux.xml")));
+    const Dataset reopened = OpenRaster(Path("p.qvrmp"));
+    ASSERT_NE(reopened, nullptr);
+    OGRSpatialReferenceH srs = GDALGetSpatialRef(reopened.get());
+    ASSERT_NE(srs, nullptr);
+    EXPECT_STREQ(OSRGetAuthorityCode(srs, nullptr), "32633");
+}
+
+TEST_F(QvrmpPlugin, PixelsOfEveryLevelAreTheWritersAndTheRegionReads) {
+    // Two tile columns, the right one absent; edge sub-tiles cropped.
+    const TestImage image = HalfTransparentImage(2100, 600);
+    const std::string path = WriteLossless("lossless.qvrmp", image);
+    const Dataset dataset = OpenRaster(path);
+    ASSERT_NE(dataset, nullptr) << CPLGetLastErrorMsg();
+    EXPECT_STREQ(GDALGetMetadataItem(dataset.get(), "TILES_PRESENT", "QVRMP"), "2");
+
+    std::vector<std::uint8_t> pixels;
+    ASSERT_EQ(ReadRgba(dataset.get(), pixels), CE_None);
+    EXPECT_TRUE(pixels == image.bytes);
+
+    // The reader's region read picks level 0 for 512 x 600 into 600 rows, level 1 for 1024 x 600
+    // into 300 rows; both sample one to one.
+    std::string errorText;
+    PackageHandle reader(OpenPackage(path, errorText));
+    ASSERT_NE(reader, nullptr) << errorText;
+    struct Case {
+        int overview;  // -1: the dataset itself
+        int regionWidth;
+        int rows;
+    };
+    for (const Case& level : {Case{-1, 512, 600}, Case{0, 1024, 300}}) {
+        std::vector<std::uint32_t> region(std::size_t{512} * level.rows);
+        ASSERT_GT(reader->ReadRegionRgba(level.regionWidth, 600, region.data(), level.rows), 0);
+        std::vector<std::uint32_t> read(region.size());
+        for (int band = 1; band <= kBands; ++band) {
+            GDALRasterBandH raster = GDALGetRasterBand(dataset.get(), band);
+            if (level.overview >= 0) {
+                raster = GDALGetOverview(raster, level.overview);
+            }
+            ASSERT_EQ(GDALRasterIO(raster, GF_Read, 0, 0, 512, level.rows,
+                                   reinterpret_cast<std::uint8_t*>(read.data()) + band - 1, 512,
+                                   level.rows, GDT_Byte, kBands, kBands * 512),
+                      CE_None);
+        }
+        EXPECT_TRUE(read == region) << "overview " << level.overview;
+    }
+}
+
+TEST_F(QvrmpPlugin, OneDecodeFillsAllFourBandsAndVsiPathsRead) {
+    const TestImage image = HalfTransparentImage(2100, 600);
+    const std::string path = WriteLossless("p.qvrmp", image);
+    std::vector<std::uint8_t> bytes(std::filesystem::file_size(path));
+    FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), file), bytes.size());
+    std::fclose(file);
+
+    // Inside a zip archive.
+    const std::string zipped = "/vsizip/" + Path("p.zip") + "/inner/p.qvrmp";
+    VSILFILE* entry = VSIFOpenL(zipped.c_str(), "wb");
+    ASSERT_NE(entry, nullptr);
+    ASSERT_EQ(VSIFWriteL(bytes.data(), 1, bytes.size(), entry), bytes.size());
+    VSIFCloseL(entry);
+    std::vector<std::uint8_t> pixels;
+    {
+        const Dataset dataset = OpenRaster(zipped);
+        ASSERT_NE(dataset, nullptr) << CPLGetLastErrorMsg();
+        ASSERT_EQ(ReadRgba(dataset.get(), pixels), CE_None);
+        EXPECT_TRUE(pixels == image.bytes);
+    }
+
+    // In memory: once band 1 is read, the package is cut to its header, and the other bands still
+    // read whole from the blocks that band 1's decodes left in the cache.
+    const std::string memory = "/vsimem/qvrmp_plugin_test.qvrmp";
+    VSILFILE* memoryFile = VSIFileFromMemBuffer(memory.c_str(), bytes.data(), bytes.size(), FALSE);
+    ASSERT_NE(memoryFile, nullptr);
+    VSIFCloseL(memoryFile);
+    const Dataset dataset = OpenRaster(memory);
+    ASSERT_NE(dataset, nullptr);
+    std::vector<std::uint8_t> band(std::size_t{image.width} * image.height);
+    ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(dataset.get(), 1), GF_Read, 0, 0, image.width,
+                           image.height, band.data(), image.width, image.height, GDT_Byte, 0, 0),
+              CE_None);
+    VSILFILE* cut = VSIFOpenL(memory.c_str(), "r+b");
+    ASSERT_EQ(VSIFTruncateL(cut, kMinHeaderLength), 0);
+    VSIFCloseL(cut);
+    ASSERT_EQ(ReadRgba(dataset.get(), pixels), CE_None) << CPLGetLastErrorMsg();
+    EXPECT_TRUE(pixels == image.bytes);
+    VSIUnlink(memory.c_str());
+}
+
+TEST_F(QvrmpPlugin, ACorruptBlockFailsNamingItsTileAndLevel) {
+    const TestImage image = CoordinateImage(2100, 600, 1);
+    const std::string path = WriteLossless("p.qvrmp", image);
+    std::string errorText;
+    TileIndexEntry second;
+    {
+        PackageHandle reader(OpenPackage(path, errorText));
+        ASSERT_NE(reader, nullptr) << errorText;
+        second = reader->IndexEntry(1);  // level 0, tile row 0, column 1
+        ASSERT_FALSE(second.IsAbsent());
+    }
+    std::vector<std::uint8_t> column(600);
+    const auto readColumn = [&](int x) {
+        const Dataset dataset = OpenRaster(path);
+        EXPECT_NE(dataset, nullptr);
+        CPLErrorReset();
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        const CPLErr result = GDALRasterIO(GDALGetRasterBand(dataset.get(), 1), GF_Read, x, 0, 1,
+                                           600, column.data(), 1, 600, GDT_Byte, 0, 0);
+        CPLPopErrorHandler();
+        return result;
+    };
+
+    // Garbage in the first sub-tile's WebP data of tile (0, 1).
+    std::vector<std::uint8_t> garbage(16, 0xA5);
+    FILE* file = std::fopen(path.c_str(), "r+b");
+    std::fseek(file, static_cast<long>(second.blockOffset + kFirstSubTileStart), SEEK_SET);
+    std::fwrite(garbage.data(), 1, garbage.size(), file);
+    std::fclose(file);
+    EXPECT_EQ(readColumn(100), CE_None);  // tile (0, 0) is intact
+    EXPECT_EQ(readColumn(2050), CE_Failure);
+    EXPECT_NE(std::string(CPLGetLastErrorMsg())
+                  .find("sub-tile 0 of the tile block of level 0, tile row 0, column 1"),
+              std::string::npos)
+        << CPLGetLastErrorMsg();
+
+    // The block cut short by the end of the file.
+    std::filesystem::resize_file(path, second.blockOffset + second.blockSize / 2);
+    EXPECT_EQ(readColumn(2050), CE_Failure);
+    EXPECT_NE(std::string(CPLGetLastErrorMsg())
+                  .find("tile block of level 0, tile row 0, column 1 cannot be read"),
+              std::string::npos)
+        << CPLGetLastErrorMsg();
+}
+
+TEST_F(QvrmpPlugin, OnlyPackagesAreIdentified) {
+    RasterRecipe tiff;
+    tiff.bands = 4;
+    const QByteArray geoTiff = fixtures.MakeGeoTiff("r.tif", tiff).toUtf8();
+    const QByteArray magicOnly = fixtures.WriteFile("short.qvrmp", "MYLL\x4d\x59\x4c\x4c").toUtf8();
+    WriteHeaderOnlyPackage(fixtures.Path("bad.qvrmp"), PackageHeaderRecipe{.topLevel = 3});
+    WriteHeaderOnlyPackage(fixtures.Path("good.qvrmp"), PackageHeaderRecipe{});
+    const char* const plugin[] = {"QVRMP", nullptr};
+    for (const QByteArray& path : {geoTiff, magicOnly, fixtures.Utf8Path("bad.qvrmp")}) {
+        CPLErrorReset();
+        EXPECT_EQ(GDALIdentifyDriverEx(path.constData(), GDAL_OF_RASTER, plugin, nullptr), nullptr)
+            << path.constData();
+        EXPECT_EQ(CPLGetLastErrorType(), CE_None) << path.constData();
+    }
+    EXPECT_NE(GDALIdentifyDriverEx(fixtures.Utf8Path("good.qvrmp").constData(), GDAL_OF_RASTER,
+                                   plugin, nullptr),
+              nullptr);
+    // With every driver asked, the GeoTIFF still goes to GTiff.
+    const Dataset dataset(GDALOpen(geoTiff.constData(), GA_ReadOnly));
+    ASSERT_NE(dataset, nullptr);
+    EXPECT_STREQ(GDALGetDriverShortName(GDALGetDatasetDriver(dataset.get())), "GTiff");
+}
+
+}  // namespace
