@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "gdal_fixtures.h"
+#include "fixture_folder.h"
 #include "package_headers.h"
 #include "package_layout.h"
 #include "package_reader.h"
@@ -78,7 +78,7 @@ class QvrmpPlugin : public ::testing::Test {
         return path;
     }
 
-    GdalFixtures fixtures;
+    FixtureFolder fixtures;
 };
 
 TEST_F(QvrmpPlugin, SizeBandsOverviewsGeoTransformAndMetadata) {
