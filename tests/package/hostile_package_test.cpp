@@ -18,11 +18,13 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <numeric>
 #include <random>
 
 #include "crafted_package.h"
 #include "file_bytes.h"
 #include "open_package.h"
+#include "subtile_encoder.h"
 #include "package_messages.h"
 #include "package_reader.h"
 #include "temp_folder.h"
@@ -560,4 +562,37 @@ TEST(HostileSubTiles, DataThatIsNoWebPOrDoesNotFitItsCellStaysInTheLevelBuffer) 
                       return c.fits && x >= 512 && y >= 512 ? kLarge : 0u;
                   }));
     }
+}
+
+TEST(HostileSubTiles, ASubTileCutShortLeavesNoHalfPicture) {
+    // Lossy noise, cut short with its RIFF and VP8 chunk sizes made to agree: the decoder takes it,
+    // writes rows as it goes, and fails where the data ends.
+    TestImage noise(512, 512);
+    std::uint32_t state = 7;
+    for (std::uint8_t& byte : noise.bytes) {
+        state = state * 1664525u + 1013904223u;
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    for (std::uint32_t y = 0; y < 512; ++y)
+        for (std::uint32_t x = 0; x < 512; ++x)
+            noise.SetPixel(x, y, noise.Pixel(x, y) | 0xFF000000u);  // opaque
+    PixelCell cell{noise.bytes.data(), noise.Stride(), 512, 512};
+    EncodedSubTiles subTiles = Squares();
+    ASSERT_EQ(EncodeSubTile(cell, SubTileSettings{false, 90, false}, subTiles[5]), 0);
+    std::vector<std::uint8_t>& cut = subTiles[5];
+    ASSERT_EQ(std::memcmp(cut.data() + 12, "VP8 ", 4), 0);
+    cut.resize(cut.size() / 2 & ~std::size_t{1});
+    StoreU32(cut.data() + 4, static_cast<std::uint32_t>(cut.size() - 8));    // RIFF size
+    StoreU32(cut.data() + 16, static_cast<std::uint32_t>(cut.size() - 20));  // VP8 chunk size
+    TempFolder dir;
+    CraftedPackage package(2048, 2048);
+    package.AddBlock(0, 0, 0, AssembleTileBlock(subTiles));
+    package.Write(dir.Path("cut"));
+    std::array<int, kSubTilesPerTile> shown{};
+    std::iota(shown.begin(), shown.end(), 0);
+    shown[5] = -1;
+    EXPECT_EQ(ReadWhole2048(dir.Path("cut")),
+              Expected(512, 512, 4, 4, [&](std::uint32_t x, std::uint32_t y) {
+                  return SquaresPixel(shown, x, y);
+              }));
 }

@@ -45,6 +45,29 @@ bool ReadTileBlock(ByteSource& source, const TileIndexEntry& entry, TileBytes& b
     return read.ok && read.count == block.size;
 }
 
+// A decode that fails halfway has written the rows before the fault. The rectangle its picture
+// would have covered is cleared, so the sub-tile reads as if it were absent. The decoder writes
+// nothing when the picture does not fit the rest of the level buffer, and neither does this.
+void ClearFailedPicture(const std::uint8_t* data, std::size_t size, const RegionPlan& plan,
+                        std::uint64_t first, std::uint32_t* levelBuffer) {
+    int width = 0;
+    int height = 0;
+    if (!WebPGetInfo(data, size, &width, &height) || width <= 0 || height <= 0) {
+        return;
+    }
+    const std::uint64_t lastPixel =
+        first + (std::uint64_t{static_cast<std::uint32_t>(height)} - 1) * plan.bufferWidth +
+        static_cast<std::uint32_t>(width);
+    if (lastPixel > plan.bufferPixels) {
+        return;
+    }
+    for (int row = 0; row < height; ++row) {
+        std::uint32_t* start =
+            levelBuffer + first + std::uint64_t{static_cast<std::uint32_t>(row)} * plan.bufferWidth;
+        std::fill(start, start + width, 0u);
+    }
+}
+
 // Decodes the sub-tiles of one block that the region touches straight into their cells.
 void DecodeTileBlock(const TileBytes& block, std::uint32_t tileRow, std::uint32_t tileColumn,
                      const RegionPlan& plan, std::uint32_t* levelBuffer) {
@@ -67,12 +90,15 @@ void DecodeTileBlock(const TileBytes& block, std::uint32_t tileRow, std::uint32_
                 continue;  // outside its block: treated like an empty sub-tile
             }
             const std::uint64_t first = y * plan.bufferWidth + x;
+            const std::uint8_t* data = block.data.get() + range.start;
+            const auto size = static_cast<std::size_t>(range.end - range.start);
             // A sub-tile the decoder rejects stays transparent; that is no failure.
-            WebPDecodeRGBAInto(block.data.get() + range.start,
-                               static_cast<std::size_t>(range.end - range.start),
-                               reinterpret_cast<std::uint8_t*>(levelBuffer + first),
-                               (plan.bufferPixels - first) * kBytesPerPixel,
-                               static_cast<int>(plan.bufferWidth * kBytesPerPixel));
+            if (WebPDecodeRGBAInto(data, size, reinterpret_cast<std::uint8_t*>(levelBuffer + first),
+                                   (plan.bufferPixels - first) * kBytesPerPixel,
+                                   static_cast<int>(plan.bufferWidth * kBytesPerPixel)) ==
+                nullptr) {
+                ClearFailedPicture(data, size, plan, first, levelBuffer);
+            }
         }
     }
 }
