@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <string>
 
 #include "front_end.h"
 #include "gdal_setup.h"
@@ -18,11 +19,12 @@
 namespace {
 
 constexpr char kProgram[] = "tarnview-info";
+constexpr int kMaxThumbnailSide = 4096;  // --size beyond this is no thumbnail
 
-const char kUsage[] =
+const std::string kUsage =
     "Usage: tarnview-info [--crlf | --json [--compact]] PATH\n"
-    "       tarnview-info --thumbnail OUT.png PATH\n"
-    "       tarnview-info --thumbnail-view OUT.png PATH\n"
+    "       tarnview-info --thumbnail OUT.png [--size N] PATH\n"
+    "       tarnview-info --thumbnail-view OUT.png [--size N] PATH\n"
     "       tarnview-info --help | --version\n"
     "\n"
     "Prints the report of a raster (anything GDAL opens) or a .qvrmp package.\n"
@@ -31,7 +33,10 @@ const char kUsage[] =
     "  --compact  with --json: the object on one line\n"
     "  --thumbnail OUT.png       write a package's 512-pixel-wide thumbnail as RGBA PNG,\n"
     "                            transparent where the package has no data\n"
-    "  --thumbnail-view OUT.png  write the thumbnail as the preview window shows it\n"
+    "  --thumbnail-view OUT.png  write the thumbnail as the preview window shows it (opaque)\n"
+    "  --size N   scale the thumbnail until its longer side is N pixels (1 to " +
+    std::to_string(kMaxThumbnailSide) +
+    ")\n"
     "  --help     show this help\n"
     "  --version  show the version\n";
 
@@ -41,6 +46,7 @@ struct Options {
     bool compact = false;
     std::optional<QString> thumbnailOut;
     ThumbnailKind thumbnailKind = ThumbnailKind::kBuffer;
+    int thumbnailSize = 0;  // the picture's longer side; 0: the thumbnail as read
     QString path;
 };
 
@@ -57,10 +63,11 @@ Parsed Parse(const QStringList& arguments) {
     const QCommandLineOption thumbnail(QStringLiteral("thumbnail"), {}, QStringLiteral("OUT"));
     const QCommandLineOption thumbnailView(QStringLiteral("thumbnail-view"), {},
                                            QStringLiteral("OUT"));
-    parser.addOptions({help, version, crlf, json, compact, thumbnail, thumbnailView});
+    const QCommandLineOption size(QStringLiteral("size"), {}, QStringLiteral("N"));
+    parser.addOptions({help, version, crlf, json, compact, thumbnail, thumbnailView, size});
     if (!parser.parse(arguments))
-        return UsageError<Options>(
-            ParserErrorText(parser, arguments, thumbnail.names() + thumbnailView.names()));
+        return UsageError<Options>(ParserErrorText(
+            parser, arguments, thumbnail.names() + thumbnailView.names() + size.names()));
     // Help and version answer a line whose options are all known, whatever else it holds.
     if (parser.isSet(help))
         return {Request::kHelp, {}, {}};
@@ -80,6 +87,19 @@ Parsed Parse(const QStringList& arguments) {
     } else if (!views.isEmpty()) {
         options.thumbnailOut = views.first();
         options.thumbnailKind = ThumbnailKind::kView;
+    }
+    if (parser.isSet(size)) {
+        const QString value = parser.values(size).last();
+        bool ok = false;
+        options.thumbnailSize = value.toInt(&ok);
+        if (!ok || !value.front().isDigit() || options.thumbnailSize < 1 ||
+            options.thumbnailSize > kMaxThumbnailSide)
+            return UsageError<Options>(
+                QStringLiteral("--size takes a whole number from 1 to %1, not \"%2\"")
+                    .arg(kMaxThumbnailSide)
+                    .arg(value));
+        if (!options.thumbnailOut)
+            return UsageError<Options>(QStringLiteral("--size goes with a thumbnail"));
     }
     const QStringList paths = parser.positionalArguments();
     if (paths.isEmpty())
@@ -121,13 +141,17 @@ int PrintJson(const FileFacts& facts, bool compact) {
 }
 
 int WriteThumbnail(const Options& options) {
-    const QString error =
+    const ThumbnailExportResult result =
         IsPackagePath(options.path)
-            ? ExportThumbnail(options.path, *options.thumbnailOut, options.thumbnailKind)
-            : QStringLiteral("%1 is not a .qvrmp package").arg(options.path);
-    if (error.isEmpty())
+            ? ExportThumbnail(options.path, *options.thumbnailOut, options.thumbnailKind,
+                              options.thumbnailSize)
+            : ThumbnailExportResult{QStringLiteral("%1 is not a .qvrmp package").arg(options.path),
+                                    {}};
+    if (!result.warning.isEmpty())
+        Write(stderr, QByteArray(kProgram) + ": warning: " + WideToUtf8(result.warning) + "\n");
+    if (result.error.isEmpty())
         return kExitSuccess;
-    Write(stderr, QByteArray(kProgram) + ": " + WideToUtf8(error) + "\n");
+    Write(stderr, QByteArray(kProgram) + ": " + WideToUtf8(result.error) + "\n");
     return kExitFailure;
 }
 

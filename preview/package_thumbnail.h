@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QStringView>
 
 #include <cstdint>
 #include <optional>
@@ -12,9 +13,14 @@
 #include "package_reader.h"
 
 inline constexpr std::int32_t kThumbnailColumns = kRegionOutputWidth;
+// A thumbnail 512 pixels wide and taller than this is no picture anyone can look at.
+inline constexpr std::int32_t kMaxThumbnailRows = 32767;
+
+// What the preview says when there is no thumbnail to show.
+inline constexpr QStringView kThumbnailFailedMessage = u"获取缩略图失败!!!";
 
 // trunc(height x kThumbnailColumns / width). Empty for a width of 0, a side that is negative as a
-// signed 32-bit value, or a row count whose buffer (rows x 2048 bytes) would not fit a 32-bit size.
+// signed 32-bit value, or more than kMaxThumbnailRows rows.
 std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t height);
 
 enum class ThumbnailStatus {
@@ -22,6 +28,7 @@ enum class ThumbnailStatus {
     kReadFailed,  // the region read failed; pixels are all zero (transparent)
     kCannotOpen,  // readerMessage says why
     kNoSize,      // ThumbnailRows gave nothing
+    kNoMemory,    // the thumbnail's buffer could not be had
 };
 
 struct PackageThumbnail {

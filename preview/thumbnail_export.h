@@ -5,10 +5,17 @@
 
 enum class ThumbnailKind {
     kBuffer,  // the region read's RGBA output, transparent where there is no data
-    kView,    // what the preview window shows: the checkerboard under the thumbnail
+    kView,    // what the preview window shows: the checkerboard under the thumbnail, opaque
 };
 
-// `packagePath` names a package (the caller has checked its extension). Writes the PNG at `outPath`
-// (through a temporary file, so a failure leaves nothing) and returns an empty text, or the
-// one-line reason nothing was written.
-QString ExportThumbnail(const QString& packagePath, const QString& outPath, ThumbnailKind kind);
+struct ThumbnailExportResult {
+    QString error;    // why nothing was written; empty when the PNG was written
+    QString warning;  // a PNG was written, but not every tile could be read
+};
+
+// `packagePath` names a package (the caller has checked its extension). Writes the PNG at
+// `outPath` through a temporary file beside it, so a failure leaves nothing. `longestSide` > 0
+// scales the picture, proportions kept, until its longer side has that many pixels; 0 keeps the
+// thumbnail's own 512 columns. An `outPath` that is the package itself is refused.
+ThumbnailExportResult ExportThumbnail(const QString& packagePath, const QString& outPath,
+                                      ThumbnailKind kind, int longestSide = 0);

@@ -1,10 +1,6 @@
 #include "package_thumbnail.h"
 
-#include <limits>
-
-namespace {
-constexpr std::int64_t kBytesPerThumbnailRow = kThumbnailColumns * 4;
-}
+#include <new>
 
 std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t height) {
     const auto signedWidth = static_cast<std::int32_t>(width);
@@ -12,7 +8,7 @@ std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t hei
     if (signedWidth <= 0 || signedHeight < 0)
         return std::nullopt;
     const double rows = static_cast<double>(signedHeight) * kThumbnailColumns / signedWidth;
-    if (rows * kBytesPerThumbnailRow > std::numeric_limits<std::int32_t>::max()) {
+    if (rows > kMaxThumbnailRows) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(rows);
@@ -32,7 +28,12 @@ PackageThumbnail ReadPackageThumbnail(const QByteArray& utf8Path) {
         return thumbnail;
     }
     thumbnail.rows = *rows;
-    thumbnail.pixels.assign(static_cast<std::size_t>(*rows) * kThumbnailColumns, 0);
+    try {
+        thumbnail.pixels.assign(static_cast<std::size_t>(*rows) * kThumbnailColumns, 0);
+    } catch (const std::bad_alloc&) {
+        thumbnail.status = ThumbnailStatus::kNoMemory;
+        return thumbnail;
+    }
     thumbnail.readResult = reader->ReadRegionRgba(static_cast<std::int32_t>(thumbnail.width),
                                                   static_cast<std::int32_t>(thumbnail.height),
                                                   thumbnail.pixels.data(), *rows);

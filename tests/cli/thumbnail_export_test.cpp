@@ -1,7 +1,9 @@
 // tarnview-info --thumbnail and --thumbnail-view: the PNG holds exactly what the preview reads.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 
@@ -52,6 +54,21 @@ class ThumbnailExport : public ::testing::Test {
         return path;
     }
 
+    static QByteArray ReadAll(const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    }
+
+    // The pixel with its alpha byte set to 255.
+    static std::uint32_t OpaqueRgba(std::uint32_t pixel) {
+        unsigned char bytes[4];
+        std::memcpy(bytes, &pixel, sizeof bytes);
+        bytes[3] = 255;
+        std::memcpy(&pixel, bytes, sizeof bytes);
+        return pixel;
+    }
+
     static std::vector<std::uint32_t> RgbaPixels(const QString& png) {
         QImage image(png);
         EXPECT_FALSE(image.isNull());
@@ -81,14 +98,61 @@ TEST_F(ThumbnailExport, PngHoldsTheRegionReadAndTheViewTheCheckerboardUnderIt) {
     EXPECT_EQ(QImage(buffer).size(), QSize(512, 204));
     EXPECT_EQ(RgbaPixels(buffer), expected.pixels);
 
+    // The view is opaque: the checkerboard's colours, or the pixel's, always with alpha 255.
+    std::vector<std::uint32_t> opaque = CompositeOverCheckerboard(expected.pixels.data(), 512, 204);
+    for (std::uint32_t& pixel : opaque)
+        pixel = OpaqueRgba(pixel);
     const std::vector<std::uint32_t> shown = RgbaPixels(view);
-    EXPECT_EQ(shown, CompositeOverCheckerboard(expected.pixels.data(), 512, 204));
-    EXPECT_EQ(shown[0], kCheckerGrey);            // (0, 0), left third has no data
-    EXPECT_EQ(shown[8], kCheckerWhite);           // (8, 0)
-    EXPECT_EQ(shown[8 * 512], kCheckerWhite);     // (0, 8)
-    EXPECT_EQ(shown[8 * 512 + 8], kCheckerGrey);  // (8, 8)
-    EXPECT_EQ(shown[511], expected.pixels[511]);  // data on the right edge
-    EXPECT_FALSE(QFile::exists(buffer + QStringLiteral(".partial")));
+    EXPECT_EQ(shown, opaque);
+    EXPECT_EQ(shown[0], OpaqueRgba(kCheckerGrey));            // (0, 0), left third has no data
+    EXPECT_EQ(shown[8], kCheckerWhite);                       // (8, 0)
+    EXPECT_EQ(shown[8 * 512 + 8], OpaqueRgba(kCheckerGrey));  // (8, 8)
+    EXPECT_EQ(shown[511], expected.pixels[511]);              // data on the right edge
+    EXPECT_EQ(QDir(dir.Path(QString())).entryList({QStringLiteral("*partial*")}), QStringList());
+}
+
+TEST_F(ThumbnailExport, SizesKeepProportionsAndTheInputIsNeverTheOutput) {
+    const QString package = WritePackage();
+    const QString small = dir.Path(QStringLiteral("small.png"));
+    ASSERT_EQ(RunInfo({QStringLiteral("--thumbnail-view"), small, QStringLiteral("--size"),
+                       QStringLiteral("128"), package}),
+              0);
+    EXPECT_EQ(QImage(small).size(), QSize(128, 51));  // 512 x 204 scaled to a longer side of 128
+    EXPECT_EQ(RunInfo({QStringLiteral("--thumbnail"), small, QStringLiteral("--size"),
+                       QStringLiteral("0"), package}),
+              2);
+
+    const QByteArray before = ReadAll(package);
+    const QString link = dir.Path(QStringLiteral("link.qvrmp"));
+    ASSERT_TRUE(QFile::link(package, link));
+    for (const QString& out : {package, link}) {
+        QByteArray err;
+        EXPECT_EQ(RunInfo({QStringLiteral("--thumbnail"), out, package}, &err), 1);
+        EXPECT_TRUE(err.contains("is the package itself")) << err.toStdString();
+    }
+    EXPECT_EQ(ReadAll(package), before);
+}
+
+TEST_F(ThumbnailExport, UnreadableTilesWarnAndTooTallPackagesAreRefusedBeforeAllocating) {
+    const QString package = WritePackage();
+    QFile::resize(package, QFileInfo(package).size() - 100);  // the last block cut short
+    const QString out = dir.Path(QStringLiteral("cut.png"));
+    QByteArray err;
+    EXPECT_EQ(RunInfo({QStringLiteral("--thumbnail"), out, package}, &err), 0);
+    EXPECT_TRUE(err.contains("warning: some tiles could not be read (region read result -4)"))
+        << err.toStdString();
+    EXPECT_EQ(QImage(out).size(), QSize(512, 204));
+
+    PackageHeaderRecipe tall;  // 1 x 2000 pixels: 1,024,000 rows of 512
+    tall.width = 1;
+    tall.height = 2000;
+    WriteHeaderOnlyPackage(dir.Path(QStringLiteral("tall.qvrmp")), tall);
+    EXPECT_EQ(RunInfo({QStringLiteral("--thumbnail"), dir.Path(QStringLiteral("tall.png")),
+                       dir.Path(QStringLiteral("tall.qvrmp"))},
+                      &err),
+              1);
+    EXPECT_TRUE(err.contains("获取缩略图失败!!!")) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.Path(QStringLiteral("tall.png"))));
 }
 
 TEST_F(ThumbnailExport, NoThumbnailMeansAMessageAndNoFile) {
@@ -127,7 +191,7 @@ TEST(ThumbnailRows, KeepsProportionsAndRefusesWhatNoBufferHolds) {
     EXPECT_EQ(ThumbnailRows(512, 512), 512);
     EXPECT_FALSE(ThumbnailRows(0, 100));
     EXPECT_FALSE(ThumbnailRows(0x80000000u, 100));  // negative as a signed size
-    EXPECT_EQ(ThumbnailRows(1, 2047), 2047 * 512);
-    EXPECT_EQ(ThumbnailRows(2048, 4194303), 1048575);  // the last row count a buffer holds
-    EXPECT_FALSE(ThumbnailRows(2048, 4194304));
+    EXPECT_EQ(ThumbnailRows(512, 32767), 32767);    // the tallest thumbnail
+    EXPECT_FALSE(ThumbnailRows(512, 32768));
+    EXPECT_FALSE(ThumbnailRows(1, 2047));
 }

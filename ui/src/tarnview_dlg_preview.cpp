@@ -24,6 +24,7 @@ void CTarnviewDlg::OnPreview() {
                             QMessageBox::Ok, QMessageBox::NoIcon});
             return;
         case ThumbnailStatus::kNoSize:
+        case ThumbnailStatus::kNoMemory:
             ShowMessageBox({this, kThumbnailFailedMessage.toString(), kErrorCaption.toString(),
                             QMessageBox::Ok, QMessageBox::NoIcon});
             return;
