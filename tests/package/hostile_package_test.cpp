@@ -596,3 +596,29 @@ TEST(HostileSubTiles, ASubTileCutShortLeavesNoHalfPicture) {
                   return SquaresPixel(shown, x, y);
               }));
 }
+
+TEST(HostileHeader, AHeaderTheMemoryCannotHoldIsRefusedWithAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer's allocator reports the failed allocation itself";
+#endif
+    // 24,000,000 pixels a side: a valid header of about 2.2 GB, in a sparse file that holds it.
+    constexpr std::uint32_t kSide = 24000000;
+    TempFolder dir;
+    const std::string path = dir.Path("huge.qvrmp");
+    CraftedPackage(2048, 2048).Write(path);
+    const std::uint64_t length = ExpectedHeaderLength(kSide, kSide, FindTopLevel(kSide, kSide));
+    ASSERT_GT(length, 2ull << 30);
+    PatchU32(path, kWidthOffset, kSide);
+    PatchU32(path, kHeightOffset, kSide);
+    PatchU32(path, kTopLevelOffset, static_cast<std::uint32_t>(FindTopLevel(kSide, kSide)));
+    PatchU32(path, kHeaderLengthOffset, static_cast<std::uint32_t>(length));
+    ResizeFile(path, length);
+    const int result = RunWithLittleMemory([&] {
+        std::set_new_handler(nullptr);  // let the allocation fail as it would for a user
+        std::string error;
+        const PackageHandle reader(OpenPackage(path, error));
+        return !reader && error == PackageMessageText(PackageMessage::kHeaderNoMemory) ? 0 : 1;
+    });
+    EXPECT_EQ(result, 0) << "1: opened or another message; " << kAllocationFailed
+                         << ": the allocation was not caught";
+}

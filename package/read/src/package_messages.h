@@ -11,6 +11,7 @@ enum class PackageMessage {
     kBadPyramid,        // topLevel does not fit width and height
     kBadIndexLength,    // headerLength differs from ExpectedHeaderLength
     kHeaderRestShort,   // the rest of a longer header cannot be read in full
+    kHeaderNoMemory,    // no memory for a header as long as headerLength says
 };
 
 // The message text for a failure.

@@ -1,4 +1,7 @@
 // Opening a package (source, header, checks, level tables) and closing it again.
+#include <new>
+#include <optional>
+
 #include "package_layout.h"
 #include "package_messages.h"
 #include "package_reader.h"
@@ -19,18 +22,26 @@ void BuildLevelTables(PackageReader& reader) {
 }
 
 // Reads the part of a header beyond its first kMinHeaderLength bytes. A source too short to hold
-// it is refused before the header buffer grows, so a forged headerLength costs no memory.
-bool ReadHeaderRest(PackageReader& reader) {
+// it is refused before the header buffer grows, so a forged headerLength costs no memory; a
+// header the memory cannot hold is refused rather than ending the process.
+std::optional<PackageMessage> ReadHeaderRest(PackageReader& reader) {
     const std::uint32_t headerLength = reader.HeaderLength();
     const std::optional<std::uint64_t> size = reader.source->Size();
     if (size && *size < headerLength) {
-        return false;
+        return PackageMessage::kHeaderRestShort;
     }
-    reader.header.resize(headerLength, 0);
+    try {
+        reader.header.resize(headerLength, 0);
+    } catch (const std::bad_alloc&) {
+        return PackageMessage::kHeaderNoMemory;
+    }
     const std::size_t restSize = headerLength - kMinHeaderLength;
     const ReadResult rest =
         reader.source->ReadAt(kMinHeaderLength, reader.header.data() + kMinHeaderLength, restSize);
-    return rest.ok && rest.count == restSize;
+    if (!rest.ok || rest.count != restSize) {
+        return PackageMessage::kHeaderRestShort;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -65,9 +76,11 @@ PackageReader* OpenPackage(std::unique_ptr<ByteSource> source, std::string& erro
         return nullptr;
     }
 
-    if (reader->HeaderLength() > kMinHeaderLength && !ReadHeaderRest(*reader)) {
-        Fail(errorText, PackageMessage::kHeaderRestShort);
-        return nullptr;
+    if (reader->HeaderLength() > kMinHeaderLength) {
+        if (const std::optional<PackageMessage> failure = ReadHeaderRest(*reader)) {
+            Fail(errorText, *failure);
+            return nullptr;
+        }
     }
 
     BuildLevelTables(*reader);
