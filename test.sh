@@ -20,6 +20,26 @@ for area in package report cli ingest; do
     ctest --test-dir "build-asan/tests/$area" --output-on-failure -j2
 done
 
+# Every hostile input make_hostile_inputs writes, reported and thumbnailed by the sanitized
+# tarnview-info: it must end with a report (0) or a message (1), never a sanitizer's finding.
+hostile=$(mktemp -d)
+build/bench/make_hostile_inputs "$hostile" >/dev/null
+for file in "$hostile"/*; do
+    for run in "" "--thumbnail $hostile/.png"; do
+        status=0
+        # shellcheck disable=SC2086
+        ASAN_OPTIONS=exitcode=86 UBSAN_OPTIONS=exitcode=86 \
+            build-asan/tarnview-info $run "$file" >/dev/null 2>"$hostile/.err" || status=$?
+        if [ "$status" -gt 1 ]; then
+            echo "hostile input $(basename "$file") ${run:+(thumbnail) }ended with $status:"
+            cat "$hostile/.err"
+            exit 1
+        fi
+    done
+done
+echo "hostile inputs: $(ls "$hostile" | wc -l) replayed under the sanitizers"
+rm -rf "$hostile"
+
 # The writer's parallel encoding under ThreadSanitizer, and an optimised build that must keep
 # compiling (built only: the suite has run above).
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVIEW_TSAN=ON \
