@@ -18,7 +18,10 @@ std::string AxisMapping(OGRSpatialReferenceH srs) {
     const int* mapping = OSRGetDataAxisToSRSAxisMapping(srs, &count);
     std::string text;
     for (int i = 0; i < count; ++i) {
-        text += (i == 0 ? "" : ",") + std::to_string(mapping[i]);
+        if (i > 0) {
+            text += ',';
+        }
+        text += std::to_string(mapping[i]);
     }
     return text;
 }
