@@ -15,10 +15,12 @@ QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVIEW_SANITIZE=ON \
     -DTARNVIEW_BUILD_GUI=OFF "$werror" >/dev/null
 cmake --build build-asan --target package_tests report_tests cli_tests pack_tests \
-    tarnview_pack_tests tarnview-info tarnview-pack
+    tarnview_pack_tests gdal_tests gdal_QVRMP tarnview-info tarnview-pack
 for area in package report cli ingest; do
     ctest --test-dir "build-asan/tests/$area" --output-on-failure -j2
 done
+# The plugin inside the sanitized test program (GDAL's own programs would load it uninstrumented).
+ctest --test-dir build-asan/tests/gdal --output-on-failure -j2 -R QvrmpPlugin
 
 # Every hostile input make_hostile_inputs writes, reported and thumbnailed by the sanitized
 # tarnview-info: it must end with a report (0) or a message (1), never a sanitizer's finding.
