@@ -4,6 +4,7 @@
 #include <cpl_string.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "header_check.h"
@@ -82,7 +83,7 @@ GDALDataset* QvrmpDataset::Open(GDALOpenInfo* openInfo) {
 }
 
 QvrmpDataset::QvrmpDataset(PackageReader& reader, const PackageLayout& layout, int level)
-    : reader_(reader), layout_(layout), level_(level), subTile_(kSubTileBytes) {
+    : reader_(reader), layout_(layout), level_(level) {
     nRasterXSize = static_cast<int>(layout.levelWidth[level]);
     nRasterYSize = static_cast<int>(layout.levelHeight[level]);
     eAccess = GA_ReadOnly;
@@ -143,6 +144,17 @@ CPLErr QvrmpDataset::DecodeSubTile(int blockX, int blockY) {
     const auto tileColumn = static_cast<std::uint32_t>(blockX / kSubTilesPerSide);
     const auto tileRow = static_cast<std::uint32_t>(blockY / kSubTilesPerSide);
     const int subTile = kSubTilesPerSide * (blockY % kSubTilesPerSide) + blockX % kSubTilesPerSide;
+    // The buffer is had on the first read, so a level that is never read costs nothing.
+    if (subTile_.empty()) {
+        try {
+            subTile_.resize(kSubTileBytes);
+            scratch_.resize(kBandBlockBytes);
+        } catch (const std::bad_alloc&) {
+            CPLError(CE_Failure, CPLE_OutOfMemory, "QVRMP: %s: no memory for a sub-tile",
+                     GetDescription());
+            return CE_Failure;
+        }
+    }
     // Pixels a sub-tile does not cover (absent, empty, cropped at the edge) read as 0.
     std::memset(subTile_.data(), 0, subTile_.size());
     switch (ReadSubTileRgba(reader_, level_, tileRow, tileColumn, subTile, subTile_.data(),
@@ -170,32 +182,38 @@ CPLErr QvrmpDataset::ReadBlockOfAllBands(int bandNumber, int blockX, int blockY,
     if (DecodeSubTile(blockX, blockY) != CE_None) {
         return CE_Failure;
     }
-    GDALCopyWords(subTile_.data() + (bandNumber - 1), GDT_Byte, kBytesPerPixel, image, GDT_Byte, 1,
-                  static_cast<int>(kBandBlockBytes));
-    FillOtherBandBlocks(bandNumber, blockX, blockY);
-    return CE_None;
-}
-
-void QvrmpDataset::FillOtherBandBlocks(int bandNumber, int blockX, int blockY) {
-    // A cache too small for one block of every band would only push out the block just read.
-    if (GDALGetCacheMax64() < static_cast<GIntBig>(kQvrmpBandCount * kBandBlockBytes)) {
-        return;
-    }
+    // One pass splits the RGBA pixels into the four bands: `image` for the band asked for, new
+    // cache blocks for the others. A band whose block is cached already (perhaps changed by its
+    // caller) is left alone, and so is every other band when the cache could not hold one block
+    // of each: their channels go to scratch.
+    void* targets[kQvrmpBandCount] = {};
+    GDALRasterBlock* blocks[kQvrmpBandCount] = {};
+    const bool cacheHoldsAllBands =
+        GDALGetCacheMax64() >= static_cast<GIntBig>(kQvrmpBandCount * kBandBlockBytes);
     for (int band = 1; band <= kQvrmpBandCount; ++band) {
+        void*& target = targets[band - 1];
         if (band == bandNumber) {
+            target = image;
             continue;
         }
         GDALRasterBand* other = GetRasterBand(band);
-        if (GDALRasterBlock* cached = other->TryGetLockedBlockRef(blockX, blockY)) {
-            cached->DropLock();  // already there, perhaps changed by its caller: leave it
-            continue;
+        if (cacheHoldsAllBands) {
+            if (GDALRasterBlock* cached = other->TryGetLockedBlockRef(blockX, blockY)) {
+                cached->DropLock();
+            } else if ((blocks[band - 1] = other->GetLockedBlockRef(blockX, blockY, TRUE))) {
+                target = blocks[band - 1]->GetDataRef();
+            }
         }
-        GDALRasterBlock* block = other->GetLockedBlockRef(blockX, blockY, TRUE);
-        if (block == nullptr) {
-            continue;
+        if (target == nullptr) {
+            target = scratch_.data();
         }
-        GDALCopyWords(subTile_.data() + (band - 1), GDT_Byte, kBytesPerPixel, block->GetDataRef(),
-                      GDT_Byte, 1, static_cast<int>(kBandBlockBytes));
-        block->DropLock();
     }
+    GDALDeinterleave(subTile_.data(), GDT_Byte, kQvrmpBandCount, targets, GDT_Byte,
+                     kBandBlockBytes);
+    for (GDALRasterBlock* block : blocks) {
+        if (block != nullptr) {
+            block->DropLock();
+        }
+    }
+    return CE_None;
 }

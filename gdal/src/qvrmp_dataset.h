@@ -37,7 +37,6 @@ class QvrmpDataset final : public GDALPamDataset {
   private:
     void AddMetadata(const PackageLayout& layout);
     CPLErr DecodeSubTile(int blockX, int blockY);
-    void FillOtherBandBlocks(int bandNumber, int blockX, int blockY);
 
     PackageHandle ownedReader_;  // level 0 only
     PackageReader& reader_;
@@ -45,4 +44,5 @@ class QvrmpDataset final : public GDALPamDataset {
     int level_ = 0;
     std::vector<std::unique_ptr<QvrmpDataset>> overviews_;  // levels 1 to topLevel
     std::vector<std::uint8_t> subTile_;                     // one decoded sub-tile, RGBA
+    std::vector<std::uint8_t> scratch_;  // where a band's channel goes when its block is not made
 };
