@@ -5,8 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "front_end.h"
 #include "gdal_setup.h"
@@ -18,10 +21,12 @@ namespace {
 constexpr char kProgram[] = "tarnview-pack";
 constexpr int kMaxQuality = 100;
 constexpr int kMaxThreads = 64;
+constexpr int kRgbBands = 3;
+constexpr int kRgbaBands = 4;
 
 const std::string kUsage =
     "Usage: tarnview-pack [--quality Q | --lossless] [--force] [--threads N] [--no-aux]\n"
-    "                     INPUT OUTPUT.qvrmp\n"
+    "                     [--bands R,G,B[,A]] [--scale MIN,MAX] INPUT OUTPUT.qvrmp\n"
     "       tarnview-pack --help | --version\n"
     "\n"
     "Makes a QVRMP package (a tiled WebP pyramid) from any raster GDAL opens.\n"
@@ -32,6 +37,10 @@ const std::string kUsage =
     "  --force      replace OUTPUT if it exists\n"
     "  --threads N  encode on N threads (default: one per processor); the file is the same\n"
     "  --no-aux     leave out OUTPUT.aux.xml, which holds the input's coordinate system\n"
+    "  --bands R,G,B[,A]  input bands (from 1) for red, green, blue and alpha (default: by\n"
+    "               their colour interpretation)\n"
+    "  --scale MIN,MAX  stretch MIN..MAX to 0..255 on every colour band (default: the common\n"
+    "               range of the colour bands, for data other than bytes)\n"
     "  --help       show this help\n"
     "  --version    show the version\n";
 
@@ -52,6 +61,36 @@ QString RangeError(const QString& option, int minimum, int maximum, const QStrin
         .arg(value);
 }
 
+// "R,G,B" or "R,G,B,A": band numbers from 1.
+std::optional<std::vector<int>> BandList(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != kRgbBands && parts.size() != kRgbaBands)
+        return std::nullopt;
+    std::vector<int> bands;
+    for (const QString& part : parts) {
+        const std::optional<int> band = WholeNumber(part, 1, std::numeric_limits<int>::max());
+        if (!band)
+            return std::nullopt;
+        bands.push_back(*band);
+    }
+    return bands;
+}
+
+// "MIN,MAX": two finite numbers, MIN below MAX.
+std::optional<ValueRange> ScaleRange(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 2)
+        return std::nullopt;
+    bool minimumOk = false;
+    bool maximumOk = false;
+    const ValueRange range{parts[0].trimmed().toDouble(&minimumOk),
+                           parts[1].trimmed().toDouble(&maximumOk)};
+    if (!minimumOk || !maximumOk || !std::isfinite(range.minimum) ||
+        !std::isfinite(range.maximum) || !(range.minimum < range.maximum))
+        return std::nullopt;
+    return range;
+}
+
 using Parsed = ParsedArguments<PackOptions>;
 
 Parsed Parse(const QStringList& arguments) {
@@ -64,10 +103,12 @@ Parsed Parse(const QStringList& arguments) {
     const QCommandLineOption noAux(QStringLiteral("no-aux"));
     const QCommandLineOption quality(QStringLiteral("quality"), {}, QStringLiteral("Q"));
     const QCommandLineOption threads(QStringLiteral("threads"), {}, QStringLiteral("N"));
-    parser.addOptions({help, version, lossless, force, noAux, quality, threads});
+    const QCommandLineOption bands(QStringLiteral("bands"), {}, QStringLiteral("R,G,B[,A]"));
+    const QCommandLineOption scale(QStringLiteral("scale"), {}, QStringLiteral("MIN,MAX"));
+    parser.addOptions({help, version, lossless, force, noAux, quality, threads, bands, scale});
     if (!parser.parse(arguments))
-        return UsageError<PackOptions>(
-            ParserErrorText(parser, arguments, quality.names() + threads.names()));
+        return UsageError<PackOptions>(ParserErrorText(
+            parser, arguments, quality.names() + threads.names() + bands.names() + scale.names()));
     // Help and version answer a line whose options are all known, whatever else it holds.
     if (parser.isSet(help))
         return {Request::kHelp, {}, {}};
@@ -93,6 +134,24 @@ Parsed Parse(const QStringList& arguments) {
             return UsageError<PackOptions>(
                 RangeError(QStringLiteral("threads"), 1, kMaxThreads, value));
         options.threads = *number;
+    }
+    if (parser.isSet(bands)) {
+        const QString value = parser.values(bands).last();
+        const std::optional<std::vector<int>> list = BandList(value);
+        if (!list)
+            return UsageError<PackOptions>(
+                QStringLiteral("--bands takes R,G,B or R,G,B,A band numbers from 1, not \"%1\"")
+                    .arg(value));
+        options.bands = *list;
+    }
+    if (parser.isSet(scale)) {
+        const QString value = parser.values(scale).last();
+        const std::optional<ValueRange> range = ScaleRange(value);
+        if (!range)
+            return UsageError<PackOptions>(
+                QStringLiteral("--scale takes MIN,MAX, two numbers with MIN below MAX, not \"%1\"")
+                    .arg(value));
+        options.scale = *range;
     }
     if (parser.isSet(quality) && options.lossless)
         return UsageError<PackOptions>(

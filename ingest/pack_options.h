@@ -1,13 +1,20 @@
 // What a pack is asked to do, as tarnview-pack's command line says it.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "package_writer.h"
 
 // The pack command's results, which tarnview-pack exits with.
 inline constexpr int kPackSucceeded = 0;
 inline constexpr int kPackFailed = 1;
+
+struct ValueRange {
+    double minimum = 0;
+    double maximum = 0;
+};
 
 struct PackOptions {
     std::string input;   // anything GDAL opens as a raster, UTF-8
@@ -17,4 +24,9 @@ struct PackOptions {
     bool force = false;             // replace an existing output
     int threads = 0;                // 0: one per processor
     bool writeAux = true;           // the input's coordinate system into OUTPUT.aux.xml
+    // Input bands (1-based) for red, green, blue and optionally alpha; empty: chosen by their
+    // colour interpretation.
+    std::vector<int> bands;
+    // The value range stretched to 0..255 on every colour band; unset: the colour bands' own.
+    std::optional<ValueRange> scale;
 };

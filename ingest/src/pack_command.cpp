@@ -21,6 +21,8 @@ namespace {
 // input; its default (a share of the machine's memory) would not keep memory bounded.
 constexpr GIntBig kReadCacheBytes = GIntBig{256} << 20;
 
+const std::string kNotePrefix = "tarnview-pack: note: ";
+
 // GDAL's drivers are registered by the program; packing adds a quiet error handler (errors are
 // read back with CPLGetLastErrorMsg) and a bounded block cache.
 void SetUpGdalOnce() {
@@ -55,10 +57,26 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
         }
     };
 
+    // Once asked to stop, the run stays stopped.
+    bool interrupted = false;
+    const auto keepGoing = [&] {
+        if (!interrupted && environment.interrupted && environment.interrupted()) {
+            interrupted = true;
+        }
+        return !interrupted;
+    };
+    SourceSettings settings;
+    settings.bands = options.bands;
+    settings.scale = options.scale;
+    settings.keepGoing = keepGoing;
     std::string errorText;
-    const std::unique_ptr<RasterSource> source = RasterSource::Open(options.input, errorText);
+    const std::unique_ptr<RasterSource> source =
+        RasterSource::Open(options.input, errorText, settings);
     if (!source) {
         return Failure("cannot open " + options.input + ": " + errorText);
+    }
+    for (const std::string& note : source->Notes()) {
+        writeError(std::string(kNotePrefix) + note + "\n");
     }
     const std::uint32_t width = source->Width();
     const std::uint32_t height = source->Height();
@@ -79,22 +97,23 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     }
     OGRSpatialReferenceH crs = source->SpatialRef();
     if (crs != nullptr && !options.writeAux) {
-        writeError("tarnview-pack: note: " + options.input + " is in " +
-                   source->CoordinateSystemName() +
+        writeError(kNotePrefix + options.input + " is in " + source->CoordinateSystemName() +
                    "; a package holds no coordinate system, so it is left out\n");
     }
 
     ProgressDisplay display(writeError, environment.terminal, layout.LevelCount());
-    bool interrupted = false;
     const RowStripSource rows = [&](std::uint32_t firstRow, std::uint32_t rowCount,
                                     std::uint8_t* pixels, std::size_t stride, std::string& error) {
-        if (environment.interrupted && environment.interrupted()) {
-            interrupted = true;
+        if (!keepGoing()) {
             error = "interrupted";
             return StripContent::kFailed;
         }
         display.Tick();
-        return source->ReadRows(firstRow, rowCount, pixels, stride, error);
+        const StripContent content = source->ReadRows(firstRow, rowCount, pixels, stride, error);
+        if (content == StripContent::kFailed && interrupted) {
+            error = "interrupted";
+        }
+        return content;
     };
     PackageWriteOptions writeOptions;
     writeOptions.lossless = options.lossless;

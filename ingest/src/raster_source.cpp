@@ -7,7 +7,8 @@
 #include <cpl_string.h>
 #include <ogr_srs_api.h>
 
-#include "file_io.h"
+#include "band_choice.h"
+#include "value_range.h"
 
 namespace {
 
@@ -22,45 +23,39 @@ bool IsFloatingPoint(GDALDataType type) {
     return GDALDataTypeIsFloating(type) != 0;
 }
 
-// The band's approximate range: stored statistics if there are any, otherwise a min/max GDAL
-// computes on a sample or an overview. Nothing is stored back into the dataset.
-void FindRange(ChannelBand& channel) {
-    double minimum = 0;
-    double maximum = 0;
-    if (GDALGetRasterStatistics(channel.band, TRUE, FALSE, &minimum, &maximum, nullptr, nullptr) !=
-        CE_None) {
-        double range[2] = {0, 0};
-        if (GDALComputeRasterMinMax(channel.band, TRUE, range) != CE_None) {
-            range[0] = range[1] = 0;  // no valid pixel: the band reads as all transparent anyway
-        }
-        minimum = range[0];
-        maximum = range[1];
-    }
-    CPLErrorReset();
-    channel.minimum = minimum;
-    channel.maximum = maximum;
-}
-
-std::uint8_t ScaleColour(double value, const ChannelBand& channel) {
-    const double span = channel.maximum - channel.minimum;
+std::uint8_t ScaleColour(double value, const ValueRange& range) {
+    const double span = range.maximum - range.minimum;
     if (!(span > 0)) {
         return 0;  // a constant band
     }
-    const double scaled = (value - channel.minimum) * (kByteMax / span) + 0.5;
+    const double scaled = (value - range.minimum) * (kByteMax / span) + 0.5;
     return static_cast<std::uint8_t>(std::clamp(scaled, 0.0, kByteMax));
 }
 
-// Alpha keeps 0 as transparent and the band's maximum as opaque.
-std::uint8_t ScaleAlpha(double value, const ChannelBand& channel) {
-    if (!(channel.maximum > 0) || !(value > 0)) {
-        return 0;
+// An alpha band is scaled from its type's full scale, so 0 stays transparent and the largest value
+// the type holds becomes opaque whatever values the band happens to hold; floating point alpha
+// runs from 0 to 1.
+double AlphaScale(GDALDataType type) {
+    if (type == GDT_Byte) {
+        return 1.0;
     }
-    const double scaled = value * (kByteMax / channel.maximum) + 0.5;
+    if (IsFloatingPoint(type)) {
+        return kByteMax;
+    }
+    const int bits = GDALGetDataTypeSizeBits(type) - (GDALDataTypeIsSigned(type) ? 1 : 0);
+    return kByteMax / (std::ldexp(1.0, bits) - 1.0);
+}
+
+std::uint8_t ScaleAlpha(double value, const ChannelBand& channel) {
+    if (!(value > 0)) {
+        return 0;  // NaN included
+    }
+    const double scaled = value * channel.alphaScale + 0.5;
     return static_cast<std::uint8_t>(std::clamp(scaled, 0.0, kByteMax));
 }
 
 bool IsNoData(double value, const ChannelBand& channel) {
-    if (std::isnan(value)) {
+    if (!std::isfinite(value)) {
         return true;
     }
     if (!channel.hasNoData) {
@@ -88,47 +83,54 @@ std::string LastGdalError(const char* fallback) {
     return message != nullptr && message[0] != '\0' ? message : fallback;
 }
 
+int KeepGoing(double, const char*, void* data) {
+    const auto* keepGoing = static_cast<const std::function<bool()>*>(data);
+    return (*keepGoing)() ? TRUE : FALSE;
+}
+
 }  // namespace
 
-std::unique_ptr<RasterSource> RasterSource::Open(const std::string& path, std::string& errorText) {
-    // GDAL would open a FIFO or a device and wait on it for ever.
-    if (NamesSpecialFile(path)) {
-        errorText = "it is not a regular file (a FIFO, a device or a socket)";
+std::unique_ptr<RasterSource> RasterSource::Open(const std::string& path, std::string& errorText,
+                                                 SourceSettings settings) {
+    OpenedDataset opened = OpenDataset(path);
+    if (!opened.error.empty()) {
+        errorText = opened.error;
         return nullptr;
     }
-    CPLErrorReset();
-    GDALDatasetH dataset =
-        GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
-                   nullptr, nullptr);
-    if (dataset == nullptr) {
-        errorText = LastGdalError("not a raster GDAL can open");
+    std::unique_ptr<RasterSource> source(new RasterSource(opened, std::move(settings)));
+    if (std::string problem = source->MapBands(); !problem.empty()) {
+        errorText = problem;
         return nullptr;
     }
-    if (GDALGetRasterCount(dataset) < 1) {
-        GDALClose(dataset);
-        errorText = "it holds no raster band";
-        return nullptr;
-    }
-    std::unique_ptr<RasterSource> source(new RasterSource(dataset));
-    source->MapBands();
     return source;
 }
 
-RasterSource::RasterSource(GDALDatasetH dataset)
-    : dataset_(dataset),
-      width_(static_cast<std::uint32_t>(GDALGetRasterXSize(dataset))),
-      height_(static_cast<std::uint32_t>(GDALGetRasterYSize(dataset))) {}
-
-RasterSource::~RasterSource() {
-    GDALClose(dataset_);
+RasterSource::RasterSource(const OpenedDataset& opened, SourceSettings settings)
+    : opened_(opened),
+      dataset_(opened.pixels),
+      settings_(std::move(settings)),
+      width_(static_cast<std::uint32_t>(GDALGetRasterXSize(opened.pixels))),
+      height_(static_cast<std::uint32_t>(GDALGetRasterYSize(opened.pixels))) {
+    if (!opened.note.empty()) {
+        notes_.push_back(opened.note);
+    }
 }
 
-void RasterSource::MapBands() {
-    const int bandCount = GDALGetRasterCount(dataset_);
-    grey_ = bandCount <= 2;
-    const int colourBands = grey_ ? 1 : 3;
-    const int alphaBand = bandCount == 2 ? 2 : (bandCount == 4 ? 4 : 0);
-    hasAlphaBand_ = alphaBand != 0;
+RasterSource::~RasterSource() {
+    CloseDataset(opened_);
+}
+
+std::string RasterSource::MapBands() {
+    const BandChoice choice = ChooseBands(dataset_, settings_.bands);
+    if (!choice.error.empty()) {
+        return choice.error;
+    }
+    if (!choice.note.empty()) {
+        notes_.push_back(choice.note);
+    }
+    grey_ = choice.colourBands.size() == 1;
+    palette_ = choice.palette;
+    hasAlphaBand_ = choice.alphaBand != 0;
 
     auto describe = [&](int bandNumber, int channelOffset) {
         ChannelBand channel;
@@ -138,42 +140,79 @@ void RasterSource::MapBands() {
         const GDALDataType type = GDALGetRasterDataType(channel.band);
         channel.isByte = type == GDT_Byte;
         channel.isFloat32 = type == GDT_Float32;
-        if (!channel.isByte) {
-            FindRange(channel);
-        }
+        channel.alphaScale = AlphaScale(type);
         return channel;
     };
 
-    const GDALRasterBandH alphaHandle =
-        hasAlphaBand_ ? GDALGetRasterBand(dataset_, alphaBand) : nullptr;
-    for (int i = 0; i < colourBands; ++i) {
-        ChannelBand channel = describe(i + 1, i);
-        const int flags = GDALGetMaskFlags(channel.band);
-        if ((flags & GMF_ALL_VALID) == 0) {
-            const GDALRasterBandH mask = GDALGetMaskBand(channel.band);
-            if ((flags & GMF_PER_DATASET) != 0) {
-                // One mask for every band (an internal mask, an alpha band GDAL points to, or
-                // nodata values that all bands must match); the alpha band we map is not read
-                // twice.
-                if (mask != alphaHandle && datasetMask_ == nullptr) {
-                    datasetMask_ = mask;
-                }
-            } else if ((flags & GMF_NODATA) != 0) {
-                int hasNoData = FALSE;
-                channel.noData = GDALGetRasterNoDataValue(channel.band, &hasNoData);
-                channel.hasNoData = hasNoData != 0;
-            } else {
-                channel.ownMask = mask;
-            }
+    // Colour bands other than bytes share one stretch, so their balance survives; a range the
+    // user gives applies to every colour band, bytes too.
+    std::optional<ValueRange> common = settings_.scale;
+    for (std::size_t i = 0; i < choice.colourBands.size(); ++i) {
+        ChannelBand channel = describe(choice.colourBands[i], static_cast<int>(i));
+        if (settings_.scale && !palette_) {
+            channel.isByte = false;
         }
-        channel.tracksValidity = channel.hasNoData || channel.ownMask != nullptr ||
-                                 IsFloatingPoint(GDALGetRasterDataType(channel.band));
-        validityTrackers_ += channel.tracksValidity ? 1 : 0;
+        if (!channel.isByte && !settings_.scale) {
+            const ValueRange own = FindValueRange(channel.band);
+            common = common ? Union(*common, own) : own;
+        }
+        MapColourMasks(channel);
         channels_.push_back(channel);
     }
-    if (hasAlphaBand_) {
-        channels_.push_back(describe(alphaBand, kAlphaChannel));
+    for (ChannelBand& channel : channels_) {
+        channel.range = common.value_or(ValueRange{});
     }
+    if (hasAlphaBand_) {
+        channels_.push_back(describe(choice.alphaBand, kAlphaChannel));
+    }
+    if (palette_) {
+        GDALColorTableH table = GDALGetRasterColorTable(channels_[0].band);
+        const int entries = std::min<int>(GDALGetColorEntryCount(table), kByteValues);
+        for (int i = 0; i < entries; ++i) {
+            GDALColorEntry entry = {};
+            GDALGetColorEntryAsRGB(table, i, &entry);
+            paletteColours_[static_cast<std::size_t>(i)] = {
+                static_cast<std::uint8_t>(entry.c1), static_cast<std::uint8_t>(entry.c2),
+                static_cast<std::uint8_t>(entry.c3), static_cast<std::uint8_t>(entry.c4)};
+        }
+    }
+    return {};
+}
+
+void RasterSource::MapColourMasks(ChannelBand& channel) {
+    const int flags = GDALGetMaskFlags(channel.band);
+    if ((flags & GMF_ALL_VALID) == 0) {
+        const GDALRasterBandH mask = GDALGetMaskBand(channel.band);
+        if ((flags & GMF_ALPHA) != 0) {
+            // GDAL's view of an alpha band (rescaled when it is not Byte): alpha comes from the
+            // alpha band we map, if any, and from nowhere else.
+        } else if ((flags & GMF_PER_DATASET) != 0) {
+            // One mask for every band (an internal mask, or nodata values that all bands must
+            // match).
+            if (datasetMask_ == nullptr) {
+                datasetMask_ = mask;
+            }
+        } else if ((flags & GMF_NODATA) != 0) {
+            int hasNoData = FALSE;
+            channel.noData = GDALGetRasterNoDataValue(channel.band, &hasNoData);
+            channel.hasNoData = hasNoData != 0;
+        } else {
+            channel.ownMask = mask;
+        }
+    }
+    channel.tracksValidity = channel.hasNoData || channel.ownMask != nullptr ||
+                             IsFloatingPoint(GDALGetRasterDataType(channel.band));
+    validityTrackers_ += channel.tracksValidity ? 1 : 0;
+}
+
+GDALRasterIOExtraArg RasterSource::ReadArguments() const {
+    GDALRasterIOExtraArg arguments;
+    INIT_RASTERIO_EXTRA_ARG(arguments);
+    if (settings_.keepGoing) {
+        arguments.pfnProgress = KeepGoing;
+        arguments.pProgressData = const_cast<std::function<bool()>*>(&settings_.keepGoing);
+    }
+    return arguments;
 }
 
 GeoTransformCoefficients RasterSource::GeoTransform() const {
@@ -216,7 +255,9 @@ StripContent RasterSource::ReadRows(std::uint32_t firstRow, std::uint32_t rowCou
         errorText = LastGdalError("GDAL could not read them");
         return StripContent::kFailed;
     }
-    if (grey_) {
+    if (palette_) {
+        ExpandPalette(rowCount, pixels, stride);
+    } else if (grey_) {
         ForEachPixel(pixels, stride, width_, rowCount,
                      [](std::uint8_t* pixel) { pixel[1] = pixel[2] = pixel[kGreyChannel]; });
     }
@@ -231,7 +272,7 @@ StripContent RasterSource::ReadRows(std::uint32_t firstRow, std::uint32_t rowCou
         }
         ApplyToAlpha(maskRows_, rowCount, pixels, stride, true);
     }
-    if (!hasAlphaBand_ && validityTrackers_ == 0 && datasetMask_ == nullptr) {
+    if (!hasAlphaBand_ && !palette_ && validityTrackers_ == 0 && datasetMask_ == nullptr) {
         return StripContent::kPixels;  // every pixel is opaque
     }
     for (std::uint32_t row = 0; row < rowCount; ++row) {
@@ -295,11 +336,12 @@ bool RasterSource::ReadBytesDirect(std::uint32_t firstRow, std::uint32_t rowCoun
         bandMap[i] = channels_[i].bandNumber;
     }
     const GSpacing bandSpace = grey_ ? kAlphaChannel : 1;
+    GDALRasterIOExtraArg arguments = ReadArguments();
     return GDALDatasetRasterIOEx(dataset_, GF_Read, 0, static_cast<int>(firstRow),
                                  static_cast<int>(width_), static_cast<int>(rowCount), pixels,
                                  static_cast<int>(width_), static_cast<int>(rowCount), GDT_Byte,
                                  static_cast<int>(channels_.size()), bandMap, kBytesPerPixel,
-                                 static_cast<GSpacing>(stride), bandSpace, nullptr) == CE_None;
+                                 static_cast<GSpacing>(stride), bandSpace, &arguments) == CE_None;
 }
 
 bool RasterSource::ReadScaled(const ChannelBand& channel, std::uint32_t firstRow,
@@ -307,12 +349,13 @@ bool RasterSource::ReadScaled(const ChannelBand& channel, std::uint32_t firstRow
     const std::uint32_t chunkRows = static_cast<std::uint32_t>(
         std::clamp<std::size_t>(kScratchValues / std::max<std::uint32_t>(width_, 1), 1, rowCount));
     values_.resize(std::size_t{width_} * chunkRows);
+    GDALRasterIOExtraArg arguments = ReadArguments();
     for (std::uint32_t chunkStart = 0; chunkStart < rowCount; chunkStart += chunkRows) {
         const std::uint32_t rows = std::min(chunkRows, rowCount - chunkStart);
         if (GDALRasterIOEx(channel.band, GF_Read, 0, static_cast<int>(firstRow + chunkStart),
                            static_cast<int>(width_), static_cast<int>(rows), values_.data(),
                            static_cast<int>(width_), static_cast<int>(rows), GDT_Float64, 0, 0,
-                           nullptr) != CE_None) {
+                           &arguments) != CE_None) {
             return false;
         }
         for (std::uint32_t row = 0; row < rows; ++row) {
@@ -326,7 +369,7 @@ bool RasterSource::ReadScaled(const ChannelBand& channel, std::uint32_t firstRow
                     *pixel = 0;
                     bandValid_[firstPixel + x] = 0;
                 } else {
-                    *pixel = ScaleColour(value[x], channel);
+                    *pixel = ScaleColour(value[x], channel.range);
                 }
             }
         }
@@ -336,18 +379,20 @@ bool RasterSource::ReadScaled(const ChannelBand& channel, std::uint32_t firstRow
 
 bool RasterSource::ReadByteBand(const ChannelBand& channel, std::uint32_t firstRow,
                                 std::uint32_t rowCount, std::uint8_t* pixels, std::size_t stride) {
+    GDALRasterIOExtraArg arguments = ReadArguments();
     return GDALRasterIOEx(channel.band, GF_Read, 0, static_cast<int>(firstRow),
                           static_cast<int>(width_), static_cast<int>(rowCount),
                           pixels + channel.channel, static_cast<int>(width_),
                           static_cast<int>(rowCount), GDT_Byte, kBytesPerPixel,
-                          static_cast<GSpacing>(stride), nullptr) == CE_None;
+                          static_cast<GSpacing>(stride), &arguments) == CE_None;
 }
 
 bool RasterSource::ReadMask(GDALRasterBandH mask, std::uint32_t firstRow, std::uint32_t rowCount) {
     maskRows_.resize(std::size_t{width_} * rowCount);
-    return GDALRasterIO(mask, GF_Read, 0, static_cast<int>(firstRow), static_cast<int>(width_),
-                        static_cast<int>(rowCount), maskRows_.data(), static_cast<int>(width_),
-                        static_cast<int>(rowCount), GDT_Byte, 0, 0) == CE_None;
+    GDALRasterIOExtraArg arguments = ReadArguments();
+    return GDALRasterIOEx(mask, GF_Read, 0, static_cast<int>(firstRow), static_cast<int>(width_),
+                          static_cast<int>(rowCount), maskRows_.data(), static_cast<int>(width_),
+                          static_cast<int>(rowCount), GDT_Byte, 0, 0, &arguments) == CE_None;
 }
 
 void RasterSource::MarkNoDataBytes(const ChannelBand& channel, std::uint32_t rowCount,
@@ -379,4 +424,15 @@ void RasterSource::ApplyToAlpha(const std::vector<std::uint8_t>& perPixel, std::
             *alpha = isMask ? std::min(*alpha, value[x]) : (value[x] != 0 ? *alpha : 0);
         }
     }
+}
+
+void RasterSource::ExpandPalette(std::uint32_t rowCount, std::uint8_t* pixels,
+                                 std::size_t stride) const {
+    ForEachPixel(pixels, stride, width_, rowCount, [this](std::uint8_t* pixel) {
+        const std::array<std::uint8_t, kBytesPerPixel>& colour = paletteColours_[pixel[0]];
+        pixel[0] = colour[0];
+        pixel[1] = colour[1];
+        pixel[2] = colour[2];
+        pixel[kAlphaChannel] = std::min(pixel[kAlphaChannel], colour[kAlphaChannel]);
+    });
 }

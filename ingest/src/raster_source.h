@@ -1,28 +1,41 @@
 // A GDAL raster read as RGBA rows for the package writer: which bands become which channels, how
 // data other than bytes is scaled to 0..255, and which pixels lose their alpha through nodata
-// values and mask bands. The dataset is opened read-only and nothing is ever written back.
+// values, non-finite values, mask bands and palettes. The dataset is opened read-only and nothing
+// is ever written back.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gdal.h>
 
+#include "dataset_opening.h"
+#include "pack_options.h"
 #include "package_format.h"
 #include "package_writer.h"
+
+// What the user asked of the bands, and how a long read learns it should stop.
+struct SourceSettings {
+    std::vector<int> bands;           // R,G,B[,A]; empty: by colour interpretation
+    std::optional<ValueRange> scale;  // unset: the colour bands' common range
+    std::function<bool()> keepGoing;  // asked while rows are read; false stops the read
+};
 
 // How one input band becomes one channel of the RGBA pixels.
 struct ChannelBand {
     int bandNumber = 0;  // 1-based, as GDAL counts
     GDALRasterBandH band = nullptr;
-    int channel = 0;  // byte offset within a pixel: 0 red (or grey), 1 green, 2 blue, 3 alpha
-    bool isByte = true;
+    int channel = 0;     // byte offset within a pixel: 0 red (or grey), 1 green, 2 blue, 3 alpha
+    bool isByte = true;  // read as bytes, unscaled
     bool isFloat32 = false;
-    double minimum = 0;  // the band's approximate range, for data other than bytes
-    double maximum = 0;
+    ValueRange range;       // colour: stretched from this to 0..255 unless isByte
+    double alphaScale = 1;  // alpha: the factor to 0..255 from the band type's full scale
     bool hasNoData = false;
     double noData = 0;
     GDALRasterBandH ownMask = nullptr;  // a mask band of this band alone, read row by row
@@ -32,7 +45,8 @@ struct ChannelBand {
 class RasterSource {
   public:
     // Opens `path` read-only. Null with `errorText` set (GDAL's message) when it cannot.
-    static std::unique_ptr<RasterSource> Open(const std::string& path, std::string& errorText);
+    static std::unique_ptr<RasterSource> Open(const std::string& path, std::string& errorText,
+                                              SourceSettings settings = {});
 
     RasterSource(const RasterSource&) = delete;
     RasterSource& operator=(const RasterSource&) = delete;
@@ -48,6 +62,8 @@ class RasterSource {
     std::string CoordinateSystemName() const;
     // The files GDAL reads for this dataset.
     std::vector<std::string> FileList() const;
+    // What the user should know about how the input is read (bands chosen, warping), one line each.
+    const std::vector<std::string>& Notes() const { return notes_; }
 
     // Fills rows [firstRow, firstRow + rowCount) as RGBA pixels, `stride` bytes apart; a
     // RowStripSource for WritePackage.
@@ -55,8 +71,12 @@ class RasterSource {
                           std::size_t stride, std::string& errorText);
 
   private:
-    explicit RasterSource(GDALDatasetH dataset);
-    void MapBands();
+    RasterSource(const OpenedDataset& opened, SourceSettings settings);
+    // Returns "" or why the bands cannot be used.
+    std::string MapBands();
+    void MapColourMasks(ChannelBand& channel);
+    void ExpandPalette(std::uint32_t rowCount, std::uint8_t* pixels, std::size_t stride) const;
+    GDALRasterIOExtraArg ReadArguments() const;
 
     // Reads every mapped band into its channel and gathers anyValid_.
     bool ReadChannels(std::uint32_t firstRow, std::uint32_t rowCount, std::uint8_t* pixels,
@@ -74,7 +94,13 @@ class RasterSource {
     void ApplyToAlpha(const std::vector<std::uint8_t>& perPixel, std::uint32_t rowCount,
                       std::uint8_t* pixels, std::size_t stride, bool isMask);
 
-    GDALDatasetH dataset_ = nullptr;
+    OpenedDataset opened_;
+    GDALDatasetH dataset_ = nullptr;  // the pixels read: the input or a warped view of it
+    SourceSettings settings_;
+    std::vector<std::string> notes_;
+    bool palette_ = false;
+    static constexpr std::size_t kByteValues = 256;  // a Byte palette band indexes this many
+    std::array<std::array<std::uint8_t, kBytesPerPixel>, kByteValues> paletteColours_ = {};
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
     bool grey_ = false;

@@ -71,7 +71,7 @@ int ByteAt(int band, int x, int y) {
 
 }  // namespace
 
-TEST_F(RasterSourceTest, StripCountDecidesTheChannels) {
+TEST_F(RasterSourceTest, BandsWithoutAColourInterpretationGoByPosition) {
     RasterRecipe raster;
     raster.value = [](int band, int x, int y) { return ByteAt(band, x, y); };
     for (const int bands : {1, 2, 3, 4, 5}) {
@@ -80,11 +80,12 @@ TEST_F(RasterSourceTest, StripCountDecidesTheChannels) {
         const Rows rows = ReadWhole(raster);
         ASSERT_EQ(rows.bytes.size(), rows.stride * 32);
         for (const auto& [x, y] : {std::pair{0, 0}, {5, 3}, {63, 31}}) {
+            // A band GDAL does not call alpha never becomes alpha; GeoTIFF calls the fourth of
+            // four Byte bands alpha.
             const std::array<int, 4> pixel = rows.Pixel(x, y);
             if (bands <= 2) {
                 const int grey = ByteAt(1, x, y);
-                EXPECT_EQ(pixel, (std::array<int, 4>{grey, grey, grey,
-                                                     bands == 2 ? ByteAt(2, x, y) : 255}));
+                EXPECT_EQ(pixel, (std::array<int, 4>{grey, grey, grey, 255}));
             } else {
                 EXPECT_EQ(pixel,
                           (std::array<int, 4>{ByteAt(1, x, y), ByteAt(2, x, y), ByteAt(3, x, y),
@@ -94,6 +95,122 @@ TEST_F(RasterSourceTest, StripCountDecidesTheChannels) {
         // Nothing is written past the row's pixels.
         EXPECT_EQ(rows.bytes[rows.stride - 1], 0xAB);
     }
+}
+
+TEST_F(RasterSourceTest, BandsGoByColourInterpretationAndSaySoWhenNotPlain) {
+    RasterRecipe raster;
+    raster.bands = 4;
+    raster.value = [](int band, int x, int y) { return ByteAt(band, x, y); };
+    {
+        SCOPED_TRACE("blue, green, red, alpha");
+        raster.colourInterpretations = {GCI_BlueBand, GCI_GreenBand, GCI_RedBand, GCI_AlphaBand};
+        std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("bgr.tif"), raster));
+        EXPECT_EQ(ReadRows(*source, 0, 32).Pixel(5, 3),
+                  (std::array<int, 4>{ByteAt(3, 5, 3), ByteAt(2, 5, 3), ByteAt(1, 5, 3),
+                                      ByteAt(4, 5, 3)}));
+        ASSERT_EQ(source->Notes().size(), 1u);
+        EXPECT_NE(source->Notes()[0].find("bands 3, 2, 1 as red, green, blue, band 4 as alpha"),
+                  std::string::npos)
+            << source->Notes()[0];
+    }
+    {
+        SCOPED_TRACE("red, green, blue, near infrared");
+        raster.colourInterpretations = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand, GCI_Undefined};
+        std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("nir.tif"), raster));
+        EXPECT_EQ(ReadRows(*source, 0, 32).Pixel(5, 3),
+                  (std::array<int, 4>{ByteAt(1, 5, 3), ByteAt(2, 5, 3), ByteAt(3, 5, 3), 255}));
+        ASSERT_EQ(source->Notes().size(), 1u);
+        EXPECT_NE(source->Notes()[0].find("left out: band 4 (Undefined)"), std::string::npos)
+            << source->Notes()[0];
+    }
+    {
+        SCOPED_TRACE("--bands 4,1,2");
+        std::string errorText;
+        std::unique_ptr<RasterSource> source = RasterSource::Open(
+            folder.Path("nir.tif"), errorText, SourceSettings{{4, 1, 2}, {}, {}});
+        ASSERT_NE(source, nullptr) << errorText;
+        EXPECT_EQ(ReadRows(*source, 0, 32).Pixel(5, 3),
+                  (std::array<int, 4>{ByteAt(4, 5, 3), ByteAt(1, 5, 3), ByteAt(2, 5, 3), 255}));
+        EXPECT_EQ(RasterSource::Open(folder.Path("nir.tif"), errorText,
+                                     SourceSettings{{1, 2, 5}, {}, {}}),
+                  nullptr);
+        EXPECT_EQ(errorText, "--bands names band 5; the input has 4 bands");
+    }
+    {
+        SCOPED_TRACE("plain red, green, blue, alpha");
+        raster.colourInterpretations = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand, GCI_AlphaBand};
+        std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("rgba.tif"), raster));
+        EXPECT_TRUE(source->Notes().empty());
+    }
+}
+
+TEST_F(RasterSourceTest, APaletteIsExpandedWithItsAlpha) {
+    RasterRecipe raster;
+    raster.colourInterpretations = {GCI_PaletteIndex};
+    raster.colourTable = {{10, 20, 30, 255}, {200, 100, 50, 128}, {0, 0, 0, 0}};
+    raster.value = [](int, int x, int) { return x % 3; };
+    // A TIFF colour map has no alpha; an Imagine file keeps it.
+    std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("in.img"), raster, "HFA"));
+    const Rows rows = ReadRows(*source, 0, source->Height());
+    EXPECT_EQ(rows.content, StripContent::kPixels);
+    EXPECT_EQ(rows.Pixel(0, 0), (std::array<int, 4>{10, 20, 30, 255}));
+    EXPECT_EQ(rows.Pixel(4, 9), (std::array<int, 4>{200, 100, 50, 128}));
+    EXPECT_EQ(rows.Pixel(5, 9)[3], 0);
+}
+
+TEST_F(RasterSourceTest, SixteenBitAlphaIsScaledFromItsFullScaleAndAppliedOnce) {
+    RasterRecipe raster;
+    raster.bands = 4;
+    raster.type = GDT_UInt16;
+    raster.colourInterpretations = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand, GCI_AlphaBand};
+    // Alpha from 0 (x < 10) over half (32768) to opaque (65535).
+    raster.value = [](int band, int x, int) {
+        return band == 4 ? (x < 10 ? 0.0 : (x < 20 ? 32768.0 : 65535.0)) : 100.0 + x;
+    };
+    Rows rows = ReadWhole(raster);
+    EXPECT_EQ(rows.Pixel(9, 0)[3], 0);
+    EXPECT_EQ(rows.Pixel(10, 0)[3], 128);
+    EXPECT_EQ(rows.Pixel(20, 0)[3], 255);
+    EXPECT_EQ(rows.Pixel(63, 0)[0], 255);
+
+    // Alpha that never reaches 0 nor the top of its type keeps its own level.
+    raster.value = [](int band, int x, int) { return band == 4 ? 1000.0 + x * 600 : 100.0 + x; };
+    rows = ReadWhole(raster);
+    EXPECT_EQ(rows.Pixel(0, 0)[3], 4);                                     // 1000 * 255 / 65535
+    EXPECT_EQ(rows.Pixel(63, 0)[3], (1000 + 63 * 600) * 255 / 65535 + 1);  // 150.9, rounded
+}
+
+TEST_F(RasterSourceTest, InfinitiesAreLeftOutOfTheRangeAndTransparent) {
+    RasterRecipe raster;
+    raster.type = GDT_Float32;
+    raster.value = [](int, int x, int y) {
+        if (x == 3 && y == 0) {
+            return HUGE_VAL;
+        }
+        return x == 4 && y == 0 ? -HUGE_VAL : x * 0.5;
+    };
+    const Rows rows = ReadWhole(raster);
+    EXPECT_EQ(rows.Pixel(3, 0)[3], 0);
+    EXPECT_EQ(rows.Pixel(4, 0)[3], 0);
+    EXPECT_EQ(rows.Pixel(0, 5), (std::array<int, 4>{0, 0, 0, 255}));
+    EXPECT_EQ(rows.Pixel(63, 5), (std::array<int, 4>{255, 255, 255, 255}));
+}
+
+TEST_F(RasterSourceTest, ColourBandsShareOneStretchOrTheUsersOwn) {
+    RasterRecipe raster;
+    raster.bands = 3;
+    raster.type = GDT_UInt16;
+    // Band b runs from 0 to 1000 * b along each row.
+    raster.value = [](int band, int x, int) { return x * 1000.0 * band / 63; };
+    const std::string path = MakeRaster(folder.Path("in.tif"), raster);
+    std::unique_ptr<RasterSource> source = Open(path);
+    const std::array<int, 4> common = ReadRows(*source, 0, 1).Pixel(63, 0);
+    EXPECT_EQ(common, (std::array<int, 4>{85, 170, 255, 255}));  // 1000, 2000, 3000 of 3000
+
+    std::string errorText;
+    source = RasterSource::Open(path, errorText, SourceSettings{{}, ValueRange{0, 2000}, {}});
+    ASSERT_NE(source, nullptr) << errorText;
+    EXPECT_EQ(ReadRows(*source, 0, 1).Pixel(63, 0), (std::array<int, 4>{128, 255, 255, 255}));
 }
 
 TEST_F(RasterSourceTest, Int16IsScaledFromItsRangeAndNoDataIsTransparent) {
@@ -151,18 +268,6 @@ TEST_F(RasterSourceTest, DatasetMaskClearsAlpha) {
     EXPECT_EQ(rows.Pixel(5, 5)[3], 255);
     EXPECT_EQ(rows.Pixel(4, 5)[3], 0);
     EXPECT_EQ(rows.Pixel(63, 0)[3], 255);
-}
-
-TEST_F(RasterSourceTest, NonByteAlphaKeepsZeroTransparentAndItsMaximumOpaque) {
-    RasterRecipe raster;
-    raster.bands = 4;
-    raster.type = GDT_UInt16;
-    raster.value = [](int band, int x, int) {
-        return band == 4 ? (x < 10 ? 0.0 : 65535.0) : 100.0 + x;
-    };
-    const Rows rows = ReadWhole(raster);
-    EXPECT_EQ(rows.Pixel(9, 0)[3], 0);
-    EXPECT_EQ(rows.Pixel(10, 0), (std::array<int, 4>{40, 40, 40, 255}));
 }
 
 TEST_F(RasterSourceTest, RowsWithoutDataAreReportedTransparent) {
@@ -227,4 +332,58 @@ TEST_F(RasterSourceTest, ReadingLeavesTheInputAndItsFolderAsTheyWere) {
     }
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"in.tif"});  // no .aux.xml
     EXPECT_EQ(ReadFileBytes(path), before);
+}
+
+TEST_F(RasterSourceTest, ARasterPlacedByControlPointsIsWarpedNorthUp) {
+    RasterRecipe raster;
+    raster.value = [](int, int x, int y) { return ByteAt(1, x, y); };
+    raster.epsg = 4326;
+    // A 64 x 32 image turned by 90 degrees: columns run south, rows run west.
+    raster.groundControlPoints = {
+        {0, 0, 10.0, 50.0}, {64, 0, 10.0, 49.36}, {0, 32, 9.68, 50.0}, {64, 32, 9.68, 49.36}};
+    std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("gcps.tif"), raster));
+    ASSERT_NE(source, nullptr);
+    const GeoTransformCoefficients placed = source->GeoTransform();
+    EXPECT_EQ(placed[2], 0);  // north up
+    EXPECT_EQ(placed[4], 0);
+    EXPECT_LT(placed[5], 0);
+    EXPECT_NEAR(placed[0], 9.68, 0.02);
+    EXPECT_NEAR(placed[3], 50.0, 0.02);
+    EXPECT_GT(source->Height(), source->Width());
+    ASSERT_FALSE(source->Notes().empty());
+    EXPECT_NE(source->Notes()[0].find("placed only by ground control points; it is warped"),
+              std::string::npos)
+        << source->Notes()[0];
+}
+
+TEST_F(RasterSourceTest, AFileOfSubdatasetsNamesThem) {
+    GDALDriverH netcdf = GDALGetDriverByName("netCDF");
+    if (netcdf == nullptr) {
+        GTEST_SKIP() << "GDAL has no netCDF driver here";
+    }
+    const std::string path = folder.Path("two.nc");
+    GDALDatasetH dataset = GDALCreateMultiDimensional(netcdf, path.c_str(), nullptr, nullptr);
+    ASSERT_NE(dataset, nullptr);
+    GDALGroupH group = GDALDatasetGetRootGroup(dataset);
+    GDALDimensionH dimensions[2] = {
+        GDALGroupCreateDimension(group, "y", nullptr, nullptr, 4, nullptr),
+        GDALGroupCreateDimension(group, "x", nullptr, nullptr, 5, nullptr)};
+    GDALExtendedDataTypeH type = GDALExtendedDataTypeCreate(GDT_Float32);
+    for (const char* name : {"temperature", "pressure"}) {
+        GDALMDArrayRelease(GDALGroupCreateMDArray(group, name, 2, dimensions, type, nullptr));
+    }
+    GDALExtendedDataTypeRelease(type);
+    GDALDimensionRelease(dimensions[0]);
+    GDALDimensionRelease(dimensions[1]);
+    GDALGroupRelease(group);
+    GDALClose(dataset);
+
+    std::string errorText;
+    EXPECT_EQ(RasterSource::Open(path, errorText), nullptr);
+    EXPECT_NE(errorText.find(path + " holds 2 subdatasets and no raster of its own; give one of "
+                                    "them as INPUT, quoted: \"NETCDF:\""),
+              std::string::npos)
+        << errorText;
+    EXPECT_NE(errorText.find(":temperature\""), std::string::npos) << errorText;
+    EXPECT_NE(errorText.find(":pressure\""), std::string::npos) << errorText;
 }

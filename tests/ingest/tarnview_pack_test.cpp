@@ -77,6 +77,22 @@ TEST_F(TarnviewPack, PacksWithOneSummaryLineOnStderr) {
     EXPECT_EQ(run.err.find('\r'), std::string::npos);  // no bar without a terminal
 }
 
+TEST_F(TarnviewPack, BandsAndScaleChooseWhatIsPacked) {
+    RasterRecipe raster;
+    raster.bands = 3;
+    raster.type = GDT_UInt16;
+    raster.value = [](int band, int, int) { return band * 1000.0; };
+    const std::string input = MakeRaster(folder.Path("in.tif"), raster);
+    const ProcessRun run =
+        Run({"--bands", "3,2,1", "--scale", "0,2000", input, folder.Path("out.qvrmp")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err.rfind("tarnview-pack: note: using bands 3, 2, 1 as red, green, blue, as "
+                            "--bands says\n",
+                            0),
+              0u)
+        << run.err;
+}
+
 TEST_F(TarnviewPack, FailuresAreOneLineWithExitOne) {
     const ProcessRun run = Run({folder.Path("missing.tif"), folder.Path("out.qvrmp")});
     EXPECT_EQ(run.exitCode, 1);
@@ -94,6 +110,18 @@ TEST_F(TarnviewPack, UsageErrorsExitTwoAndHelpZero) {
         << run.err;
     EXPECT_EQ(Run({"--quality", "9", "--lossless", "a", "b"}).exitCode, 2);
     EXPECT_EQ(Run({"--frobnicate", "a", "b"}).exitCode, 2);
+    for (const char* bands : {"1,2", "1,2,3,4,5", "0,1,2", "1,x,3", "1,,3"}) {
+        run = Run({"--bands", bands, "a", "b"});
+        EXPECT_EQ(run.exitCode, 2) << bands;
+        EXPECT_EQ(run.err.rfind("tarnview-pack: --bands takes R,G,B or R,G,B,A band numbers", 0),
+                  0u)
+            << run.err;
+    }
+    for (const char* scale : {"5", "5,5", "9,1", "0,inf", "a,b"}) {
+        run = Run({"--scale", scale, "a", "b"});
+        EXPECT_EQ(run.exitCode, 2) << scale;
+        EXPECT_EQ(run.err.rfind("tarnview-pack: --scale takes MIN,MAX", 0), 0u) << run.err;
+    }
 
     run = Run({"--help"});
     EXPECT_EQ(run.exitCode, 0);

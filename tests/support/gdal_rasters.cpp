@@ -57,6 +57,41 @@ void WriteDatasetMask(GDALDatasetH dataset, const RasterRecipe& recipe) {
     }
 }
 
+void SetColours(GDALDatasetH dataset, const RasterRecipe& recipe) {
+    for (std::size_t i = 0; i < recipe.colourInterpretations.size(); ++i) {
+        GDALSetRasterColorInterpretation(GDALGetRasterBand(dataset, static_cast<int>(i) + 1),
+                                         recipe.colourInterpretations[i]);
+    }
+    if (recipe.colourTable.empty()) {
+        return;
+    }
+    GDALColorTableH table = GDALCreateColorTable(GPI_RGB);
+    for (std::size_t i = 0; i < recipe.colourTable.size(); ++i) {
+        const std::array<short, 4>& colour = recipe.colourTable[i];
+        const GDALColorEntry entry{colour[0], colour[1], colour[2], colour[3]};
+        GDALSetColorEntry(table, static_cast<int>(i), &entry);
+    }
+    EXPECT_EQ(GDALSetRasterColorTable(GDALGetRasterBand(dataset, 1), table), CE_None);
+    GDALDestroyColorTable(table);
+}
+
+void SetGroundControlPoints(GDALDatasetH dataset, const RasterRecipe& recipe) {
+    std::vector<GDAL_GCP> points(recipe.groundControlPoints.size());
+    GDALInitGCPs(static_cast<int>(points.size()), points.data());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const std::array<double, 4>& point = recipe.groundControlPoints[i];
+        points[i].dfGCPPixel = point[0];
+        points[i].dfGCPLine = point[1];
+        points[i].dfGCPX = point[2];
+        points[i].dfGCPY = point[3];
+    }
+    OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+    OSRImportFromEPSG(srs, recipe.epsg);
+    EXPECT_EQ(GDALSetGCPs2(dataset, static_cast<int>(points.size()), points.data(), srs), CE_None);
+    OSRDestroySpatialReference(srs);
+    GDALDeinitGCPs(static_cast<int>(points.size()), points.data());
+}
+
 }  // namespace
 
 std::string MakeRaster(const std::string& path, const RasterRecipe& recipe, const char* driver) {
@@ -73,12 +108,15 @@ std::string MakeRaster(const std::string& path, const RasterRecipe& recipe, cons
         std::array<double, 6> coefficients = *recipe.geoTransform;
         GDALSetGeoTransform(dataset, coefficients.data());
     }
-    if (recipe.epsg != 0) {
+    if (!recipe.groundControlPoints.empty()) {
+        SetGroundControlPoints(dataset, recipe);
+    } else if (recipe.epsg != 0) {
         OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
         OSRImportFromEPSG(srs, recipe.epsg);
         GDALSetSpatialRef(dataset, srs);
         OSRDestroySpatialReference(srs);
     }
+    SetColours(dataset, recipe);
     SetMetadata(dataset, recipe.metadata, nullptr);
     SetMetadata(dataset, recipe.makerMetadata, "QV");
     SetMetadata(GDALGetRasterBand(dataset, 1), recipe.bandMetadata, nullptr);

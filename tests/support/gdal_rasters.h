@@ -26,6 +26,12 @@ struct RasterRecipe {
     std::vector<std::string> bandMetadata;   // band 1, default domain
     std::vector<std::string> makerMetadata;  // the "QV" domain
     std::vector<int> overviewFactors;        // e.g. {2, 4}
+    // Per band from band 1; bands past the list keep what the driver gives them.
+    std::vector<GDALColorInterp> colourInterpretations;
+    // Band 1's colour table, entries as red, green, blue, alpha.
+    std::vector<std::array<short, 4>> colourTable;
+    // Ground control points (pixel, line, x, y) in `epsg`'s coordinates, instead of a geotransform.
+    std::vector<std::array<double, 4>> groundControlPoints;
 };
 
 // Creates the raster with GDAL (GeoTIFF unless `driver` says otherwise) and returns `path`.

@@ -1,0 +1,19 @@
+// Which input bands become red, green, blue (or grey) and alpha: by GDAL's colour interpretation,
+// by position when no band says, or as the user lists them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <gdal.h>
+
+struct BandChoice {
+    std::vector<int> colourBands;  // 1-based; one for grey or a palette, three for red, green, blue
+    int alphaBand = 0;             // 0: none
+    bool palette = false;          // the one colour band indexes its colour table
+    std::string note;              // how the bands were chosen, when it is not plain; else empty
+    std::string error;             // why the requested bands cannot be used; else empty
+};
+
+// `requested`: the user's R,G,B[,A] band numbers, or empty.
+BandChoice ChooseBands(GDALDatasetH dataset, const std::vector<int>& requested);

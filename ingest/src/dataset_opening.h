@@ -1,0 +1,20 @@
+// Opening the input as a raster GDAL can read row by row in a north-up grid: a file of several
+// subdatasets is refused with their names, and one placed only by ground control points or RPCs
+// is read through GDAL's warper.
+#pragma once
+
+#include <string>
+
+#include <gdal.h>
+
+struct OpenedDataset {
+    GDALDatasetH file = nullptr;    // the input as opened, read-only
+    GDALDatasetH pixels = nullptr;  // what is read: `file`, or a warped view of it
+    std::string note;               // said on stderr when not empty (the warping)
+    std::string error;              // why it cannot be packed; both handles null
+};
+
+OpenedDataset OpenDataset(const std::string& path);
+
+// Closes the warped view before the file it reads.
+void CloseDataset(OpenedDataset& opened);
