@@ -1,5 +1,6 @@
 #include "tarnview_dlg.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
@@ -95,6 +96,11 @@ void CTarnviewDlg::CreateControls() {
                 report_->SetTabStops(base);
                 break;
         }
+        // A drop anywhere on the window, the boxes included, is the dialog's: no control may take
+        // a file manager's drag (which carries the URLs as text too) before the dialog does.
+        widget->setAcceptDrops(false);
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(widget))
+            area->viewport()->setAcceptDrops(false);
         widget->setObjectName(control.name.toString());
         widget->setGeometry(MapDialogRect(control.units, base));
         widget->setEnabled(control.initiallyEnabled);
