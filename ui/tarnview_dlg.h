@@ -47,6 +47,7 @@ class CTarnviewDlg : public QDialog {
     bool OnInitDialog();
 
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;

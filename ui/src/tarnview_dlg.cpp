@@ -107,6 +107,8 @@ void CTarnviewDlg::CreateControls() {
         layout_.Add(widget, control.layout);
     }
     layout_.Start(size());
+    // No resizing border: only maximising and restoring change the size.
+    setFixedSize(size());
 
     connect(browse_, &QPushButton::clicked, this, &CTarnviewDlg::OnBrowse);
     connect(preview_, &QPushButton::clicked, this, &CTarnviewDlg::OnPreview);
@@ -188,6 +190,15 @@ void CTarnviewDlg::AnalyzeFile() {
 void CTarnviewDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     layout_.Apply(event->size());
+}
+
+void CTarnviewDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // Maximised, the window takes the whole work area; restored, it is fixed at its first size.
+    const bool maximised = windowState() & Qt::WindowMaximized;
+    setMaximumSize(maximised ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : minimumSize());
 }
 
 void CTarnviewDlg::keyPressEvent(QKeyEvent* event) {
