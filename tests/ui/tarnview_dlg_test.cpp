@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
@@ -184,6 +185,32 @@ TEST_F(TarnviewDlgTest, EnterInTheReportBoxIsOkToo) {
     QTest::keyClick(report, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(TarnviewDlgTest, PasteOverTheLimitSaysSo) {
+    ShowAndPaint(*dialog);
+    const QString nearlyFull(65530, u'p');
+    dialog->m_strPath = nearlyFull;
+    dialog->UpdateData(false);
+    path->setFocus();
+    path->end(false);
+
+    QApplication::clipboard()->setText(QStringLiteral("/0123456789"));
+    path->paste();
+    EXPECT_EQ(path->text(), nearlyFull);
+    ASSERT_EQ(messages.Requests().size(), 1u);
+    const MessageBoxRequest& message = messages.Requests().front();
+    EXPECT_EQ(message.text, QStringLiteral("Enter no more than 65536 characters."));
+    EXPECT_EQ(message.icon, QMessageBox::Warning);
+    EXPECT_EQ(message.caption, QStringLiteral("Tarnview"));
+    EXPECT_EQ(message.owner, dialog.get());
+
+    // What fits is pasted, and typing stops at the limit without a message, as before.
+    QApplication::clipboard()->setText(QStringLiteral("/1234"));
+    path->paste();
+    QTest::keyClicks(path, QStringLiteral("xy"));
+    EXPECT_EQ(path->text(), nearlyFull + QStringLiteral("/1234x"));
+    EXPECT_EQ(messages.Requests().size(), 1u);
 }
 
 TEST_F(TarnviewDlgTest, EnterWithAnOverLongPathStaysOpen) {

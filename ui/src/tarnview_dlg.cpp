@@ -110,6 +110,9 @@ void CTarnviewDlg::CreateControls() {
     // No resizing border: only maximising and restoring change the size.
     setFixedSize(size());
 
+    // A paste past the limit says so with the message the length rule gives on OK.
+    connect(path_, &PathBox::PasteRefused, this,
+            [this] { ShowMaxCharsMessage(path_, kPathMaxChars); });
     connect(browse_, &QPushButton::clicked, this, &CTarnviewDlg::OnBrowse);
     connect(preview_, &QPushButton::clicked, this, &CTarnviewDlg::OnPreview);
 }
