@@ -1,6 +1,8 @@
 // The main dialog's controls, layout, data exchange, keys and window-menu item.
 #include "tarnview_dlg.h"
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "about_dlg.h"
@@ -96,6 +99,15 @@ TEST_F(TarnviewDlgTest, OnlyMaximiseChangesTheSize) {
         EXPECT_EQ(path->geometry(), pathAt);
         EXPECT_EQ(report->geometry(), reportAt);
     }
+}
+
+TEST_F(TarnviewDlgTest, FirstShownCentredOnTheWorkAreaWithItsFrame) {
+    ShowAndPaint(*dialog);
+    const QRect workArea = dialog->screen()->availableGeometry();
+    const QRect frame = dialog->frameGeometry();
+    ASSERT_NE(frame, dialog->geometry());  // the offscreen platform draws a frame too
+    EXPECT_LE(std::abs(frame.center().x() - workArea.center().x()), 1);
+    EXPECT_LE(std::abs(frame.center().y() - workArea.center().y()), 1);
 }
 
 TEST_F(TarnviewDlgTest, MaximiseAndRestoreKeepTheRule) {

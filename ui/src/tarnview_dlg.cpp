@@ -12,7 +12,10 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QShowEvent>
 #include <QUrl>
+#include <QWindow>
 #include <optional>
 
 #include "about_dlg.h"
@@ -27,6 +30,7 @@
 #include "report_box.h"
 #include "resource_ids.h"
 #include "ui_texts.h"
+#include "window_placement.h"
 
 namespace {
 
@@ -188,6 +192,29 @@ void CTarnviewDlg::AnalyzeFile() {
     m_strReport = report.text;
     UpdateData(false);
     preview_->setEnabled(report.previewAllowed);
+}
+
+void CTarnviewDlg::CentreOnWorkArea() {
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    centredWithFrame_ = frame;
+    move(CentredFramePosition(screen()->availableGeometry(), size(), frame));
+}
+
+void CTarnviewDlg::showEvent(QShowEvent* event) {
+    // Placed by the dialog itself, so Qt's own guess at the frame is not used.
+    if (!centredWithFrame_ && !event->spontaneous())
+        CentreOnWorkArea();
+    QDialog::showEvent(event);
+}
+
+bool CTarnviewDlg::event(QEvent* event) {
+    // A window manager frames the window only once it is mapped: when the window is first
+    // activated, its frame is known, and the window is centred again if the frame differs.
+    if (event->type() == QEvent::WindowActivate && centredWithFrame_ && windowHandle() &&
+        windowHandle()->frameMargins() != *centredWithFrame_ && !isMaximized()) {
+        CentreOnWorkArea();
+    }
+    return QDialog::event(event);
 }
 
 void CTarnviewDlg::resizeEvent(QResizeEvent* event) {
