@@ -7,6 +7,7 @@ TARNVIEW_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     fonts-wqy-microhei qt6-translations-l10n xvfb xauth
+    librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils
 )
 
 tarnview_install_packages() {
