@@ -1,6 +1,7 @@
 # CPack settings for the Debian package: what the install rules put under the prefix, with the
 # libraries' packages found by dpkg-shlibdeps and the few run-time needs it cannot see.
 set(CPACK_PACKAGE_NAME tarnview)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})  # all four parts
 set(CPACK_PACKAGE_VENDOR "Tarnview developers")
 set(CPACK_PACKAGE_CONTACT "Tarnview developers <tarnview@tarnview.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")

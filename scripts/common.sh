@@ -8,6 +8,7 @@ TARNVIEW_PACKAGES=(
     clang libclang-rt-14-dev
     fonts-wqy-microhei qt6-translations-l10n xvfb xauth
     librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils
+    libfile-mimeinfo-perl
 )
 
 tarnview_install_packages() {
