@@ -10,6 +10,14 @@ werror=-DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 tarnview_build build "$werror"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
 
+# The files a desktop installs: the entry and the metainfo as their validators see them, the
+# package type through xdg-mime and the thumbnailer's own Exec line (77: skipped, said why).
+desktop-file-validate res/tarnview.desktop
+appstreamcli validate --no-net build/res/org.tarnview.Tarnview.metainfo.xml
+tests/desktop/check_mime_type.sh res/tarnview-mime.xml build/tarnview-pack || [ $? -eq 77 ]
+tests/desktop/check_thumbnailer.sh res/tarnview.thumbnailer build/tarnview-info build/tarnview-pack ||
+    [ $? -eq 77 ]
+
 # The package library, the report engine and tarnview-info again under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVIEW_SANITIZE=ON \

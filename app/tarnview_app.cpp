@@ -1,8 +1,10 @@
 #include "tarnview_app.h"
 
+#include <QLocale>
 #include <QString>
 
 #include "gdal_setup.h"
+#include "qt_translations.h"
 #include "tarnview_dlg.h"
 #include "tarnview_version.h"
 
@@ -17,6 +19,8 @@ const QString kOrganizationName = QStringLiteral("应用程序向导生成的本
 CTarnviewApp::CTarnviewApp() : application_(argc_, argv_) {
     QApplication::setApplicationName(kApplicationName);
     QApplication::setApplicationVersion(QString::fromLatin1(kTarnviewVersion));
+    if (LoadQtTranslations(qtTexts_, QLocale::system()))
+        QApplication::installTranslator(&qtTexts_);
 }
 
 bool CTarnviewApp::InitInstance() {

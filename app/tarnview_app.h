@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 
 class CTarnviewApp {
   public:
@@ -17,4 +18,5 @@ class CTarnviewApp {
     char programName_[9] = "tarnview";
     char* argv_[2] = {programName_, nullptr};
     QApplication application_;
+    QTranslator qtTexts_;  // Qt's own texts, when the desktop speaks Chinese
 };

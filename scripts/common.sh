@@ -6,7 +6,9 @@ TARNVIEW_PACKAGES=(
     qt6-base-dev libgdal-dev gdal-bin libwebp-dev python3-gdal python3-numpy python3-rasterio
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    fonts-wqy-microhei xvfb xauth
+    fonts-wqy-microhei qt6-translations-l10n xvfb xauth
+    librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils
+    libfile-mimeinfo-perl
 )
 
 tarnview_install_packages() {

@@ -5,8 +5,10 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QMargins>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "dynamic_layout.h"
 
@@ -47,6 +49,9 @@ class CTarnviewDlg : public QDialog {
     bool OnInitDialog();
 
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -54,6 +59,8 @@ class CTarnviewDlg : public QDialog {
 
   private:
     void CreateControls();
+    // Centres the window, frame included, on its screen's work area.
+    void CentreOnWorkArea();
 
     QLabel* label_ = nullptr;
     PathBox* path_ = nullptr;
@@ -62,4 +69,6 @@ class CTarnviewDlg : public QDialog {
     QPushButton* preview_ = nullptr;
     QMenu* systemMenu_ = nullptr;
     DynamicLayout layout_;
+    // The frame the window was centred with; empty until it is first shown.
+    std::optional<QMargins> centredWithFrame_;
 };

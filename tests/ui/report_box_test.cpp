@@ -40,4 +40,24 @@ TEST(ReportBox, ReadOnlyWrappedWithOnlyAVerticalScrollBar) {
     EXPECT_EQ(box.WindowText(), QString(2000, u'w'));
 }
 
+TEST(ReportBox, KeyboardMovesTheCaretAndSelects) {
+    EnsureApplication();
+    ReportBox box;
+    box.SetWindowText(QStringLiteral("first\r\nsecond\r\nthird"));
+    ShowAndPaint(box);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    box.setFocus();
+    EXPECT_EQ(box.textInteractionFlags(), Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    EXPECT_TRUE(box.focusPolicy() & Qt::TabFocus);
+
+    QTest::keyClick(&box, Qt::Key_Down);
+    EXPECT_EQ(box.textCursor().blockNumber(), 1);
+    QTest::keyClick(&box, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(box.textCursor().selectedText(), QStringLiteral("second"));
+    QTest::keyClick(&box, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(box.textCursor().position(), box.document()->characterCount() - 1);
+    QTest::keyClick(&box, Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(box.textCursor().selectedText().size(), box.toPlainText().size());
+}
+
 }  // namespace

@@ -6,15 +6,20 @@
 #include <gdal.h>
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 
 #include "path_box.h"
+#include "qt_translations.h"
 #include "report_box.h"
 #include "tarnview_dlg.h"
 
 namespace {
 
 TEST(TarnviewApp, RunsTheDialogOnceWithGdalReady) {
+    // A Chinese desktop (read before Qt first asks for the system locale).
+    qputenv("LC_ALL", "zh_CN.UTF-8");
     CTarnviewApp app;
     EXPECT_EQ(QApplication::applicationName(), QStringLiteral("Tarnview"));
     EXPECT_EQ(QApplication::applicationVersion(), QStringLiteral("2.0.0.1"));
@@ -33,6 +38,7 @@ TEST(TarnviewApp, RunsTheDialogOnceWithGdalReady) {
             dialog->findChild<ReportBox*>(QStringLiteral("IDC_REPORT"))->WindowText().isEmpty());
         EXPECT_GT(GDALGetDriverCount(), 0);
         EXPECT_STREQ(CPLGetConfigOption("GDALDATA", nullptr), "./data");
+        EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
         EXPECT_EQ(QApplication::organizationName(),
                   QStringLiteral("应用程序向导生成的本地应用程序"));
         dialog->reject();
@@ -40,6 +46,21 @@ TEST(TarnviewApp, RunsTheDialogOnceWithGdalReady) {
     EXPECT_FALSE(app.InitInstance());
     EXPECT_TRUE(sawDialog);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(QtTranslations, ChineseDesktopsGetQtsSimplifiedChineseTexts) {
+    for (const char* name : {"zh_CN", "zh_TW", "zh_HK"}) {
+        QTranslator translator;
+        ASSERT_TRUE(LoadQtTranslations(translator, QLocale(QString::fromLatin1(name)))) << name;
+        EXPECT_EQ(translator.language(), QStringLiteral("zh_CN"));
+        EXPECT_EQ(translator.translate("QPlatformTheme", "OK"), QStringLiteral("确定"));
+        EXPECT_EQ(translator.translate("QFileDialog", "&Open"), QStringLiteral("打开(&O)"));
+    }
+    for (const char* name : {"en_US", "de_DE", "ja_JP"}) {
+        QTranslator translator;
+        EXPECT_FALSE(LoadQtTranslations(translator, QLocale(QString::fromLatin1(name)))) << name;
+        EXPECT_TRUE(translator.isEmpty());
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
+#include <QWindow>
 
 #include "file_dialog_seam.h"
 #include "fixture_folder.h"
@@ -40,20 +41,29 @@ class TarnviewDlgInputTest : public ::testing::Test {
     }
     void TearDown() override { QDir::setCurrent(savedCurrent); }
 
-    // Drags `paths` over `target` and drops them; returns whether the drag was accepted.
+    // Drags `paths` over `target` and drops them as a file manager does: the URLs with their text
+    // beside them, delivered to the window so that Qt itself picks the widget that takes the drag.
+    // Returns whether the drag was accepted.
     bool Drop(QWidget* target, const QStringList& paths) {
         QList<QUrl> urls;
-        for (const QString& p : paths)
+        QStringList texts;
+        for (const QString& p : paths) {
             urls << QUrl::fromLocalFile(p);
+            texts << urls.back().toString();
+        }
         QMimeData data;
         data.setUrls(urls);
-        const QPoint at(target->width() / 2, target->height() / 2);
+        data.setText(texts.join(QStringLiteral("\r\n")));
+        QWindow* window = dialog->windowHandle();
+        const QPoint at = target->mapTo(dialog.get(), target->rect().center());
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
+        QApplication::sendEvent(window, &enter);
         if (!enter.isAccepted())
             return false;
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &move);
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &drop);
+        QApplication::sendEvent(window, &drop);
         return true;
     }
 
@@ -84,7 +94,8 @@ TEST_F(TarnviewDlgInputTest, DroppingOneRasterShowsItsReport) {
 
 TEST_F(TarnviewDlgInputTest, DropOnEitherBoxReachesTheDialog) {
     ASSERT_TRUE(Drop(path, {raster}));
-    EXPECT_EQ(path->text(), raster);  // replaced, not inserted as text
+    EXPECT_EQ(path->text(), raster);  // replaced, not the URL inserted as text
+    EXPECT_EQ(report->WindowText(), BuildReport(raster).text);
     ASSERT_TRUE(Drop(report->viewport(), {other}));
     EXPECT_EQ(path->text(), other);
     EXPECT_EQ(report->WindowText(), BuildReport(other).text);

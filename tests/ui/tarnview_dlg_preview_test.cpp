@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QTest>
 
 #include "about_dlg.h"
 #include "fixture_folder.h"
@@ -75,6 +76,21 @@ TEST_F(TarnviewDlgPreviewTest, PackageThumbnailSizesTheWindow) {
     EXPECT_EQ(shown.imageSize, QSize(512, 409));
     EXPECT_EQ(shown.outerSize, QSize(544, 457));
     EXPECT_TRUE(preview->isEnabled());  // enabled again once the window closed
+}
+
+TEST_F(TarnviewDlgPreviewTest, FocusReturnsToTheButton) {
+    ShowAndPaint(*dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    path->setText(Package(QStringLiteral("scene.qvrmp"), 64, 64));
+    preview->setEnabled(true);
+    preview->setFocus();
+    QTest::keyClick(preview, Qt::Key_Space);
+    ASSERT_EQ(shown.windows, 1);
+    // The window manager activates the dialog again once the preview window is gone.
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    EXPECT_EQ(QApplication::focusWidget(), preview);
+    EXPECT_FALSE(path->hasSelectedText());
 }
 
 TEST_F(TarnviewDlgPreviewTest, FarWiderThanTallGivesAnEmptyWindow) {

@@ -1,13 +1,17 @@
 // The main dialog's controls, layout, data exchange, keys and window-menu item.
 #include "tarnview_dlg.h"
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "about_dlg.h"
@@ -67,29 +71,43 @@ TEST_F(TarnviewDlgTest, OpensFromTheTemplateWithEmptyBoxes) {
 
     ShowAndPaint(*dialog);
     EXPECT_EQ(dialog->focusWidget(), path);
-    // Tab order is template order.
+    // Tab order is template order, and Tab reaches the report box (the preview button is off).
     EXPECT_EQ(path->nextInFocusChain(), browse);
     EXPECT_EQ(browse->nextInFocusChain(), report);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    for (QWidget* next : {static_cast<QWidget*>(browse), static_cast<QWidget*>(report),
+                          static_cast<QWidget*>(path)}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
 }
 
-TEST_F(TarnviewDlgTest, ArbitraryResizeFollowsTheLayoutRecords) {
+TEST_F(TarnviewDlgTest, OnlyMaximiseChangesTheSize) {
     ShowAndPaint(*dialog);
+    const Qt::WindowFlags flags = dialog->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
     const QSize before = dialog->size();
-    const QRect labelAt = label->geometry(), pathAt = path->geometry();
-    const QRect browseAt = browse->geometry(), reportAt = report->geometry();
-    const QRect previewAt = preview->geometry();
+    EXPECT_EQ(dialog->minimumSize(), before);
+    const QRect pathAt = path->geometry(), reportAt = report->geometry();
 
-    for (const QSize delta : {QSize(137, 71), QSize(-40, -25), QSize(0, 0)}) {
+    // Dragging the border either way is undone; the controls never move.
+    for (const QSize delta : {QSize(137, 71), QSize(-40, -25)}) {
         dialog->resize(before + delta);
         QApplication::processEvents();
-        ASSERT_EQ(dialog->size(), before + delta);
-        const int dx = delta.width(), dy = delta.height();
-        EXPECT_EQ(label->geometry(), labelAt);
-        EXPECT_EQ(path->geometry(), pathAt.adjusted(0, 0, dx, 0));
-        EXPECT_EQ(browse->geometry(), browseAt.translated(dx, 0));
-        EXPECT_EQ(report->geometry(), reportAt.adjusted(0, 0, dx, dy));
-        EXPECT_EQ(preview->geometry(), previewAt.translated(dx, 0));
+        EXPECT_EQ(dialog->size(), before);
+        EXPECT_EQ(path->geometry(), pathAt);
+        EXPECT_EQ(report->geometry(), reportAt);
     }
+}
+
+TEST_F(TarnviewDlgTest, FirstShownCentredOnTheWorkAreaWithItsFrame) {
+    ShowAndPaint(*dialog);
+    const QRect workArea = dialog->screen()->availableGeometry();
+    const QRect frame = dialog->frameGeometry();
+    ASSERT_NE(frame, dialog->geometry());  // the offscreen platform draws a frame too
+    EXPECT_LE(std::abs(frame.center().x() - workArea.center().x()), 1);
+    EXPECT_LE(std::abs(frame.center().y() - workArea.center().y()), 1);
 }
 
 TEST_F(TarnviewDlgTest, MaximiseAndRestoreKeepTheRule) {
@@ -179,6 +197,32 @@ TEST_F(TarnviewDlgTest, EnterInTheReportBoxIsOkToo) {
     QTest::keyClick(report, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(TarnviewDlgTest, PasteOverTheLimitSaysSo) {
+    ShowAndPaint(*dialog);
+    const QString nearlyFull(65530, u'p');
+    dialog->m_strPath = nearlyFull;
+    dialog->UpdateData(false);
+    path->setFocus();
+    path->end(false);
+
+    QApplication::clipboard()->setText(QStringLiteral("/0123456789"));
+    path->paste();
+    EXPECT_EQ(path->text(), nearlyFull);
+    ASSERT_EQ(messages.Requests().size(), 1u);
+    const MessageBoxRequest& message = messages.Requests().front();
+    EXPECT_EQ(message.text, QStringLiteral("Enter no more than 65536 characters."));
+    EXPECT_EQ(message.icon, QMessageBox::Warning);
+    EXPECT_EQ(message.caption, QStringLiteral("Tarnview"));
+    EXPECT_EQ(message.owner, dialog.get());
+
+    // What fits is pasted, and typing stops at the limit without a message, as before.
+    QApplication::clipboard()->setText(QStringLiteral("/1234"));
+    path->paste();
+    QTest::keyClicks(path, QStringLiteral("xy"));
+    EXPECT_EQ(path->text(), nearlyFull + QStringLiteral("/1234x"));
+    EXPECT_EQ(messages.Requests().size(), 1u);
 }
 
 TEST_F(TarnviewDlgTest, EnterWithAnOverLongPathStaysOpen) {

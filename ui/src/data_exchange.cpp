@@ -16,6 +16,11 @@ QString MaxCharsMessage(int maxChars) {
     return kMaxCharsMessage.arg(maxChars);
 }
 
+void ShowMaxCharsMessage(QWidget* box, int maxChars) {
+    ShowMessageBox({box->window(), MaxCharsMessage(maxChars), QApplication::applicationName(),
+                    QMessageBox::Ok, QMessageBox::Warning});
+}
+
 void DataExchange::Text(PathBox* box, QString& value) {
     if (failed_)
         return;
@@ -42,8 +47,7 @@ void DataExchange::MaxChars(const QString& value, int maxChars) {
     if (failed_ || lastPathBox_ == nullptr)
         return;
     if (saveAndValidate_ && value.size() > maxChars) {
-        ShowMessageBox({lastPathBox_->window(), MaxCharsMessage(maxChars),
-                        QApplication::applicationName(), QMessageBox::Ok, QMessageBox::Warning});
+        ShowMaxCharsMessage(lastPathBox_, maxChars);
         lastPathBox_->setFocus();
         lastPathBox_->selectAll();
         failed_ = true;

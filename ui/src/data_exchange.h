@@ -5,6 +5,7 @@
 #include <QString>
 
 class PathBox;
+class QWidget;
 class ReportBox;
 
 class DataExchange {
@@ -30,3 +31,5 @@ class DataExchange {
 
 // The message for a text over the limit, "%1" replaced by the limit.
 QString MaxCharsMessage(int maxChars);
+// Shows that message for `box`, owned by its window, with an exclamation icon.
+void ShowMaxCharsMessage(QWidget* box, int maxChars);

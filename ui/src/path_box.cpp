@@ -8,6 +8,8 @@ namespace {
 
 // Before any limit is set, an edit control takes this many characters.
 constexpr int kDefaultLimit = 30000;
+// What one key press adds to the text.
+constexpr qsizetype kTypedCharacters = 1;
 
 }  // namespace
 
@@ -20,8 +22,11 @@ class PathLimitValidator : public QValidator {
     State validate(QString& input, int&) const override {
         if (box_->programmatic_)
             return Acceptable;
-        const bool grows = input.size() > box_->acceptedLength_;
-        return grows && input.size() > box_->limit_ ? Invalid : Acceptable;
+        const qsizetype growth = input.size() - box_->acceptedLength_;
+        if (growth <= 0 || input.size() <= box_->limit_)
+            return Acceptable;
+        box_->refusedGrowth_ = growth;
+        return Invalid;
     }
 
   private:
@@ -34,6 +39,12 @@ PathBox::PathBox(QWidget* parent) : QLineEdit(parent), limit_(kDefaultLimit) {
     setValidator(new PathLimitValidator(this));
     connect(this, &QLineEdit::textChanged, this,
             [this](const QString& text) { acceptedLength_ = static_cast<int>(text.size()); });
+    // One typed character too many is simply not taken; a longer insertion is a paste (or an
+    // input method's text) that the user would otherwise lose without a sign.
+    connect(this, &QLineEdit::inputRejected, this, [this] {
+        if (refusedGrowth_ > kTypedCharacters)
+            emit PasteRefused();
+    });
 }
 
 void PathBox::SetWindowText(const QString& text) {

@@ -16,6 +16,9 @@ ReportBox::ReportBox(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
+    // Read-only, yet with a caret and a selection: keyboard users move, page and select in it.
+    setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void ReportBox::SetTabStops(DialogBaseUnits base) {

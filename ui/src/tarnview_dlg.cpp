@@ -1,5 +1,6 @@
 #include "tarnview_dlg.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
@@ -11,7 +12,10 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QShowEvent>
 #include <QUrl>
+#include <QWindow>
 #include <optional>
 
 #include "about_dlg.h"
@@ -26,6 +30,7 @@
 #include "report_box.h"
 #include "resource_ids.h"
 #include "ui_texts.h"
+#include "window_placement.h"
 
 namespace {
 
@@ -95,13 +100,23 @@ void CTarnviewDlg::CreateControls() {
                 report_->SetTabStops(base);
                 break;
         }
+        // A drop anywhere on the window, the boxes included, is the dialog's: no control may take
+        // a file manager's drag (which carries the URLs as text too) before the dialog does.
+        widget->setAcceptDrops(false);
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(widget))
+            area->viewport()->setAcceptDrops(false);
         widget->setObjectName(control.name.toString());
         widget->setGeometry(MapDialogRect(control.units, base));
         widget->setEnabled(control.initiallyEnabled);
         layout_.Add(widget, control.layout);
     }
     layout_.Start(size());
+    // No resizing border: only maximising and restoring change the size.
+    setFixedSize(size());
 
+    // A paste past the limit says so with the message the length rule gives on OK.
+    connect(path_, &PathBox::PasteRefused, this,
+            [this] { ShowMaxCharsMessage(path_, kPathMaxChars); });
     connect(browse_, &QPushButton::clicked, this, &CTarnviewDlg::OnBrowse);
     connect(preview_, &QPushButton::clicked, this, &CTarnviewDlg::OnPreview);
 }
@@ -179,9 +194,41 @@ void CTarnviewDlg::AnalyzeFile() {
     preview_->setEnabled(report.previewAllowed);
 }
 
+void CTarnviewDlg::CentreOnWorkArea() {
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    centredWithFrame_ = frame;
+    move(CentredFramePosition(screen()->availableGeometry(), size(), frame));
+}
+
+void CTarnviewDlg::showEvent(QShowEvent* event) {
+    // Placed by the dialog itself, so Qt's own guess at the frame is not used.
+    if (!centredWithFrame_ && !event->spontaneous())
+        CentreOnWorkArea();
+    QDialog::showEvent(event);
+}
+
+bool CTarnviewDlg::event(QEvent* event) {
+    // A window manager frames the window only once it is mapped: when the window is first
+    // activated, its frame is known, and the window is centred again if the frame differs.
+    if (event->type() == QEvent::WindowActivate && centredWithFrame_ && windowHandle() &&
+        windowHandle()->frameMargins() != *centredWithFrame_ && !isMaximized()) {
+        CentreOnWorkArea();
+    }
+    return QDialog::event(event);
+}
+
 void CTarnviewDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     layout_.Apply(event->size());
+}
+
+void CTarnviewDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // Maximised, the window takes the whole work area; restored, it is fixed at its first size.
+    const bool maximised = windowState() & Qt::WindowMaximized;
+    setMaximumSize(maximised ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : minimumSize());
 }
 
 void CTarnviewDlg::keyPressEvent(QKeyEvent* event) {

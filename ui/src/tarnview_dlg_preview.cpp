@@ -13,6 +13,10 @@
 void CTarnviewDlg::OnPreview() {
     UpdateData(true);  // the path as the box now holds it, edited or not
     const QByteArray utf8Path = WideToUtf8(m_strPath);
+    // Disabling the focused button would hand the focus on to the path box and select its text;
+    // the dialog itself holds it while the button is off.
+    if (preview_->hasFocus())
+        setFocus(Qt::OtherFocusReason);
     preview_->setEnabled(false);
     if (!EndsInPackageExtension(m_strPath))
         return;
@@ -37,4 +41,6 @@ void CTarnviewDlg::OnPreview() {
     window.SetImage(thumbnail.rows, thumbnail.pixels.data());
     window.DoModal();
     preview_->setEnabled(true);
+    // The button opened the window, so it has the focus again when the window is gone.
+    preview_->setFocus(Qt::OtherFocusReason);
 }
