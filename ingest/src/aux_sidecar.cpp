@@ -1,5 +1,7 @@
 #include "aux_sidecar.h"
 
+#include <sys/stat.h>
+
 #include <cpl_minixml.h>
 #include <cpl_string.h>
 
@@ -65,4 +67,20 @@ std::string WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH
         return error;
     }
     return file.Commit();
+}
+
+std::string RemoveStaleAuxSidecar(const std::string& packagePath) {
+    const std::string path = AuxSidecarPath(packagePath);
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return {};
+    }
+    if (const int error = RemoveFile(path); error != 0) {
+        std::string message = "the old ";
+        message += path;
+        message += " could not be removed: ";
+        message += ErrorText(error);
+        return message;
+    }
+    return {};
 }

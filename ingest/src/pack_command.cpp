@@ -146,6 +146,8 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
                            " was written, its coordinate system was not: " + error);
         }
         auxPath = AuxSidecarPath(options.output);
+    } else if (std::string error = RemoveStaleAuxSidecar(options.output); !error.empty()) {
+        return Failure(options.output + " was written, but " + error);
     }
     PackSummary summary;
     summary.output = options.output;

@@ -312,6 +312,12 @@ TEST_F(PackCommandTest, TheCoordinateSystemGoesToTheSidecarUnlessNoAux) {
                                    "is left out\n");
     EXPECT_EQ(folder.Entries(),
               (std::vector<std::string>{"bare.qvrmp", "in.tif", "out.qvrmp", "out.qvrmp.aux.xml"}));
+
+    // Replacing the package without a sidecar takes the old one away: it described the old one.
+    options.output = folder.Path("out.qvrmp");
+    options.force = true;
+    ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"bare.qvrmp", "in.tif", "out.qvrmp"}));
 }
 
 TEST_F(PackCommandTest, AnExistingOutputIsReplacedOnlyWithForce) {
