@@ -54,6 +54,17 @@ QStringList ArgumentList(int argc, char** argv) {
     return arguments;
 }
 
+std::vector<QByteArray> PositionalBytes(int argc, char** argv, const QStringList& positional) {
+    std::vector<QByteArray> bytes;
+    int next = 1;
+    for (const QString& argument : positional) {
+        while (next < argc && QString::fromUtf8(argv[next]) != argument)
+            ++next;
+        bytes.push_back(next < argc ? QByteArray(argv[next++]) : argument.toUtf8());
+    }
+    return bytes;
+}
+
 void PrepareParser(QCommandLineParser& parser) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 }

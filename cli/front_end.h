@@ -3,6 +3,7 @@
 // its output reached stdout (a full disk or a closed pipe is a failure, not a silent exit 0).
 #pragma once
 
+#include <QByteArray>
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;
@@ -44,6 +46,10 @@ std::optional<int> AnswerWithoutRunning(Request request, const char* program,
 
 // The program's arguments, program name first, as the parser takes them.
 QStringList ArgumentList(int argc, char** argv);
+
+// The parser's positional arguments as the system gave them: each matched, in order, to the
+// argument it was decoded from, so that a path that is not UTF-8 keeps its bytes.
+std::vector<QByteArray> PositionalBytes(int argc, char** argv, const QStringList& positional);
 
 // A parser set up as both programs want it: "-name" is the long option "name", never a cluster.
 void PrepareParser(QCommandLineParser& parser);

@@ -1,18 +1,26 @@
 // tarnview-info: the report of a raster or package in a terminal, as JSON for scripts, or the
-// thumbnail of a package as a PNG.
+// thumbnail of a package as a PNG; the reports of many files at once as a catalogue.
+#include <unistd.h>
+
 #include <QByteArray>
 #include <QCommandLineParser>
 #include <QJsonDocument>
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "catalog_run.h"
 #include "front_end.h"
 #include "gdal_setup.h"
 #include "json_report.h"
+#include "path_list.h"
 #include "report.h"
+#include "terminal_text.h"
 #include "text_helpers.h"
 #include "thumbnail_export.h"
 
@@ -20,9 +28,12 @@ namespace {
 
 constexpr char kProgram[] = "tarnview-info";
 constexpr int kMaxThumbnailSide = 4096;  // --size beyond this is no thumbnail
+constexpr int kMaxJobs = 256;
 
 const std::string kUsage =
     "Usage: tarnview-info [--crlf | --json [--compact]] PATH\n"
+    "       tarnview-info [--json [--compact] | --jsonl] [-r] [--jobs N]\n"
+    "                     [--files-from LIST [-0]] PATH...\n"
     "       tarnview-info --thumbnail OUT.png [--size N] PATH\n"
     "       tarnview-info --thumbnail-view OUT.png [--size N] PATH\n"
     "       tarnview-info --help | --version\n"
@@ -31,6 +42,13 @@ const std::string kUsage =
     "  --crlf     keep the report's CR LF line ends, byte for byte as the dialog shows it\n"
     "  --json     print the report's facts as one JSON object (pretty-printed)\n"
     "  --compact  with --json: the object on one line\n"
+    "  --jsonl    one compact JSON object a line per file, each with \"path\"\n"
+    "  -r         walk folders: files in name order, hidden ones and linked folders left out\n"
+    "  --files-from LIST  also read paths from LIST, one a line (\"-\": stdin)\n"
+    "  -0         with --files-from: the paths are NUL-separated (find -print0)\n"
+    "  --jobs N   gather N files at once (default: one per processor), output in input order\n"
+    "  With several files the text reports get a header \"==> PATH <==\" and --json prints\n"
+    "  one array. Exit 1 when any file could not be reported.\n"
     "  --thumbnail OUT.png       write a package's 512-pixel-wide thumbnail as RGBA PNG,\n"
     "                            transparent where the package has no data\n"
     "  --thumbnail-view OUT.png  write the thumbnail as the preview window shows it (opaque)\n"
@@ -48,6 +66,16 @@ struct Options {
     ThumbnailKind thumbnailKind = ThumbnailKind::kBuffer;
     int thumbnailSize = 0;  // the picture's longer side; 0: the thumbnail as read
     QString path;
+    // The catalogue of many files.
+    bool catalogue = false;  // any catalogue option or several paths
+    bool inList = false;     // several paths, -r or a list: headers, a JSON array
+    bool jsonl = false;
+    bool recursive = false;
+    std::optional<QByteArray> filesFrom;
+    bool nulSeparated = false;
+    int jobs = 1;
+    QStringList paths;
+    std::vector<QByteArray> pathBytes;  // the paths as given, filled in by main()
 };
 
 using Parsed = ParsedArguments<Options>;
@@ -64,10 +92,18 @@ Parsed Parse(const QStringList& arguments) {
     const QCommandLineOption thumbnailView(QStringLiteral("thumbnail-view"), {},
                                            QStringLiteral("OUT"));
     const QCommandLineOption size(QStringLiteral("size"), {}, QStringLiteral("N"));
-    parser.addOptions({help, version, crlf, json, compact, thumbnail, thumbnailView, size});
+    const QCommandLineOption jsonl(QStringLiteral("jsonl"));
+    const QCommandLineOption recursive(QStringLiteral("r"));
+    const QCommandLineOption filesFrom(QStringLiteral("files-from"), {}, QStringLiteral("LIST"));
+    const QCommandLineOption nul(QStringLiteral("0"));
+    const QCommandLineOption jobs(QStringLiteral("jobs"), {}, QStringLiteral("N"));
+    parser.addOptions({help, version, crlf, json, compact, thumbnail, thumbnailView, size, jsonl,
+                       recursive, filesFrom, nul, jobs});
     if (!parser.parse(arguments))
-        return UsageError<Options>(ParserErrorText(
-            parser, arguments, thumbnail.names() + thumbnailView.names() + size.names()));
+        return UsageError<Options>(ParserErrorText(parser, arguments,
+                                                   thumbnail.names() + thumbnailView.names() +
+                                                       size.names() + filesFrom.names() +
+                                                       jobs.names()));
     // Help and version answer a line whose options are all known, whatever else it holds.
     if (parser.isSet(help))
         return {Request::kHelp, {}, {}};
@@ -101,12 +137,37 @@ Parsed Parse(const QStringList& arguments) {
         if (!options.thumbnailOut)
             return UsageError<Options>(QStringLiteral("--size goes with a thumbnail"));
     }
-    const QStringList paths = parser.positionalArguments();
-    if (paths.isEmpty())
+    options.jsonl = parser.isSet(jsonl);
+    options.recursive = parser.isSet(recursive);
+    options.nulSeparated = parser.isSet(nul);
+    if (parser.isSet(filesFrom))
+        options.filesFrom = parser.values(filesFrom).last().toUtf8();
+    options.jobs = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    if (parser.isSet(jobs)) {
+        const QString value = parser.values(jobs).last();
+        bool ok = false;
+        options.jobs = value.toInt(&ok);
+        if (!ok || !value.front().isDigit() || options.jobs < 1 || options.jobs > kMaxJobs)
+            return UsageError<Options>(
+                QStringLiteral("--jobs takes a whole number from 1 to %1, not \"%2\"")
+                    .arg(kMaxJobs)
+                    .arg(value));
+    }
+    options.paths = parser.positionalArguments();
+    if (options.paths.isEmpty() && !options.filesFrom)
         return UsageError<Options>(QStringLiteral("no path given"));
-    if (paths.size() > 1)
-        return UsageError<Options>(QStringLiteral("one path only"));
-    options.path = paths.first();
+    options.inList = options.paths.size() > 1 || options.recursive || options.filesFrom;
+    options.catalogue = options.inList || options.jsonl;
+    if (!options.paths.isEmpty())
+        options.path = options.paths.first();
+    if (options.nulSeparated && !options.filesFrom)
+        return UsageError<Options>(QStringLiteral("-0 goes with --files-from"));
+    if (options.json && options.jsonl)
+        return UsageError<Options>(QStringLiteral("--json and --jsonl exclude each other"));
+    if (options.thumbnailOut && options.catalogue)
+        return UsageError<Options>(QStringLiteral("a thumbnail takes one path only"));
+    if (options.crlf && options.catalogue)
+        return UsageError<Options>(QStringLiteral("--crlf takes one path only"));
     if (options.compact && !options.json)
         return UsageError<Options>(QStringLiteral("--compact needs --json"));
     if (options.crlf && options.json)
@@ -122,13 +183,7 @@ bool Write(std::FILE* stream, const QByteArray& bytes) {
 
 int PrintText(const FileFacts& facts, bool crlf) {
     const Report report = RenderReport(facts);
-    QString text = report.text;
-    if (!crlf) {
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        if (!text.endsWith(u'\n'))
-            text += u'\n';
-    }
-    Write(report.failed ? stderr : stdout, WideToUtf8(text));
+    Write(report.failed ? stderr : stdout, TerminalText(report.text, crlf));
     return report.failed ? kExitFailure : kExitSuccess;
 }
 
@@ -155,6 +210,41 @@ int WriteThumbnail(const Options& options) {
     return kExitFailure;
 }
 
+CatalogFormat FormatOf(const Options& options) {
+    if (options.jsonl)
+        return CatalogFormat::kJsonLines;
+    if (options.json)
+        return options.compact ? CatalogFormat::kJsonCompact : CatalogFormat::kJson;
+    return CatalogFormat::kText;
+}
+
+int RunCatalogue(const Options& options) {
+    std::vector<QByteArray> given = options.pathBytes;
+    if (options.filesFrom) {
+        const PathListResult list = ReadPathList(*options.filesFrom, options.nulSeparated);
+        if (!list.error.isEmpty()) {
+            Write(stderr, QByteArray(kProgram) + ": " + list.error + "\n");
+            return kExitFailure;
+        }
+        given.insert(given.end(), list.paths.begin(), list.paths.end());
+    }
+    CatalogRequest request;
+    request.entries = ExpandPaths(given, options.recursive);
+    request.format = FormatOf(options);
+    request.inList = options.inList;
+    request.jobs = options.jobs;
+    CatalogStreams streams;
+    streams.output = [](std::string_view text) { WriteText(stdout, text); };
+    if (::isatty(STDERR_FILENO) != 0) {
+        streams.progress = [](std::string_view text) {
+            WriteText(stderr, text);
+            std::fflush(stderr);
+        };
+    }
+    const CatalogOutcome outcome = RunCatalog(request, streams);
+    return outcome.failed == 0 ? kExitSuccess : kExitFailure;
+}
+
 int Run(const Parsed& parsed) {
     if (const std::optional<int> answered =
             AnswerWithoutRunning(parsed.request, kProgram, kUsage, parsed.error))
@@ -163,6 +253,8 @@ int Run(const Parsed& parsed) {
     InitGdal();
     if (options.thumbnailOut)
         return WriteThumbnail(options);
+    if (options.catalogue)
+        return RunCatalogue(options);
     const FileFacts facts = GatherFileFacts(options.path);
     return options.json ? PrintJson(facts, options.compact) : PrintText(facts, options.crlf);
 }
@@ -170,5 +262,7 @@ int Run(const Parsed& parsed) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return FinishOutput(kProgram, Run(Parse(ArgumentList(argc, argv))));
+    Parsed parsed = Parse(ArgumentList(argc, argv));
+    parsed.options.pathBytes = PositionalBytes(argc, argv, parsed.options.paths);
+    return FinishOutput(kProgram, Run(parsed));
 }

@@ -33,6 +33,10 @@ bool IsPackagePath(const QString& path);
 // Packages go to the package reader, everything else to GDAL (which must be registered).
 FileFacts GatherFileFacts(const QString& path);
 
+// The same for a path as the system gives it, bytes that need not be valid UTF-8: the file is
+// opened by those bytes, and `path` holds them decoded for display (U+FFFD where invalid).
+FileFacts GatherFileFactsAt(const QByteArray& localPath);
+
 Report RenderReport(const FileFacts& facts);
 
 inline Report BuildReport(const QString& path) {

@@ -92,7 +92,8 @@ void InsertRaster(QJsonObject& json, const RasterFacts& facts) {
         bands.append(BandObject(band));
     json.insert(QStringLiteral("bands"), bands);
 
-    if (facts.crs) {
+    // GDAL gives an empty WKT for a raster without a coordinate system.
+    if (facts.crs && !facts.crs->wkt.isEmpty()) {
         const CoordinateSystem& crs = *facts.crs;
         json.insert(
             QStringLiteral("crs"),

@@ -17,10 +17,15 @@ bool IsPackagePath(const QString& path) {
 }
 
 FileFacts GatherFileFacts(const QString& path) {
-    FileFacts facts;
+    FileFacts facts = GatherFileFactsAt(WideToUtf8(path));
     facts.path = path;
-    const QByteArray utf8Path = WideToUtf8(path);
-    if (IsPackagePath(path)) {
+    return facts;
+}
+
+FileFacts GatherFileFactsAt(const QByteArray& utf8Path) {
+    FileFacts facts;
+    facts.path = Utf8ToWide(utf8Path);
+    if (IsPackagePath(facts.path)) {
         PackageFactsResult result = GatherPackageFacts(utf8Path);
         facts.package = std::move(result.facts);
         if (!facts.package)

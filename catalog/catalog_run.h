@@ -1,0 +1,31 @@
+// A whole catalogue: the entries gathered in parallel, written in input order, with progress.
+#pragma once
+
+#include <QByteArray>
+
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "entry_output.h"
+#include "path_list.h"
+
+struct CatalogRequest {
+    std::vector<CatalogEntry> entries;
+    CatalogFormat format = CatalogFormat::kText;
+    bool inList = true;  // text headers, a JSON array
+    int jobs = 1;
+};
+
+struct CatalogStreams {
+    std::function<void(std::string_view)> output;    // the entries, in order
+    std::function<void(std::string_view)> progress;  // the progress line; none when empty
+};
+
+struct CatalogOutcome {
+    std::size_t files = 0;
+    std::size_t failed = 0;
+};
+
+// Gathers every entry (GDAL must be registered) on `jobs` threads and writes them in order.
+CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& streams);

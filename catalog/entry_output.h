@@ -1,0 +1,32 @@
+// A catalogue's output: each file's entry in the chosen form, and what goes before, between and
+// after the entries. Paths are written as the system gives them, byte for byte.
+#pragma once
+
+#include <QByteArray>
+
+#include "catalog_entry.h"
+
+enum class CatalogFormat {
+    kText,        // the text report; with a header "==> PATH <==" in a list
+    kJsonLines,   // one compact object a line
+    kJson,        // pretty objects; several files make one array
+    kJsonCompact  // the same on one line
+};
+
+struct RenderedEntry {
+    QByteArray text;
+    bool failed = false;
+};
+
+// `path` as a JSON string: quote, backslash and control characters escaped, every other byte
+// as it is.
+QByteArray JsonPathString(const QByteArray& path);
+
+// The entry of one file. `inList`: the entry is one of a list (text gets its header, JSON is an
+// element of the array), otherwise it stands alone.
+RenderedEntry RenderEntry(const GatheredEntry& entry, CatalogFormat format, bool inList);
+
+// What the output holds before the first entry, between two entries, after the last.
+QByteArray ListOpening(CatalogFormat format, bool inList, bool empty);
+QByteArray ListSeparator(CatalogFormat format, bool inList);
+QByteArray ListClosing(CatalogFormat format, bool inList, bool empty);

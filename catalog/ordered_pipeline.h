@@ -1,0 +1,16 @@
+// Work on many items in parallel, results handed on in input order.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+#include "entry_output.h"
+
+using ItemWork = std::function<RenderedEntry(std::size_t index)>;
+using ItemDelivery = std::function<void(std::size_t index, RenderedEntry&& result)>;
+
+// Runs work(0) ... work(count - 1) on `jobs` threads and calls deliver with each result in index
+// order, on the calling thread. An item is only started while fewer than `jobs` results are
+// taken and not yet delivered, so at most `jobs` results exist at once, whatever `count` is.
+// With one job everything runs on the calling thread.
+void RunInOrder(std::size_t count, int jobs, const ItemWork& work, const ItemDelivery& deliver);
