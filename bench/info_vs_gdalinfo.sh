@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Times tarnview-info against gdalinfo on the same GeoTIFF with overviews, interleaved over
 # repeated runs, and prints each median and their ratio (tarnview-info / gdalinfo).
-# Usage: bench/info_vs_gdalinfo.sh [RUNS] [RASTER]   (build first: ./test.sh or ./run.sh)
+# Usage: bench/info_vs_gdalinfo.sh [RUNS] [RASTER]   (build first: ./test.sh or ./run.sh;
+# TARNVIEW_BUILD=DIR times another build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-41}
 raster=${2:-}
-info=build/tarnview-info
-[ -x "$info" ] || { echo "build/tarnview-info is missing: build first" >&2; exit 1; }
+info=${TARNVIEW_BUILD:-build}/tarnview-info
+[ -x "$info" ] || { echo "$info is missing: build first" >&2; exit 1; }
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "path_list.h"
 #include "report.h"
 
 // Why the path cannot be reported, before anything opens it: "no such file", "broken symbolic
@@ -18,6 +19,6 @@ struct GatheredEntry {
     FileFacts facts;  // facts.error is set and nothing else when the file failed
 };
 
-// Checks the path and gathers its facts (GDAL must be registered). The file is opened, read and
-// closed on the calling thread.
-GatheredEntry GatherEntry(const QByteArray& path, const QByteArray& knownError = {});
+// Checks the entry's path and gathers its facts (GDAL must be registered); an entry that carries
+// an error keeps it. The file is opened, read and closed on the calling thread.
+GatheredEntry GatherEntry(const CatalogEntry& entry);

@@ -4,12 +4,28 @@
 
 #include <QByteArray>
 
+#include <memory>
+#include <string>
 #include <vector>
+
+// Every name in a walked folder (hidden ones too), as GDAL takes a folder's listing: a
+// null-terminated array of C strings. Shared by the entries of the folder.
+class FolderNames {
+  public:
+    explicit FolderNames(std::vector<std::string> names);
+    FolderNames(const FolderNames&) = delete;
+    FolderNames& operator=(const FolderNames&) = delete;
+    const char* const* List() const { return pointers_.data(); }
+
+  private:
+    std::vector<std::string> names_;
+    std::vector<const char*> pointers_;
+};
 
 struct CatalogEntry {
     QByteArray path;
-    QByteArray
-        error;  // set when the entry is already known to fail (a folder that cannot be listed)
+    QByteArray error;  // set when the entry is known to fail (a folder that cannot be listed)
+    std::shared_ptr<const FolderNames> siblings;  // the folder's names, when it was walked
 };
 
 struct PathListResult {

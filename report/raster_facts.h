@@ -58,5 +58,8 @@ struct RasterFactsResult {
 };
 
 // Opens the UTF-8 path read-only with GDAL, gathers its facts and closes it again.
-// GDAL must be registered (InitGdal).
-RasterFactsResult GatherRasterFacts(const QByteArray& utf8Path);
+// GDAL must be registered (InitGdal). `siblingFiles`, when the caller has listed the file's
+// folder: every name in it, null-terminated, so that GDAL looks for side files there instead of
+// listing the folder again; nullptr lets GDAL list it.
+RasterFactsResult GatherRasterFacts(const QByteArray& utf8Path,
+                                    const char* const* siblingFiles = nullptr);

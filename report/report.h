@@ -35,7 +35,8 @@ FileFacts GatherFileFacts(const QString& path);
 
 // The same for a path as the system gives it, bytes that need not be valid UTF-8: the file is
 // opened by those bytes, and `path` holds them decoded for display (U+FFFD where invalid).
-FileFacts GatherFileFactsAt(const QByteArray& localPath);
+// `siblingFiles` as GatherRasterFacts takes them.
+FileFacts GatherFileFactsAt(const QByteArray& localPath, const char* const* siblingFiles = nullptr);
 
 Report RenderReport(const FileFacts& facts);
 

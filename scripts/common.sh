@@ -4,6 +4,7 @@
 TARNVIEW_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libgdal-dev gdal-bin libwebp-dev python3-gdal python3-numpy python3-rasterio
+    python3-jsonschema
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     fonts-wqy-microhei qt6-translations-l10n xvfb xauth

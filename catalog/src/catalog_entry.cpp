@@ -28,14 +28,15 @@ std::optional<QByteArray> RefusalOf(const QByteArray& path) {
     return std::nullopt;
 }
 
-GatheredEntry GatherEntry(const QByteArray& path, const QByteArray& knownError) {
+GatheredEntry GatherEntry(const CatalogEntry& entry) {
+    const QByteArray& path = entry.path;
     const std::optional<QByteArray> refusal =
-        knownError.isEmpty() ? RefusalOf(path) : std::optional<QByteArray>(knownError);
+        entry.error.isEmpty() ? RefusalOf(path) : std::optional<QByteArray>(entry.error);
     if (refusal) {
         FileFacts facts;
         facts.path = Utf8ToWide(path);
         facts.error = Utf8ToWide(*refusal);
         return {path, std::move(facts)};
     }
-    return {path, GatherFileFactsAt(path)};
+    return {path, GatherFileFactsAt(path, entry.siblings ? entry.siblings->List() : nullptr)};
 }

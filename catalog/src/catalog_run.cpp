@@ -25,8 +25,7 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
 
     Write(streams, ListOpening(request.format, request.inList, count == 0));
     const ItemWork work = [&](std::size_t index) {
-        const CatalogEntry& entry = request.entries[index];
-        return RenderEntry(GatherEntry(entry.path, entry.error), request.format, request.inList);
+        return RenderEntry(GatherEntry(request.entries[index]), request.format, request.inList);
     };
     const ItemDelivery deliver = [&](std::size_t index, RenderedEntry&& result) {
         if (index > 0)

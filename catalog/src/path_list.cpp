@@ -43,23 +43,38 @@ struct Child {
     fs::directory_entry entry;
 };
 
+}  // namespace
+
+FolderNames::FolderNames(std::vector<std::string> names) : names_(std::move(names)) {
+    pointers_.reserve(names_.size() + 1);
+    for (const std::string& name : names_)
+        pointers_.push_back(name.c_str());
+    pointers_.push_back(nullptr);
+}
+
+namespace {
+
 void Walk(const fs::path& folder, std::vector<CatalogEntry>& out) {
     std::error_code error;
     fs::directory_iterator it(folder, error);
     if (error) {
-        out.push_back({Bytes(folder), CannotList(error)});
+        out.push_back({Bytes(folder), CannotList(error), {}});
         return;
     }
     std::vector<Child> children;
+    std::vector<std::string> names;
     for (const fs::directory_iterator end; it != end; it.increment(error)) {
         if (error)
             break;
         std::string name = it->path().filename().native();
+        names.push_back(name);
         if (!IsHidden(name))
             children.push_back({std::move(name), *it});
     }
     if (error)
-        out.push_back({Bytes(folder), CannotList(error)});
+        out.push_back({Bytes(folder), CannotList(error), {}});
+    // GDAL looks for a file's side files in this listing instead of listing the folder again.
+    const auto siblings = std::make_shared<const FolderNames>(std::move(names));
     std::sort(children.begin(), children.end(),
               [](const Child& a, const Child& b) { return a.name < b.name; });
     for (const auto& [name, child] : children) {
@@ -71,7 +86,7 @@ void Walk(const fs::path& folder, std::vector<CatalogEntry>& out) {
         if (folderTarget)
             Walk(child.path(), out);
         else
-            out.push_back({Bytes(child.path()), {}});
+            out.push_back({Bytes(child.path()), {}, siblings});
     }
 }
 
@@ -111,7 +126,7 @@ std::vector<CatalogEntry> ExpandPaths(const std::vector<QByteArray>& given, bool
         if (recursive && fs::is_directory(fs::path(path.toStdString()), error))
             Walk(fs::path(path.toStdString()), entries);
         else
-            entries.push_back({path, {}});
+            entries.push_back({path, {}, {}});
     }
     return entries;
 }

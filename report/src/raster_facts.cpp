@@ -89,13 +89,13 @@ CoordinateSystem GatherCoordinateSystem(const char* wkt) {
 
 }  // namespace
 
-RasterFactsResult GatherRasterFacts(const QByteArray& utf8Path) {
+RasterFactsResult GatherRasterFacts(const QByteArray& utf8Path, const char* const* siblingFiles) {
     // GDAL would open a FIFO or a device and wait on it for ever.
     if (NamesSpecialFile(utf8Path.toStdString()))
         return {std::nullopt, utf8Path + " is not a regular file (a FIFO, a device or a socket)"};
     QuietGdalErrors quiet;
     DatasetHandle dataset(GDALOpenEx(utf8Path.constData(), GDAL_OF_RASTER | GDAL_OF_VERBOSE_ERROR,
-                                     nullptr, nullptr, nullptr));
+                                     nullptr, nullptr, siblingFiles));
     if (!dataset)
         return {std::nullopt, QByteArray(CPLGetLastErrorMsg())};
 

@@ -22,7 +22,7 @@ FileFacts GatherFileFacts(const QString& path) {
     return facts;
 }
 
-FileFacts GatherFileFactsAt(const QByteArray& utf8Path) {
+FileFacts GatherFileFactsAt(const QByteArray& utf8Path, const char* const* siblingFiles) {
     FileFacts facts;
     facts.path = Utf8ToWide(utf8Path);
     if (IsPackagePath(facts.path)) {
@@ -31,7 +31,7 @@ FileFacts GatherFileFactsAt(const QByteArray& utf8Path) {
         if (!facts.package)
             facts.error = RenderPackageOpenFailure(result.error);
     } else {
-        RasterFactsResult result = GatherRasterFacts(utf8Path);
+        RasterFactsResult result = GatherRasterFacts(utf8Path, siblingFiles);
         facts.raster = std::move(result.facts);
         if (!facts.raster)
             facts.error = Utf8ToWide(result.error);

@@ -50,12 +50,12 @@ TEST_F(CatalogEntries, WhatWouldFailOrBlockIsRefusedBeforeOpening) {
     EXPECT_TRUE(RefusalOf(fixtures.Utf8Path({}))->startsWith("a folder"));
     EXPECT_EQ(RefusalOf(Raster(QStringLiteral("r.tif"))), std::nullopt);
 
-    const GatheredEntry refused = GatherEntry(fifo);
+    const GatheredEntry refused = GatherEntry({fifo, {}, {}});
     EXPECT_TRUE(refused.facts.Failed());
     EXPECT_EQ(refused.facts.error,
               QStringLiteral("not a regular file (a FIFO, a device or a socket)"));
     // An error found while listing is kept, whatever the path is now.
-    const GatheredEntry known = GatherEntry(Raster(QStringLiteral("k.tif")), "cannot list");
+    const GatheredEntry known = GatherEntry({Raster(QStringLiteral("k.tif")), "cannot list", {}});
     EXPECT_EQ(known.facts.error, QStringLiteral("cannot list"));
 }
 
@@ -68,7 +68,7 @@ TEST_F(CatalogEntries, UnreadableFileIsRefused) {
 }
 
 TEST_F(CatalogEntries, TextHasItsHeaderOnlyInAList) {
-    const GatheredEntry entry = GatherEntry(Raster(QStringLiteral("r.tif")));
+    const GatheredEntry entry = GatherEntry({Raster(QStringLiteral("r.tif")), {}, {}});
     const QByteArray alone = RenderEntry(entry, CatalogFormat::kText, false).text;
     const QByteArray listed = RenderEntry(entry, CatalogFormat::kText, true).text;
     EXPECT_TRUE(alone.endsWith('\n'));
@@ -81,7 +81,7 @@ TEST_F(CatalogEntries, JsonPathKeepsTheSystemsBytesAndEscapesWhatJsonMust) {
     EXPECT_EQ(JsonPathString("a\"b\\c\n\x01\xff\xc3\xa9"),
               QByteArray("\"a\\\"b\\\\c\\u000a\\u0001\xff\xc3\xa9\""));
     const QByteArray odd = fixtures.Utf8Path(QStringLiteral("x.tif")).replace("x.tif", "\xff.tif");
-    const GatheredEntry entry = GatherEntry(odd);
+    const GatheredEntry entry = GatherEntry({odd, {}, {}});
     const QByteArray line = RenderEntry(entry, CatalogFormat::kJsonLines, false).text;
     EXPECT_EQ(line, "{\"path\":" + JsonPathString(odd) + ",\"error\":\"no such file\"}\n");
     EXPECT_TRUE(RenderEntry(entry, CatalogFormat::kJsonLines, false).failed);
@@ -89,9 +89,9 @@ TEST_F(CatalogEntries, JsonPathKeepsTheSystemsBytesAndEscapesWhatJsonMust) {
 
 TEST_F(CatalogEntries, JsonEntriesJoinIntoOneValidArrayWithThePathFirst) {
     const std::vector<GatheredEntry> entries = {
-        GatherEntry(Raster(QStringLiteral("a.tif"))),
-        GatherEntry(fixtures.Utf8Path(QStringLiteral("missing.qvrmp"))),
-        GatherEntry(Raster(QStringLiteral("b.tif")))};
+        GatherEntry({Raster(QStringLiteral("a.tif")), {}, {}}),
+        GatherEntry({fixtures.Utf8Path(QStringLiteral("missing.qvrmp")), {}, {}}),
+        GatherEntry({Raster(QStringLiteral("b.tif")), {}, {}})};
     for (const CatalogFormat format : {CatalogFormat::kJson, CatalogFormat::kJsonCompact}) {
         const QByteArray text = Joined(entries, format);
         QJsonParseError error;

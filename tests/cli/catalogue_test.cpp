@@ -211,3 +211,16 @@ TEST_F(Catalogue, UsageErrorsExitTwo) {
         EXPECT_TRUE(run.err.startsWith("tarnview-info: ")) << run.err.toStdString();
     }
 }
+
+TEST_F(Catalogue, AWalkedFolderFindsSideFilesAsGdalAloneDoes) {
+    const QString raster = fixtures.MakeGeoTiff(QStringLiteral("r.tif"), RasterRecipe{});
+    fixtures.WriteFile(
+        QStringLiteral("r.tif.aux.xml"),
+        "<PAMDataset><Metadata><MDI key=\"SIDE\">found</MDI></Metadata></PAMDataset>");
+    const CliRun walked = RunInfo(Args({"--jsonl", "-r"}, {fixtures.Path({})}));
+    const CliRun alone = RunInfo(Args({"--jsonl"}, {raster}));
+    ASSERT_EQ(walked.out.count('\n'), 2);  // the raster and its side file, each reported
+    EXPECT_EQ(walked.out.split('\n')[0], alone.out.chopped(1));
+    EXPECT_TRUE(alone.out.contains("\"SIDE\":\"found\"")) << alone.out.toStdString();
+    EXPECT_TRUE(alone.out.contains("r.tif.aux.xml\"")) << alone.out.toStdString();
+}
