@@ -5,7 +5,10 @@
 #include <gdal.h>
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <thread>
 
@@ -57,11 +60,15 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
         }
     };
 
-    // Once asked to stop, the run stays stopped.
-    bool interrupted = false;
-    const auto keepGoing = [&] {
-        if (!interrupted && environment.interrupted && environment.interrupted()) {
-            interrupted = true;
+    // Once asked to stop, the run stays stopped. The writer's threads ask too.
+    std::atomic<bool> interrupted{false};
+    std::mutex askMutex;
+    const std::function<bool()> keepGoing = [&] {
+        if (!interrupted && environment.interrupted) {
+            const std::lock_guard<std::mutex> lock(askMutex);
+            if (environment.interrupted()) {
+                interrupted = true;
+            }
         }
         return !interrupted;
     };
@@ -121,6 +128,8 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     writeOptions.threads = ThreadCount(options.threads);
     writeOptions.progress = [&](const WriteProgress& progress) { display.Update(progress); };
     writeOptions.writeAt = environment.writeAt;
+    writeOptions.existing = options.force ? ExistingTarget::kReplace : ExistingTarget::kKeep;
+    writeOptions.cancelled = [&] { return !keepGoing(); };
 
     PackageWriteResult result;
     try {
@@ -130,6 +139,8 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
         // The writer keeps a strip of 512 rows per level, so memory grows with the width; the
         // temporary file is removed as the writer unwinds.
         result.errorText = "not enough memory for rows of " + std::to_string(width) + " pixels";
+    } catch (const std::exception& exception) {
+        result.errorText = exception.what();
     }
     display.End();
     if (interrupted) {
@@ -137,6 +148,11 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     }
     if (!result.ok) {
         return Failure(options.output + " was not written: " + result.errorText);
+    }
+    if (result.tilesWritten == 0) {
+        writeError("tarnview-pack: warning: " + options.input +
+                   " has no valid pixel (all nodata, masked or transparent), so " + options.output +
+                   " holds no tile\n");
     }
     // The sidecar only once the package is whole, so a failed pack leaves neither behind.
     std::string auxPath;

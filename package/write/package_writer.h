@@ -46,6 +46,9 @@ struct PackageWriteOptions {
     EdgeSubTiles edgeSubTiles = EdgeSubTiles::kCropped;
     std::function<void(const WriteProgress&)> progress;  // called after each finished tile row
     WriteAtFunction writeAt;                             // empty: the file layer's WriteBytesAt
+    ExistingTarget existing = ExistingTarget::kReplace;  // what happens to a file at `path`
+    // Asked between sub-tiles and strips; true stops the write, which then fails "interrupted".
+    std::function<bool()> cancelled;
 };
 
 struct PackageWriteResult {

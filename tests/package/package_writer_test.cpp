@@ -268,7 +268,8 @@ TEST_F(PackageWriterTest, AFailedWriteLeavesNoFileAndKeepsTheOldOne) {
     const PackageWriteResult result =
         WriteImagePackage(path, SolidImage(3000, 600, Rgba(1, 2, 3, 255)), options);
     EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.errorText.find("cannot write " + path + ".tmp"), std::string::npos)
+    EXPECT_NE(result.errorText.find("cannot write " + dir.Path(TemporaryNamePrefix(path))),
+              std::string::npos)
         << result.errorText;
     EXPECT_NE(result.errorText.find(ErrorText(ENOSPC)), std::string::npos) << result.errorText;
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"p.qvrmp"});
@@ -301,7 +302,9 @@ TEST_F(PackageWriterTest, AFailingSourceEndsTheWrite) {
 TEST_F(PackageWriterTest, RefusesWhatCannotBeWritten) {
     PackageWriteResult result = WriteEmptyPackage(dir.Path("missing/p"), 10, 10);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText.rfind("cannot create " + dir.Path("missing/p.tmp"), 0), 0u)
+    EXPECT_EQ(result.errorText.rfind(
+                  "cannot create " + dir.Path("missing/" + TemporaryNamePrefix("p")), 0),
+              0u)
         << result.errorText;
 
     result = WriteEmptyPackage(dir.Path("p"), 67108865, 1);

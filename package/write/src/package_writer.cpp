@@ -48,12 +48,12 @@ class PackageWriter {
     PackageWriteResult Run(const std::string& path, const GeoTransformCoefficients& geoTransform) {
         PackageWriteResult result;
         result.levels = layout_.LevelCount();
-        std::string error = output_.Create(path, options_.writeAt);
+        std::string error = output_.Create(path, options_.writeAt, options_.existing);
         header_ = BuildPackageHeader(layout_, geoTransform);
         if (error.empty() && layout_.width > 0 && layout_.height > 0) {
             const std::uint32_t stripCount = strips_.Strip(0).StripCount();
             for (std::uint32_t strip = 0; strip < stripCount && error.empty(); ++strip) {
-                error = WriteStrip(strip);
+                error = Cancelled() ? kInterruptedText : WriteStrip(strip);
             }
         }
         if (error.empty()) {
@@ -74,6 +74,8 @@ class PackageWriter {
     }
 
   private:
+    bool Cancelled() const { return options_.cancelled && options_.cancelled(); }
+
     // Reads level-0 strip `index`, carries it up the pyramid, encodes every strip completed on the
     // way and writes the tile rows that are then complete.
     std::string WriteStrip(std::uint32_t index) {
@@ -119,7 +121,11 @@ class PackageWriter {
                 jobs.push_back(CellJob{level, cell, 0});
             }
         }
-        RunInParallel(jobs.size(), threads_, [&](std::size_t i) { EncodeCell(jobs[i]); });
+        const std::string failure = RunInParallel(
+            jobs.size(), threads_, [&](std::size_t i) { EncodeCell(jobs[i]); }, options_.cancelled);
+        if (!failure.empty()) {
+            return failure == kInterruptedText ? failure : "cannot encode sub-tiles: " + failure;
+        }
         for (const CellJob& job : jobs) {
             if (job.error != 0) {
                 return "cannot encode a sub-tile of level " + std::to_string(job.level) +
