@@ -75,7 +75,17 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     SourceSettings settings;
     settings.bands = options.bands;
     settings.scale = options.scale;
-    settings.keepGoing = keepGoing;
+    ProgressDisplay* shownProgress = nullptr;
+    std::uint64_t stripFirstPixel = 0;  // where the strip being read starts, in input pixels
+    std::uint64_t stripPixels = 0;
+    settings.keepGoing = [&](double readShare) {
+        if (shownProgress != nullptr) {
+            shownProgress->Read(
+                stripFirstPixel +
+                static_cast<std::uint64_t>(readShare * static_cast<double>(stripPixels)));
+        }
+        return keepGoing();
+    };
     std::string errorText;
     const std::unique_ptr<RasterSource> source =
         RasterSource::Open(options.input, errorText, settings);
@@ -104,22 +114,28 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     }
     OGRSpatialReferenceH crs = source->SpatialRef();
     if (crs != nullptr && !options.writeAux) {
-        writeError(kNotePrefix + options.input + " is in " + source->CoordinateSystemName() +
+        const std::string name = source->CoordinateSystemName();
+        writeError(kNotePrefix + options.input +
+                   (name.empty() ? " has a coordinate system without a name" : " is in " + name) +
                    "; a package holds no coordinate system, so it is left out\n");
     }
 
-    ProgressDisplay display(writeError, environment.terminal, layout.LevelCount());
+    ProgressDisplay display(writeError, environment.terminal, WorkOf(layout));
+    shownProgress = &display;
     const RowStripSource rows = [&](std::uint32_t firstRow, std::uint32_t rowCount,
                                     std::uint8_t* pixels, std::size_t stride, std::string& error) {
         if (!keepGoing()) {
             error = "interrupted";
             return StripContent::kFailed;
         }
-        display.Tick();
+        stripFirstPixel = std::uint64_t{firstRow} * width;
+        stripPixels = std::uint64_t{rowCount} * width;
+        display.Read(stripFirstPixel);
         const StripContent content = source->ReadRows(firstRow, rowCount, pixels, stride, error);
         if (content == StripContent::kFailed && interrupted) {
             error = "interrupted";
         }
+        display.Read(stripFirstPixel + stripPixels);
         return content;
     };
     PackageWriteOptions writeOptions;

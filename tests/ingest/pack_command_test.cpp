@@ -267,7 +267,7 @@ TEST_F(PackCommandTest, SummaryAndProgress) {
     EXPECT_EQ(quiet.stderrText, "");  // no terminal, no bar
     const std::string bytes = std::to_string(fs::file_size(folder.Path("out.qvrmp")));
     EXPECT_EQ(quiet.outcome.message.rfind(folder.Path("out.qvrmp") +
-                                              ": 64 x 1100 pixels, 1 level, 1 tiles written, " +
+                                              ": 64 x 1100 pixels, 1 level, 1 tile written, " +
                                               bytes + " bytes (",
                                           0),
               0u)

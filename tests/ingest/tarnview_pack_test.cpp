@@ -87,7 +87,9 @@ TEST_F(TarnviewPack, PacksWithOneSummaryLineOnStderr) {
     const ProcessRun run = Run({"--quality", "60", input, folder.Path("out.qvrmp")});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.rfind(folder.Path("out.qvrmp") + ": 64 x 32 pixels, 1 level, 1 tiles", 0), 0u)
+    EXPECT_EQ(
+        run.err.rfind(folder.Path("out.qvrmp") + ": 64 x 32 pixels, 1 level, 1 tile written", 0),
+        0u)
         << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_EQ(run.err.find('\r'), std::string::npos);  // no bar without a terminal

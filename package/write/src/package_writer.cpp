@@ -43,6 +43,9 @@ class PackageWriter {
         settings_.quality = options.quality;
         settings_.fullSize = options.edgeSubTiles == EdgeSubTiles::kFullSize;
         threads_ = std::clamp(options.threads, 1, kMaxThreads);
+        for (int level = 0; level < layout.LevelCount(); ++level) {
+            pixelsTotal_ += std::uint64_t{layout.levelWidth[level]} * layout.levelHeight[level];
+        }
     }
 
     PackageWriteResult Run(const std::string& path, const GeoTransformCoefficients& geoTransform) {
@@ -93,6 +96,11 @@ class PackageWriter {
             strips_.FinishLevel0Strip(content == StripContent::kPixels);
 
         std::string error = EncodeStrips(completed);
+        for (const int level : completed) {
+            const LevelStrip& done = strips_.Strip(level);
+            pixelsDone_ += std::uint64_t{done.width} * done.rows;
+        }
+        ReportProgress(completed.back());
         for (const int level : completed) {
             const LevelStrip& done = strips_.Strip(level);
             const bool lastSubTileRow = done.index % kSubTilesPerSide == kSubTilesPerSide - 1 ||
@@ -179,10 +187,15 @@ class PackageWriter {
         }
         pending.tiles.clear();
         tilesDone_ += layout_.tileColumns[level];
-        if (options_.progress) {
-            options_.progress(WriteProgress{level, tilesDone_, layout_.entryCount});
-        }
+        ReportProgress(level);
         return {};
+    }
+
+    void ReportProgress(int level) const {
+        if (options_.progress) {
+            options_.progress(
+                WriteProgress{level, tilesDone_, layout_.entryCount, pixelsDone_, pixelsTotal_});
+        }
     }
 
     const PackageLayout& layout_;
@@ -198,6 +211,8 @@ class PackageWriter {
     std::uint64_t tilesWritten_ = 0;
     std::uint64_t subTilesWritten_ = 0;
     std::uint64_t tilesDone_ = 0;
+    std::uint64_t pixelsDone_ = 0;
+    std::uint64_t pixelsTotal_ = 0;
 };
 
 }  // namespace
