@@ -233,7 +233,7 @@ TEST_F(PackageWriterTest, ThreadsDoNotChangeTheFile) {
     EXPECT_EQ(ReadFileBytes(dir.Path("one")), ReadFileBytes(dir.Path("three")));
 }
 
-TEST_F(PackageWriterTest, ReportsProgressPerTileRow) {
+TEST_F(PackageWriterTest, ReportsProgressPerStripAndTileRowNeverBackwards) {
     std::vector<WriteProgress> reports;
     PackageWriteOptions options;
     options.progress = [&](const WriteProgress& progress) { reports.push_back(progress); };
@@ -242,14 +242,19 @@ TEST_F(PackageWriterTest, ReportsProgressPerTileRow) {
     // 5000 x 4500: level 0 has 3 tile rows of 3, level 1 2 rows of 2, level 2 one tile.
     ASSERT_TRUE(
         WritePackage(dir.Path("p"), 5000, 4500, kTestGeoTransform, transparent, options).ok);
-    ASSERT_EQ(reports.size(), 6u);
-    std::uint64_t previous = 0;
+    // One report per level-0 strip (9) and per tile row (6).
+    ASSERT_EQ(reports.size(), 15u);
+    WriteProgress previous;
     for (const WriteProgress& report : reports) {
-        EXPECT_GT(report.tilesDone, previous);
+        EXPECT_GE(report.tilesDone, previous.tilesDone);
+        EXPECT_GE(report.pixelsDone, previous.pixelsDone);
+        EXPECT_GT(report.tilesDone + report.pixelsDone, previous.tilesDone + previous.pixelsDone);
         EXPECT_EQ(report.tilesTotal, 9u + 4u + 1u);
-        previous = report.tilesDone;
+        EXPECT_EQ(report.pixelsTotal, 5000u * 4500 + 2500u * 2250 + 1250u * 1125);
+        previous = report;
     }
     EXPECT_EQ(reports.back().tilesDone, 14u);
+    EXPECT_EQ(reports.back().pixelsDone, reports.back().pixelsTotal);
     EXPECT_EQ(reports.back().level, 2);
 }
 
