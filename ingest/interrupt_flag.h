@@ -2,7 +2,8 @@
 // rows, so the writer can remove its temporary file instead of being killed halfway.
 #pragma once
 
-// Catches SIGINT, SIGTERM and SIGHUP once each; a second one of the same kind ends the process.
+// Catches SIGINT, SIGTERM and SIGHUP; a second one ends the process at once, after removing the
+// temporary files being written.
 void InstallInterruptHandlers();
 
 bool InterruptRequested();

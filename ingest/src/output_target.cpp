@@ -25,6 +25,10 @@ std::string CheckOutputTarget(const std::string& output, bool force,
     }
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
+    const fs::file_status linkStatus = fs::symlink_status(path, error);
+    if (fs::is_symlink(linkStatus)) {
+        return output + " is a symbolic link; choose the file itself or another OUTPUT";
+    }
     if (fs::exists(status)) {
         if (fs::is_directory(status)) {
             return output + " is a folder";
@@ -36,6 +40,9 @@ std::string CheckOutputTarget(const std::string& output, bool force,
         }
         if (!force) {
             return output + " exists; --force replaces it";
+        }
+        if (!fs::is_regular_file(status)) {
+            return output + " is not a regular file; --force replaces only a regular file";
         }
     }
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");

@@ -5,7 +5,10 @@
 #include <gdal.h>
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <thread>
 
@@ -57,18 +60,32 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
         }
     };
 
-    // Once asked to stop, the run stays stopped.
-    bool interrupted = false;
-    const auto keepGoing = [&] {
-        if (!interrupted && environment.interrupted && environment.interrupted()) {
-            interrupted = true;
+    // Once asked to stop, the run stays stopped. The writer's threads ask too.
+    std::atomic<bool> interrupted{false};
+    std::mutex askMutex;
+    const std::function<bool()> keepGoing = [&] {
+        if (!interrupted && environment.interrupted) {
+            const std::lock_guard<std::mutex> lock(askMutex);
+            if (environment.interrupted()) {
+                interrupted = true;
+            }
         }
         return !interrupted;
     };
     SourceSettings settings;
     settings.bands = options.bands;
     settings.scale = options.scale;
-    settings.keepGoing = keepGoing;
+    ProgressDisplay* shownProgress = nullptr;
+    std::uint64_t stripFirstPixel = 0;  // where the strip being read starts, in input pixels
+    std::uint64_t stripPixels = 0;
+    settings.keepGoing = [&](double readShare) {
+        if (shownProgress != nullptr) {
+            shownProgress->Read(
+                stripFirstPixel +
+                static_cast<std::uint64_t>(readShare * static_cast<double>(stripPixels)));
+        }
+        return keepGoing();
+    };
     std::string errorText;
     const std::unique_ptr<RasterSource> source =
         RasterSource::Open(options.input, errorText, settings);
@@ -97,22 +114,28 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     }
     OGRSpatialReferenceH crs = source->SpatialRef();
     if (crs != nullptr && !options.writeAux) {
-        writeError(kNotePrefix + options.input + " is in " + source->CoordinateSystemName() +
+        const std::string name = source->CoordinateSystemName();
+        writeError(kNotePrefix + options.input +
+                   (name.empty() ? " has a coordinate system without a name" : " is in " + name) +
                    "; a package holds no coordinate system, so it is left out\n");
     }
 
-    ProgressDisplay display(writeError, environment.terminal, layout.LevelCount());
+    ProgressDisplay display(writeError, environment.terminal, WorkOf(layout));
+    shownProgress = &display;
     const RowStripSource rows = [&](std::uint32_t firstRow, std::uint32_t rowCount,
                                     std::uint8_t* pixels, std::size_t stride, std::string& error) {
         if (!keepGoing()) {
             error = "interrupted";
             return StripContent::kFailed;
         }
-        display.Tick();
+        stripFirstPixel = std::uint64_t{firstRow} * width;
+        stripPixels = std::uint64_t{rowCount} * width;
+        display.Read(stripFirstPixel);
         const StripContent content = source->ReadRows(firstRow, rowCount, pixels, stride, error);
         if (content == StripContent::kFailed && interrupted) {
             error = "interrupted";
         }
+        display.Read(stripFirstPixel + stripPixels);
         return content;
     };
     PackageWriteOptions writeOptions;
@@ -121,6 +144,8 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     writeOptions.threads = ThreadCount(options.threads);
     writeOptions.progress = [&](const WriteProgress& progress) { display.Update(progress); };
     writeOptions.writeAt = environment.writeAt;
+    writeOptions.existing = options.force ? ExistingTarget::kReplace : ExistingTarget::kKeep;
+    writeOptions.cancelled = [&] { return !keepGoing(); };
 
     PackageWriteResult result;
     try {
@@ -130,6 +155,8 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
         // The writer keeps a strip of 512 rows per level, so memory grows with the width; the
         // temporary file is removed as the writer unwinds.
         result.errorText = "not enough memory for rows of " + std::to_string(width) + " pixels";
+    } catch (const std::exception& exception) {
+        result.errorText = exception.what();
     }
     display.End();
     if (interrupted) {
@@ -137,6 +164,11 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     }
     if (!result.ok) {
         return Failure(options.output + " was not written: " + result.errorText);
+    }
+    if (result.tilesWritten == 0) {
+        writeError("tarnview-pack: warning: " + options.input +
+                   " has no valid pixel (all nodata, masked or transparent), so " + options.output +
+                   " holds no tile\n");
     }
     // The sidecar only once the package is whole, so a failed pack leaves neither behind.
     std::string auxPath;

@@ -16,6 +16,8 @@ constexpr int kGreyChannel = 0;
 constexpr int kAlphaChannel = 3;
 constexpr std::uint8_t kOpaque = 255;
 constexpr double kByteMax = 255.0;
+// What GDAL calls a coordinate system that has no name.
+constexpr char kUnknownName[] = "unknown";
 // Data other than bytes is read through a scratch of doubles this large, a few rows at a time.
 constexpr std::size_t kScratchValues = std::size_t{1} << 21;
 
@@ -83,9 +85,9 @@ std::string LastGdalError(const char* fallback) {
     return message != nullptr && message[0] != '\0' ? message : fallback;
 }
 
-int KeepGoing(double, const char*, void* data) {
-    const auto* keepGoing = static_cast<const std::function<bool()>*>(data);
-    return (*keepGoing)() ? TRUE : FALSE;
+int KeepGoing(double share, const char*, void* data) {
+    const auto* keepGoing = static_cast<const std::function<bool(double)>*>(data);
+    return (*keepGoing)(share) ? TRUE : FALSE;
 }
 
 }  // namespace
@@ -210,7 +212,7 @@ GDALRasterIOExtraArg RasterSource::ReadArguments() const {
     INIT_RASTERIO_EXTRA_ARG(arguments);
     if (settings_.keepGoing) {
         arguments.pfnProgress = KeepGoing;
-        arguments.pProgressData = const_cast<std::function<bool()>*>(&settings_.keepGoing);
+        arguments.pProgressData = const_cast<std::function<bool(double)>*>(&settings_.keepGoing);
     }
     return arguments;
 }
@@ -230,7 +232,8 @@ std::string RasterSource::CoordinateSystemName() const {
         return {};
     }
     const char* name = OSRGetName(srs);
-    return name != nullptr && name[0] != '\0' ? name : "unnamed";
+    const bool named = name != nullptr && name[0] != '\0' && std::string(name) != kUnknownName;
+    return named ? name : "";
 }
 
 std::vector<std::string> RasterSource::FileList() const {

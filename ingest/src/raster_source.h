@@ -24,7 +24,8 @@
 struct SourceSettings {
     std::vector<int> bands;           // R,G,B[,A]; empty: by colour interpretation
     std::optional<ValueRange> scale;  // unset: the colour bands' common range
-    std::function<bool()> keepGoing;  // asked while rows are read; false stops the read
+    // Asked while rows are read, with the share of the current read done; false stops the read.
+    std::function<bool(double)> keepGoing;
 };
 
 // How one input band becomes one channel of the RGBA pixels.
@@ -58,7 +59,7 @@ class RasterSource {
     GeoTransformCoefficients GeoTransform() const;
     // The dataset's coordinate system, null when it has none; owned by the dataset.
     OGRSpatialReferenceH SpatialRef() const { return GDALGetSpatialRef(dataset_); }
-    // A short name of the dataset's coordinate system, empty when it has none.
+    // A short name of the dataset's coordinate system, empty when it has none or it has no name.
     std::string CoordinateSystemName() const;
     // The files GDAL reads for this dataset.
     std::vector<std::string> FileList() const;

@@ -15,6 +15,9 @@ namespace {
 // A single read() or write() call moves at most this much on Linux; larger requests loop.
 constexpr std::size_t kMaxChunk = 1u << 30;
 
+// Of a file's mode: the permissions with set-user, set-group and sticky.
+constexpr unsigned kPermissionBits = 07777;
+
 bool FitsOffset(std::uint64_t offset, std::size_t size) {
     constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
     return offset <= kMaxOffset && size <= kMaxOffset - offset;
@@ -134,6 +137,34 @@ int SyncFile(FileHandle file) {
 
 int RenameFile(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int RenameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != ENOSYS && errno != EINVAL) {
+        return errno;
+    }
+    // The call or the file system does not know the flag: a link never replaces either.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        return errno;
+    }
+    ::unlink(from.c_str());
+    return 0;
+}
+
+PathKind LinkStatus(const std::string& path) {
+    struct stat status = {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return {};
+    }
+    return PathKind{true, S_ISREG(status.st_mode),
+                    static_cast<unsigned>(status.st_mode) & kPermissionBits};
+}
+
+int SetPermissions(FileHandle file, unsigned permissions) {
+    return ::fchmod(file.descriptor, static_cast<mode_t>(permissions)) == 0 ? 0 : errno;
 }
 
 int RemoveFile(const std::string& path) {

@@ -52,6 +52,21 @@ int SyncFile(FileHandle file);
 // Renames `from` to `to`, replacing `to`. Returns 0 or an errno value.
 int RenameFile(const std::string& from, const std::string& to);
 
+// Renames `from` to `to` only if `to` does not exist (EEXIST otherwise), atomically where the
+// system can; elsewhere by a hard link and an unlink. Returns 0 or an errno value.
+int RenameWithoutReplacing(const std::string& from, const std::string& to);
+
+// What a path names, without following a symbolic link.
+struct PathKind {
+    bool exists = false;
+    bool regularFile = false;  // false for a symbolic link, whatever it points to
+    unsigned permissions = 0;  // the permission bits (07777)
+};
+PathKind LinkStatus(const std::string& path);
+
+// Sets the open file's permission bits. Returns 0 or an errno value.
+int SetPermissions(FileHandle file, unsigned permissions);
+
 // Removes the file. Returns 0 or an errno value.
 int RemoveFile(const std::string& path);
 

@@ -13,6 +13,19 @@
 using WriteAtFunction =
     std::function<int(FileHandle file, std::uint64_t offset, const void* data, std::size_t size)>;
 
+// How the finished file takes the target's place.
+enum class ExistingTarget {
+    kReplace,  // a regular file there is replaced, its permission bits kept; anything else refused
+    kKeep,     // the write fails if anything is there, even a file made while it was written
+};
+
+// The start of the temporary names used for `targetPath` (they live in its folder), for tests.
+std::string TemporaryNamePrefix(const std::string& targetPath);
+
+// Removes every temporary file this process is writing, from a signal handler as well: only
+// async-signal-safe calls are made.
+void RemoveTemporaryFilesNow();
+
 class OutputFile {
   public:
     OutputFile() = default;
@@ -20,8 +33,10 @@ class OutputFile {
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();  // an uncommitted file is closed and removed
 
-    // Creates the temporary file beside `targetPath`. Returns "" or an error message.
-    std::string Create(const std::string& targetPath, WriteAtFunction writeAt);
+    // Creates the temporary file beside `targetPath`, first removing those killed runs to the
+    // same target left behind. Returns "" or an error message.
+    std::string Create(const std::string& targetPath, WriteAtFunction writeAt,
+                       ExistingTarget existing = ExistingTarget::kReplace);
 
     // Returns "" or an error message.
     std::string WriteAt(std::uint64_t offset, const void* data, std::size_t size);
@@ -39,4 +54,6 @@ class OutputFile {
     std::string targetPath_;
     std::string temporaryPath_;
     WriteAtFunction writeAt_;
+    ExistingTarget existing_ = ExistingTarget::kReplace;
+    int registrySlot_ = -1;
 };

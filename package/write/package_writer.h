@@ -29,9 +29,11 @@ using RowStripSource =
                                std::size_t stride, std::string& errorText)>;
 
 struct WriteProgress {
-    int level = 0;                 // level of the tile row just finished
+    int level = 0;                 // level of the tile row or strip just finished
     std::uint64_t tilesDone = 0;   // tiles of all levels finished so far, absent ones included
     std::uint64_t tilesTotal = 0;  // index entries of the package
+    std::uint64_t pixelsDone = 0;  // pixels of all levels encoded so far, transparent ones included
+    std::uint64_t pixelsTotal = 0;  // pixels of all levels
 };
 
 enum class EdgeSubTiles {
@@ -44,8 +46,12 @@ struct PackageWriteOptions {
     int quality = kDefaultQuality;  // 0 to 100, for lossy encoding
     int threads = 1;  // sub-tiles are encoded on this many threads; the file does not depend on it
     EdgeSubTiles edgeSubTiles = EdgeSubTiles::kCropped;
-    std::function<void(const WriteProgress&)> progress;  // called after each finished tile row
+    // Called after each strip of sub-tiles encoded and each tile row written.
+    std::function<void(const WriteProgress&)> progress;
     WriteAtFunction writeAt;                             // empty: the file layer's WriteBytesAt
+    ExistingTarget existing = ExistingTarget::kReplace;  // what happens to a file at `path`
+    // Asked between sub-tiles and strips; true stops the write, which then fails "interrupted".
+    std::function<bool()> cancelled;
 };
 
 struct PackageWriteResult {

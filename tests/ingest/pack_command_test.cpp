@@ -3,6 +3,8 @@
 #include <cpl_minixml.h>
 #include <gtest/gtest.h>
 #include <ogr_srs_api.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -265,7 +267,7 @@ TEST_F(PackCommandTest, SummaryAndProgress) {
     EXPECT_EQ(quiet.stderrText, "");  // no terminal, no bar
     const std::string bytes = std::to_string(fs::file_size(folder.Path("out.qvrmp")));
     EXPECT_EQ(quiet.outcome.message.rfind(folder.Path("out.qvrmp") +
-                                              ": 64 x 1100 pixels, 1 level, 1 tiles written, " +
+                                              ": 64 x 1100 pixels, 1 level, 1 tile written, " +
                                               bytes + " bytes (",
                                           0),
               0u)
@@ -333,6 +335,115 @@ TEST_F(PackCommandTest, AnExistingOutputIsReplacedOnlyWithForce) {
     ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
     EXPECT_NE(OpenOrFail(folder.Path("out.qvrmp")), nullptr);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.tif", "out.qvrmp"}));
+}
+
+TEST_F(PackCommandTest, ForceReplacesOnlyARegularFileAndKeepsItsPermissions) {
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterRecipe{});
+    PackOptions options = Options(input);
+    options.force = true;
+    {
+        SCOPED_TRACE("permission bits");
+        WriteFileText(folder.Path("out.qvrmp"), "old");
+        fs::permissions(folder.Path("out.qvrmp"), fs::perms(0640));
+        ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
+        EXPECT_EQ(fs::status(folder.Path("out.qvrmp")).permissions(), fs::perms(0640));
+    }
+    {
+        SCOPED_TRACE("a symbolic link");
+        WriteFileText(folder.Path("elsewhere"), "keep");
+        fs::remove(folder.Path("out.qvrmp"));
+        fs::create_symlink(folder.Path("elsewhere"), folder.Path("out.qvrmp"));
+        const PackRun run = Pack(options);
+        EXPECT_EQ(run.outcome.exitCode, kPackFailed);
+        EXPECT_EQ(run.outcome.message,
+                  folder.Path("out.qvrmp") +
+                      " is a symbolic link; choose the file itself or another OUTPUT");
+        EXPECT_EQ(ReadFileBytes(folder.Path("elsewhere")),
+                  (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+        EXPECT_TRUE(fs::is_symlink(folder.Path("out.qvrmp")));
+    }
+    {
+        SCOPED_TRACE("a FIFO, before the write and in its place while it is written");
+        fs::remove(folder.Path("out.qvrmp"));
+        ASSERT_EQ(::mkfifo(folder.Path("out.qvrmp").c_str(), 0600), 0);
+        EXPECT_EQ(Pack(options).outcome.message,
+                  folder.Path("out.qvrmp") +
+                      " is not a regular file; --force replaces only a regular file");
+        fs::remove(folder.Path("out.qvrmp"));
+        PackEnvironment environment;
+        environment.writeAt = [&](FileHandle file, std::uint64_t offset, const void* data,
+                                  std::size_t size) {
+            if (!fs::exists(fs::symlink_status(folder.Path("out.qvrmp")))) {
+                ::mkfifo(folder.Path("out.qvrmp").c_str(), 0600);
+            }
+            return WriteBytesAt(file, offset, data, size);
+        };
+        const PackRun run = Pack(options, environment);
+        EXPECT_EQ(run.outcome.exitCode, kPackFailed);
+        EXPECT_NE(
+            run.outcome.message.find("is not a regular file; only a regular file is replaced"),
+            std::string::npos)
+            << run.outcome.message;
+        EXPECT_TRUE(fs::is_fifo(folder.Path("out.qvrmp")));
+    }
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"elsewhere", "in.tif", "out.qvrmp"}));
+}
+
+TEST_F(PackCommandTest, AFileMadeWhileWritingIsNeverReplacedWithoutForce) {
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterRecipe{});
+    PackEnvironment environment;
+    environment.writeAt = [&](FileHandle file, std::uint64_t offset, const void* data,
+                              std::size_t size) {
+        if (!fs::exists(folder.Path("out.qvrmp"))) {
+            WriteFileText(folder.Path("out.qvrmp"), "other run");
+        }
+        return WriteBytesAt(file, offset, data, size);
+    };
+    const PackRun run = Pack(Options(input), environment);
+    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
+    EXPECT_EQ(run.outcome.message, folder.Path("out.qvrmp") +
+                                       " was not written: " + folder.Path("out.qvrmp") +
+                                       " appeared while it was written; it is left as it is");
+    EXPECT_EQ(ReadFileBytes(folder.Path("out.qvrmp")).size(), 9u);
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.tif", "out.qvrmp"}));
+}
+
+TEST_F(PackCommandTest, TemporaryNamesAreShortAndStaleOnesAreRemoved) {
+    const std::string input = MakeRaster(folder.Path("in.tif"), RasterRecipe{});
+    const std::string longName = std::string(249, 'n') + ".qvrmp";  // 255 bytes
+    PackOptions options = Options(input, longName);
+    options.writeAux = false;
+    ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded) << Pack(options).outcome.message;
+
+    // A process that has ended left its temporary file; this one's own is still being written.
+    const pid_t ended = ::fork();
+    if (ended == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(ended, nullptr, 0);
+    const std::string prefix = TemporaryNamePrefix(folder.Path("out.qvrmp"));
+    const std::string stale = prefix + std::to_string(ended) + "-0.tmp";
+    const std::string live = prefix + std::to_string(::getpid()) + "-9999.tmp";
+    const std::string otherTarget =
+        TemporaryNamePrefix("other.qvrmp") + std::to_string(ended) + "-0.tmp";
+    for (const std::string& name : {stale, live, otherTarget}) {
+        WriteFileText(folder.Path(name), "partial");
+    }
+    ASSERT_EQ(Pack(Options(input)).outcome.exitCode, kPackSucceeded);
+    EXPECT_FALSE(fs::exists(folder.Path(stale)));
+    EXPECT_TRUE(fs::exists(folder.Path(live)));
+    EXPECT_TRUE(fs::exists(folder.Path(otherTarget)));
+}
+
+TEST_F(PackCommandTest, AnInputWithoutAValidPixelWarns) {
+    RasterRecipe raster;
+    raster.noData = 0;
+    raster.value = [](int, int, int) { return 0; };
+    const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)));
+    EXPECT_EQ(run.outcome.exitCode, kPackSucceeded);
+    EXPECT_EQ(run.stderrText, "tarnview-pack: warning: " + folder.Path("in.tif") +
+                                  " has no valid pixel (all nodata, masked or transparent), so " +
+                                  folder.Path("out.qvrmp") + " holds no tile\n");
 }
 
 TEST_F(PackCommandTest, TheInputIsNeverTheOutput) {
@@ -405,6 +516,21 @@ TEST_F(PackCommandTest, AnInterruptionStopsAtTheNextBandAndLeavesNoFile) {
     EXPECT_EQ(run.outcome.exitCode, kPackFailed);
     EXPECT_EQ(run.outcome.message, "interrupted; " + folder.Path("out.qvrmp") + " was not written");
     EXPECT_EQ(asked, 2);
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"in.tif"});
+}
+
+TEST_F(PackCommandTest, AnInterruptionIsAnsweredWithinABandOfRows) {
+    RasterRecipe raster;
+    raster.width = 6000;
+    raster.height = 300;  // one band of rows, twelve sub-tiles
+    raster.bands = 3;
+    raster.value = Texture;
+    PackEnvironment environment;
+    int asked = 0;
+    environment.interrupted = [&asked] { return ++asked == 3; };
+    const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)), environment);
+    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
+    EXPECT_EQ(run.outcome.message, "interrupted; " + folder.Path("out.qvrmp") + " was not written");
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"in.tif"});
 }
 

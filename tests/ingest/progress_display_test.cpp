@@ -1,4 +1,4 @@
-// What is shown while packing: the bar, the elapsed time and the summary line.
+// What is shown while packing: the bar, the time taken and left, and the summary line.
 #include <gtest/gtest.h>
 
 #include "progress_display.h"
@@ -12,12 +12,26 @@ TEST(ProgressDisplay, ElapsedTime) {
     EXPECT_EQ(FormatElapsed(-1), "0:00");
 }
 
-TEST(ProgressDisplay, BarShowsTilesLevelAndTime) {
-    EXPECT_EQ(FormatProgressBar(WriteProgress{0, 0, 0}, 1, 0),
-              "[------------------------------]   0%  level 1/1  tiles 0/0  0:00");
-    EXPECT_EQ(FormatProgressBar(WriteProgress{2, 120, 343}, 6, 7.5),
-              "[##########--------------------]  34%  level 3/6  tiles 120/343  0:07");
-    EXPECT_EQ(FormatProgressBar(WriteProgress{5, 343, 343}, 6, 75),
+TEST(ProgressDisplay, TheWorkOfEveryLevelIsCountedFromTheStart) {
+    // 5000 x 3000: levels of 5000 x 3000, 2500 x 1500 and 1250 x 750 pixels.
+    const PackWork work = WorkOf(MakePackageLayout(5000, 3000));
+    EXPECT_EQ(work.levelCount, 3);
+    EXPECT_EQ(work.pixelsToRead, 15000000u);
+    EXPECT_EQ(work.pixelsToEncode, 15000000u + 3750000u + 937500u);
+    EXPECT_GT(work.tilesTotal, 0u);
+    EXPECT_EQ(DoneFraction(work, PackProgress{}), 0);
+    EXPECT_DOUBLE_EQ(DoneFraction(work, PackProgress{0, 0, 15000000, 0}), 15.0 / 34.6875);
+    EXPECT_EQ(DoneFraction(work, PackProgress{2, work.tilesTotal, 15000000, 19687500}), 1);
+}
+
+TEST(ProgressDisplay, BarShowsTilesLevelTimeAndTimeLeft) {
+    const PackWork work{6, 343, 1000, 1000};
+    EXPECT_EQ(FormatProgressBar(work, PackProgress{}, 0, 0),
+              "[------------------------------]   0%  level 1/6  tiles 0/343  0:00");
+    EXPECT_EQ(FormatProgressBar(work, PackProgress{2, 120, 0, 0}, 0.25, 7.5),
+              "[#######-----------------------]  25%  level 3/6  tiles 120/343  0:07, about 0:22 "
+              "left");
+    EXPECT_EQ(FormatProgressBar(work, PackProgress{5, 343, 0, 0}, 1, 75),
               "[##############################] 100%  level 6/6  tiles 343/343  1:15");
 }
 
@@ -32,27 +46,32 @@ TEST(ProgressDisplay, SummaryLine) {
     summary.seconds = 12.34;
     EXPECT_EQ(FormatSummary(summary),
               "out.qvrmp: 20000 x 10000 pixels, 5 levels, 77 tiles written, 30000000 bytes "
-              "(5.00% of 24-bit RGB), 12.3 s");
+              "(20.0x smaller than 24-bit RGB), 12.3 s");
     summary.levels = 1;
-    summary.width = summary.height = 0;
+    summary.tilesWritten = 1;
+    summary.width = summary.height = 100;
+    summary.bytes = 45000;
     EXPECT_EQ(FormatSummary(summary),
-              "out.qvrmp: 0 x 0 pixels, 1 level, 77 tiles written, 30000000 bytes (0.00% of "
-              "24-bit RGB), 12.3 s");
+              "out.qvrmp: 100 x 100 pixels, 1 level, 1 tile written, 45000 bytes (1.5x larger "
+              "than 24-bit RGB), 12.3 s");
 }
 
-TEST(ProgressDisplay, DrawsOnlyOnATerminalAndEndsItsLine) {
+TEST(ProgressDisplay, DrawsOnlyOnATerminalNeverBackwardsAndEndsItsLine) {
+    const PackWork work{3, 4, 100, 100};
     std::string shown;
-    ProgressDisplay silent([&](const std::string& text) { shown += text; }, false, 3);
-    silent.Update(WriteProgress{0, 1, 4});
+    ProgressDisplay silent([&](const std::string& text) { shown += text; }, false, work);
+    silent.Update(WriteProgress{0, 1, 4, 50, 100});
     silent.End();
     EXPECT_EQ(shown, "");
 
-    ProgressDisplay bar([&](const std::string& text) { shown += text; }, true, 3);
-    bar.Update(WriteProgress{0, 1, 4});
-    bar.Update(WriteProgress{2, 4, 4});
+    ProgressDisplay bar([&](const std::string& text) { shown += text; }, true, work);
+    bar.Read(100);
+    bar.Update(WriteProgress{0, 1, 4, 50, 100});  // the first draw: 150 of 200
+    bar.Update(WriteProgress{0, 0, 4, 10, 100});  // an older report changes nothing
+    bar.Update(WriteProgress{2, 4, 4, 100, 100});
     bar.End();
     EXPECT_EQ(
-        shown.rfind("\r[#######-----------------------]  25%  level 1/3  tiles 1/4  0:00\x1b[K"
+        shown.rfind("\r[######################--------]  75%  level 1/3  tiles 1/4  0:00\x1b[K"
                     "\r[##############################] 100%  level 3/3  tiles 4/4  0:00",
                     0),
         0u)

@@ -60,6 +60,22 @@ class TarnviewPack : public ::testing::Test {
     }
 
     ProcessRun Run(const std::vector<std::string>& arguments) { return Finish(Start(arguments)); }
+
+    // Starts a pack large enough that it is still going when a signal comes (a VRT without
+    // sources reads as zeros at no cost) and returns once its temporary file is there.
+    pid_t StartLongRun() {
+        const std::string input = MakeEmptyVrt(folder.Path("big.vrt"), 40000, 40000, 1);
+        const pid_t pid = Start({input, folder.Path("out.qvrmp")});
+        bool started = false;
+        for (int i = 0; i < 60000 && !started; ++i) {
+            started = folder.Entries().size() > 1;
+            if (!started) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+        EXPECT_TRUE(started);
+        return pid;
+    }
 };
 
 }  // namespace
@@ -71,7 +87,9 @@ TEST_F(TarnviewPack, PacksWithOneSummaryLineOnStderr) {
     const ProcessRun run = Run({"--quality", "60", input, folder.Path("out.qvrmp")});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.rfind(folder.Path("out.qvrmp") + ": 64 x 32 pixels, 1 level, 1 tiles", 0), 0u)
+    EXPECT_EQ(
+        run.err.rfind(folder.Path("out.qvrmp") + ": 64 x 32 pixels, 1 level, 1 tile written", 0),
+        0u)
         << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_EQ(run.err.find('\r'), std::string::npos);  // no bar without a terminal
@@ -132,23 +150,20 @@ TEST_F(TarnviewPack, UsageErrorsExitTwoAndHelpZero) {
 }
 
 TEST_F(TarnviewPack, AnInterruptedRunRemovesItsTemporaryFile) {
-    // Large enough that the run is still going when the signal comes; a VRT without sources
-    // reads as zeros at no cost.
-    const std::string input = MakeEmptyVrt(folder.Path("big.vrt"), 40000, 40000, 1);
-    const pid_t pid = Start({input, folder.Path("out.qvrmp")});
-    // The temporary file appears as soon as the writer starts.
-    bool started = false;
-    for (int i = 0; i < 60000 && !started; ++i) {
-        started = folder.Entries().size() > 1;
-        if (!started) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
-    EXPECT_TRUE(started);
+    const pid_t pid = StartLongRun();
     ::kill(pid, SIGINT);
     const ProcessRun run = Finish(pid);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err,
               "tarnview-pack: interrupted; " + folder.Path("out.qvrmp") + " was not written\n");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"big.vrt"});
+}
+
+TEST_F(TarnviewPack, ASecondSignalEndsTheRunAndStillRemovesTheTemporaryFile) {
+    const pid_t pid = StartLongRun();
+    ::kill(pid, SIGTERM);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::kill(pid, SIGTERM);
+    Finish(pid);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"big.vrt"});
 }

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "package_reader.h"
 #include "file_bytes.h"
+#include "package_reader.h"
 #include "temp_folder.h"
 #include "written_packages.h"
 

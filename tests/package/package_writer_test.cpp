@@ -233,7 +233,7 @@ TEST_F(PackageWriterTest, ThreadsDoNotChangeTheFile) {
     EXPECT_EQ(ReadFileBytes(dir.Path("one")), ReadFileBytes(dir.Path("three")));
 }
 
-TEST_F(PackageWriterTest, ReportsProgressPerTileRow) {
+TEST_F(PackageWriterTest, ReportsProgressPerStripAndTileRowNeverBackwards) {
     std::vector<WriteProgress> reports;
     PackageWriteOptions options;
     options.progress = [&](const WriteProgress& progress) { reports.push_back(progress); };
@@ -242,14 +242,19 @@ TEST_F(PackageWriterTest, ReportsProgressPerTileRow) {
     // 5000 x 4500: level 0 has 3 tile rows of 3, level 1 2 rows of 2, level 2 one tile.
     ASSERT_TRUE(
         WritePackage(dir.Path("p"), 5000, 4500, kTestGeoTransform, transparent, options).ok);
-    ASSERT_EQ(reports.size(), 6u);
-    std::uint64_t previous = 0;
+    // One report per level-0 strip (9) and per tile row (6).
+    ASSERT_EQ(reports.size(), 15u);
+    WriteProgress previous;
     for (const WriteProgress& report : reports) {
-        EXPECT_GT(report.tilesDone, previous);
+        EXPECT_GE(report.tilesDone, previous.tilesDone);
+        EXPECT_GE(report.pixelsDone, previous.pixelsDone);
+        EXPECT_GT(report.tilesDone + report.pixelsDone, previous.tilesDone + previous.pixelsDone);
         EXPECT_EQ(report.tilesTotal, 9u + 4u + 1u);
-        previous = report.tilesDone;
+        EXPECT_EQ(report.pixelsTotal, 5000u * 4500 + 2500u * 2250 + 1250u * 1125);
+        previous = report;
     }
     EXPECT_EQ(reports.back().tilesDone, 14u);
+    EXPECT_EQ(reports.back().pixelsDone, reports.back().pixelsTotal);
     EXPECT_EQ(reports.back().level, 2);
 }
 
@@ -268,7 +273,8 @@ TEST_F(PackageWriterTest, AFailedWriteLeavesNoFileAndKeepsTheOldOne) {
     const PackageWriteResult result =
         WriteImagePackage(path, SolidImage(3000, 600, Rgba(1, 2, 3, 255)), options);
     EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.errorText.find("cannot write " + path + ".tmp"), std::string::npos)
+    EXPECT_NE(result.errorText.find("cannot write " + dir.Path(TemporaryNamePrefix(path))),
+              std::string::npos)
         << result.errorText;
     EXPECT_NE(result.errorText.find(ErrorText(ENOSPC)), std::string::npos) << result.errorText;
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"p.qvrmp"});
@@ -301,7 +307,9 @@ TEST_F(PackageWriterTest, AFailingSourceEndsTheWrite) {
 TEST_F(PackageWriterTest, RefusesWhatCannotBeWritten) {
     PackageWriteResult result = WriteEmptyPackage(dir.Path("missing/p"), 10, 10);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText.rfind("cannot create " + dir.Path("missing/p.tmp"), 0), 0u)
+    EXPECT_EQ(result.errorText.rfind(
+                  "cannot create " + dir.Path("missing/" + TemporaryNamePrefix("p")), 0),
+              0u)
         << result.errorText;
 
     result = WriteEmptyPackage(dir.Path("p"), 67108865, 1);

@@ -1,20 +1,13 @@
 #include "output_file.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <cerrno>
+
+#include "temporary_names.h"
+#include "temporary_registry.h"
 
 namespace {
 
 constexpr int kNameAttempts = 100;
-
-std::atomic<unsigned> temporaryCounter{0};
-
-std::string TemporaryName(const std::string& targetPath) {
-    return targetPath + ".tmp-" + std::to_string(::getpid()) + "-" +
-           std::to_string(temporaryCounter++);
-}
 
 }  // namespace
 
@@ -27,19 +20,25 @@ void OutputFile::Abandon() {
         CloseFile(file_);
         RemoveFile(temporaryPath_);
     }
+    UnregisterTemporary(registrySlot_);
+    registrySlot_ = -1;
 }
 
-std::string OutputFile::Create(const std::string& targetPath, WriteAtFunction writeAt) {
+std::string OutputFile::Create(const std::string& targetPath, WriteAtFunction writeAt,
+                               ExistingTarget existing) {
     targetPath_ = targetPath;
+    existing_ = existing;
     writeAt_ = writeAt ? std::move(writeAt) : WriteAtFunction(WriteBytesAt);
+    RemoveStaleTemporaries(targetPath);
     int error = EEXIST;
     for (int attempt = 0; attempt < kNameAttempts && error == EEXIST; ++attempt) {
-        temporaryPath_ = TemporaryName(targetPath);
+        temporaryPath_ = TemporaryPathFor(targetPath);
         error = CreateNewFile(temporaryPath_, file_);
     }
     if (error != 0) {
         return "cannot create " + temporaryPath_ + ": " + ErrorText(error);
     }
+    registrySlot_ = RegisterTemporary(temporaryPath_);
     return {};
 }
 
@@ -57,11 +56,34 @@ std::string OutputFile::Commit() {
         Abandon();
         return "cannot write " + temporaryPath_ + ": " + ErrorText(error);
     }
+    if (existing_ == ExistingTarget::kReplace) {
+        // rename() replaces a symbolic link itself, never what it points to; anything but a
+        // regular file is refused, and a replaced file keeps its permission bits.
+        const PathKind target = LinkStatus(targetPath_);
+        if (target.exists && !target.regularFile) {
+            Abandon();
+            return targetPath_ + " is not a regular file; only a regular file is replaced";
+        }
+        if (target.exists && (error = SetPermissions(file_, target.permissions)) != 0) {
+            Abandon();
+            return "cannot give " + temporaryPath_ + " the permissions of " + targetPath_ + ": " +
+                   ErrorText(error);
+        }
+    }
     CloseFile(file_);
-    error = RenameFile(temporaryPath_, targetPath_);
+    error = existing_ == ExistingTarget::kReplace
+                ? RenameFile(temporaryPath_, targetPath_)
+                : RenameWithoutReplacing(temporaryPath_, targetPath_);
     if (error != 0) {
         RemoveFile(temporaryPath_);
+        UnregisterTemporary(registrySlot_);
+        registrySlot_ = -1;
+        if (error == EEXIST) {
+            return targetPath_ + " appeared while it was written; it is left as it is";
+        }
         return "cannot rename " + temporaryPath_ + " to " + targetPath_ + ": " + ErrorText(error);
     }
+    UnregisterTemporary(registrySlot_);
+    registrySlot_ = -1;
     return {};
 }

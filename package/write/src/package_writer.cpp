@@ -43,17 +43,20 @@ class PackageWriter {
         settings_.quality = options.quality;
         settings_.fullSize = options.edgeSubTiles == EdgeSubTiles::kFullSize;
         threads_ = std::clamp(options.threads, 1, kMaxThreads);
+        for (int level = 0; level < layout.LevelCount(); ++level) {
+            pixelsTotal_ += std::uint64_t{layout.levelWidth[level]} * layout.levelHeight[level];
+        }
     }
 
     PackageWriteResult Run(const std::string& path, const GeoTransformCoefficients& geoTransform) {
         PackageWriteResult result;
         result.levels = layout_.LevelCount();
-        std::string error = output_.Create(path, options_.writeAt);
+        std::string error = output_.Create(path, options_.writeAt, options_.existing);
         header_ = BuildPackageHeader(layout_, geoTransform);
         if (error.empty() && layout_.width > 0 && layout_.height > 0) {
             const std::uint32_t stripCount = strips_.Strip(0).StripCount();
             for (std::uint32_t strip = 0; strip < stripCount && error.empty(); ++strip) {
-                error = WriteStrip(strip);
+                error = Cancelled() ? kInterruptedText : WriteStrip(strip);
             }
         }
         if (error.empty()) {
@@ -74,6 +77,8 @@ class PackageWriter {
     }
 
   private:
+    bool Cancelled() const { return options_.cancelled && options_.cancelled(); }
+
     // Reads level-0 strip `index`, carries it up the pyramid, encodes every strip completed on the
     // way and writes the tile rows that are then complete.
     std::string WriteStrip(std::uint32_t index) {
@@ -91,6 +96,11 @@ class PackageWriter {
             strips_.FinishLevel0Strip(content == StripContent::kPixels);
 
         std::string error = EncodeStrips(completed);
+        for (const int level : completed) {
+            const LevelStrip& done = strips_.Strip(level);
+            pixelsDone_ += std::uint64_t{done.width} * done.rows;
+        }
+        ReportProgress(completed.back());
         for (const int level : completed) {
             const LevelStrip& done = strips_.Strip(level);
             const bool lastSubTileRow = done.index % kSubTilesPerSide == kSubTilesPerSide - 1 ||
@@ -119,7 +129,11 @@ class PackageWriter {
                 jobs.push_back(CellJob{level, cell, 0});
             }
         }
-        RunInParallel(jobs.size(), threads_, [&](std::size_t i) { EncodeCell(jobs[i]); });
+        const std::string failure = RunInParallel(
+            jobs.size(), threads_, [&](std::size_t i) { EncodeCell(jobs[i]); }, options_.cancelled);
+        if (!failure.empty()) {
+            return failure == kInterruptedText ? failure : "cannot encode sub-tiles: " + failure;
+        }
         for (const CellJob& job : jobs) {
             if (job.error != 0) {
                 return "cannot encode a sub-tile of level " + std::to_string(job.level) +
@@ -173,10 +187,15 @@ class PackageWriter {
         }
         pending.tiles.clear();
         tilesDone_ += layout_.tileColumns[level];
-        if (options_.progress) {
-            options_.progress(WriteProgress{level, tilesDone_, layout_.entryCount});
-        }
+        ReportProgress(level);
         return {};
+    }
+
+    void ReportProgress(int level) const {
+        if (options_.progress) {
+            options_.progress(
+                WriteProgress{level, tilesDone_, layout_.entryCount, pixelsDone_, pixelsTotal_});
+        }
     }
 
     const PackageLayout& layout_;
@@ -192,6 +211,8 @@ class PackageWriter {
     std::uint64_t tilesWritten_ = 0;
     std::uint64_t subTilesWritten_ = 0;
     std::uint64_t tilesDone_ = 0;
+    std::uint64_t pixelsDone_ = 0;
+    std::uint64_t pixelsTotal_ = 0;
 };
 
 }  // namespace

@@ -2,14 +2,49 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
+#include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 #include <vector>
 
-void RunInParallel(std::size_t count, int threads, const std::function<void(std::size_t)>& job) {
+namespace {
+
+constexpr char kOutOfMemory[] = "not enough memory";
+
+}  // namespace
+
+std::string RunInParallel(std::size_t count, int threads,
+                          const std::function<void(std::size_t)>& job,
+                          const std::function<bool()>& stop) {
     std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    std::mutex errorMutex;
+    std::string error;
+    const auto fail = [&](const std::string& message) {
+        const std::lock_guard<std::mutex> lock(errorMutex);
+        if (error.empty()) {
+            error = message;
+        }
+        failed = true;
+    };
+    // An exception must not leave a worker: on a thread of its own it would end the process.
     auto work = [&] {
-        for (std::size_t i = next++; i < count; i = next++) {
-            job(i);
+        try {
+            for (std::size_t i = next++; i < count && !failed; i = next++) {
+                if (stop && stop()) {
+                    fail(kInterruptedText);
+                    break;
+                }
+                job(i);
+            }
+        } catch (const std::bad_alloc&) {
+            fail(kOutOfMemory);
+        } catch (const std::exception& exception) {
+            fail(exception.what());
+        } catch (...) {
+            fail("an unknown failure");
         }
     };
     // The calling thread is one of the workers.
@@ -17,12 +52,18 @@ void RunInParallel(std::size_t count, int threads, const std::function<void(std:
         std::min<std::size_t>(count, static_cast<std::size_t>(std::max(threads, 1)));
     const std::size_t helpers = workers > 0 ? workers - 1 : 0;
     std::vector<std::thread> pool;
-    pool.reserve(helpers);
-    for (std::size_t i = 0; i < helpers; ++i) {
-        pool.emplace_back(work);
+    try {
+        pool.reserve(helpers);
+        for (std::size_t i = 0; i < helpers; ++i) {
+            pool.emplace_back(work);
+        }
+    } catch (const std::system_error&) {
+        // Fewer threads than asked: the ones running, the calling thread among them, do the rest.
+    } catch (const std::bad_alloc&) {
     }
     work();
     for (std::thread& thread : pool) {
         thread.join();
     }
+    return error;
 }

@@ -3,7 +3,16 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 
-// Runs job(0) to job(count - 1), each exactly once, on up to `threads` threads (the calling thread
+// What a run stopped by its `stop` returns.
+inline constexpr char kInterruptedText[] = "interrupted";
+
+// Runs job(0) to job(count - 1), each at most once, on up to `threads` threads (the calling thread
 // among them), and returns when all are done. Jobs must not depend on one another's order.
-void RunInParallel(std::size_t count, int threads, const std::function<void(std::size_t)>& job);
+// An exception a job throws (std::bad_alloc above all) ends the run early: the jobs not started
+// are skipped and its message is returned; "" when every job ran. So does `stop` saying true,
+// asked before each job, with kInterruptedText.
+std::string RunInParallel(std::size_t count, int threads,
+                          const std::function<void(std::size_t)>& job,
+                          const std::function<bool()>& stop = {});
