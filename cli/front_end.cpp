@@ -103,3 +103,19 @@ QString ParserErrorText(const QCommandLineParser& parser, const QStringList& arg
     }
     return arguments.last() + QStringLiteral(" needs a value");
 }
+
+std::optional<int> WholeNumber(const QString& text, int minimum, int maximum) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || text.isEmpty() || !text.front().isDigit() || value < minimum || value > maximum)
+        return std::nullopt;
+    return value;
+}
+
+QString RangeError(const QString& option, int minimum, int maximum, const QString& value) {
+    return QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\"")
+        .arg(option)
+        .arg(minimum)
+        .arg(maximum)
+        .arg(value);
+}

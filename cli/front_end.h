@@ -44,6 +44,12 @@ ParsedArguments<Options> UsageError(QString error) {
 std::optional<int> AnswerWithoutRunning(Request request, const char* program,
                                         std::string_view usage, const QString& error);
 
+// A whole number from `minimum` to `maximum`, nothing else (no sign, no blanks, no suffix).
+std::optional<int> WholeNumber(const QString& text, int minimum, int maximum);
+
+// "--OPTION takes a whole number from MIN to MAX, not "VALUE"".
+QString RangeError(const QString& option, int minimum, int maximum, const QString& value);
+
 // The program's arguments, program name first, as the parser takes them.
 QStringList ArgumentList(int argc, char** argv);
 

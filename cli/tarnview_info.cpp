@@ -126,14 +126,11 @@ Parsed Parse(const QStringList& arguments) {
     }
     if (parser.isSet(size)) {
         const QString value = parser.values(size).last();
-        bool ok = false;
-        options.thumbnailSize = value.toInt(&ok);
-        if (!ok || !value.front().isDigit() || options.thumbnailSize < 1 ||
-            options.thumbnailSize > kMaxThumbnailSide)
+        const std::optional<int> number = WholeNumber(value, 1, kMaxThumbnailSide);
+        if (!number)
             return UsageError<Options>(
-                QStringLiteral("--size takes a whole number from 1 to %1, not \"%2\"")
-                    .arg(kMaxThumbnailSide)
-                    .arg(value));
+                RangeError(QStringLiteral("size"), 1, kMaxThumbnailSide, value));
+        options.thumbnailSize = *number;
         if (!options.thumbnailOut)
             return UsageError<Options>(QStringLiteral("--size goes with a thumbnail"));
     }
@@ -145,13 +142,10 @@ Parsed Parse(const QStringList& arguments) {
     options.jobs = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     if (parser.isSet(jobs)) {
         const QString value = parser.values(jobs).last();
-        bool ok = false;
-        options.jobs = value.toInt(&ok);
-        if (!ok || !value.front().isDigit() || options.jobs < 1 || options.jobs > kMaxJobs)
-            return UsageError<Options>(
-                QStringLiteral("--jobs takes a whole number from 1 to %1, not \"%2\"")
-                    .arg(kMaxJobs)
-                    .arg(value));
+        const std::optional<int> number = WholeNumber(value, 1, kMaxJobs);
+        if (!number)
+            return UsageError<Options>(RangeError(QStringLiteral("jobs"), 1, kMaxJobs, value));
+        options.jobs = *number;
     }
     options.paths = parser.positionalArguments();
     if (options.paths.isEmpty() && !options.filesFrom)

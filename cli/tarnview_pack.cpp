@@ -44,23 +44,6 @@ const std::string kUsage =
     "  --help       show this help\n"
     "  --version    show the version\n";
 
-// A whole number from `minimum` to `maximum`, nothing else (no sign, no blanks, no suffix).
-std::optional<int> WholeNumber(const QString& text, int minimum, int maximum) {
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (!ok || text.isEmpty() || !text.front().isDigit() || value < minimum || value > maximum)
-        return std::nullopt;
-    return value;
-}
-
-QString RangeError(const QString& option, int minimum, int maximum, const QString& value) {
-    return QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\"")
-        .arg(option)
-        .arg(minimum)
-        .arg(maximum)
-        .arg(value);
-}
-
 // "R,G,B" or "R,G,B,A": band numbers from 1.
 std::optional<std::vector<int>> BandList(const QString& text) {
     const QStringList parts = text.split(QLatin1Char(','));
