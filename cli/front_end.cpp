@@ -47,22 +47,46 @@ int FinishOutput(const char* program, int exitCode) {
     return kExitFailure;
 }
 
-QStringList ArgumentList(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromUtf8(argv[i]));
-    return arguments;
+CommandLine ReadCommandLine(int argc, char** argv) {
+    CommandLine line;
+    for (int i = 0; i < argc; ++i) {
+        line.arguments.append(QString::fromUtf8(argv[i]));
+        line.bytes.emplace_back(argv[i]);
+    }
+    return line;
 }
 
-std::vector<QByteArray> PositionalBytes(int argc, char** argv, const QStringList& positional) {
+std::vector<QByteArray> PositionalBytes(const CommandLine& line, const QStringList& positional) {
     std::vector<QByteArray> bytes;
-    int next = 1;
+    qsizetype next = 1;
     for (const QString& argument : positional) {
-        while (next < argc && QString::fromUtf8(argv[next]) != argument)
+        while (next < line.arguments.size() && line.arguments[next] != argument)
             ++next;
-        bytes.push_back(next < argc ? QByteArray(argv[next++]) : argument.toUtf8());
+        bytes.push_back(next < line.arguments.size() ? line.bytes[next++] : argument.toUtf8());
     }
     return bytes;
+}
+
+QByteArray OptionValueBytes(const CommandLine& line, const QCommandLineOption& option,
+                            const QString& value) {
+    QByteArray found = value.toUtf8();
+    for (qsizetype i = 1; i < line.arguments.size(); ++i) {
+        const QString& argument = line.arguments[i];
+        if (argument == QStringLiteral("--"))
+            break;
+        for (const QString& name : option.names()) {
+            for (const QString& dashes : {QStringLiteral("--"), QStringLiteral("-")}) {
+                const QString spelled = dashes + name;
+                const QString joined = spelled + QLatin1Char('=');
+                if (argument == spelled && i + 1 < line.arguments.size() &&
+                    line.arguments[i + 1] == value)
+                    found = line.bytes[i + 1];
+                else if (argument.startsWith(joined) && argument.mid(joined.size()) == value)
+                    found = line.bytes[i].mid(joined.size());  // the option's name is ASCII
+            }
+        }
+    }
+    return found;
 }
 
 void PrepareParser(QCommandLineParser& parser) {

@@ -50,12 +50,22 @@ std::optional<int> WholeNumber(const QString& text, int minimum, int maximum);
 // "--OPTION takes a whole number from MIN to MAX, not "VALUE"".
 QString RangeError(const QString& option, int minimum, int maximum, const QString& value);
 
-// The program's arguments, program name first, as the parser takes them.
-QStringList ArgumentList(int argc, char** argv);
+// The command line twice: decoded for the parser, and as the system gave it, so that a path
+// that is not UTF-8 keeps its bytes (decoding puts U+FFFD where the bytes are not UTF-8).
+struct CommandLine {
+    QStringList arguments;          // program name first, as the parser takes them
+    std::vector<QByteArray> bytes;  // the same arguments, byte for byte
+};
+CommandLine ReadCommandLine(int argc, char** argv);
 
 // The parser's positional arguments as the system gave them: each matched, in order, to the
-// argument it was decoded from, so that a path that is not UTF-8 keeps its bytes.
-std::vector<QByteArray> PositionalBytes(int argc, char** argv, const QStringList& positional);
+// argument it was decoded from.
+std::vector<QByteArray> PositionalBytes(const CommandLine& line, const QStringList& positional);
+
+// The system's bytes of `value`, the last value the parser gave `option` ("--name VALUE" or
+// "--name=VALUE").
+QByteArray OptionValueBytes(const CommandLine& line, const QCommandLineOption& option,
+                            const QString& value);
 
 // A parser set up as both programs want it: "-name" is the long option "name", never a cluster.
 void PrepareParser(QCommandLineParser& parser);

@@ -62,7 +62,7 @@ struct Options {
     bool crlf = false;
     bool json = false;
     bool compact = false;
-    std::optional<QString> thumbnailOut;
+    std::optional<QByteArray> thumbnailOut;  // as the system gave it
     ThumbnailKind thumbnailKind = ThumbnailKind::kBuffer;
     int thumbnailSize = 0;  // the picture's longer side; 0: the thumbnail as read
     QString path;
@@ -71,16 +71,17 @@ struct Options {
     bool inList = false;     // several paths, -r or a list: headers, a JSON array
     bool jsonl = false;
     bool recursive = false;
-    std::optional<QByteArray> filesFrom;
+    std::optional<QByteArray> filesFrom;  // as the system gave it
     bool nulSeparated = false;
     int jobs = 1;
     QStringList paths;
-    std::vector<QByteArray> pathBytes;  // the paths as given, filled in by main()
+    std::vector<QByteArray> pathBytes;  // the paths as the system gave them
 };
 
 using Parsed = ParsedArguments<Options>;
 
-Parsed Parse(const QStringList& arguments) {
+Parsed Parse(const CommandLine& line) {
+    const QStringList& arguments = line.arguments;
     QCommandLineParser parser;
     PrepareParser(parser);
     const QCommandLineOption help(QStringLiteral("help"));
@@ -119,9 +120,9 @@ Parsed Parse(const QStringList& arguments) {
     if (buffers.size() + views.size() > 1)
         return UsageError<Options>(QStringLiteral("one thumbnail only"));
     if (!buffers.isEmpty()) {
-        options.thumbnailOut = buffers.first();
+        options.thumbnailOut = OptionValueBytes(line, thumbnail, buffers.first());
     } else if (!views.isEmpty()) {
-        options.thumbnailOut = views.first();
+        options.thumbnailOut = OptionValueBytes(line, thumbnailView, views.first());
         options.thumbnailKind = ThumbnailKind::kView;
     }
     if (parser.isSet(size)) {
@@ -138,7 +139,7 @@ Parsed Parse(const QStringList& arguments) {
     options.recursive = parser.isSet(recursive);
     options.nulSeparated = parser.isSet(nul);
     if (parser.isSet(filesFrom))
-        options.filesFrom = parser.values(filesFrom).last().toUtf8();
+        options.filesFrom = OptionValueBytes(line, filesFrom, parser.values(filesFrom).last());
     options.jobs = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     if (parser.isSet(jobs)) {
         const QString value = parser.values(jobs).last();
@@ -148,6 +149,7 @@ Parsed Parse(const QStringList& arguments) {
         options.jobs = *number;
     }
     options.paths = parser.positionalArguments();
+    options.pathBytes = PositionalBytes(line, options.paths);
     if (options.paths.isEmpty() && !options.filesFrom)
         return UsageError<Options>(QStringLiteral("no path given"));
     options.inList = options.paths.size() > 1 || options.recursive || options.filesFrom;
@@ -192,8 +194,8 @@ int PrintJson(const FileFacts& facts, bool compact) {
 int WriteThumbnail(const Options& options) {
     const ThumbnailExportResult result =
         IsPackagePath(options.path)
-            ? ExportThumbnail(options.path, *options.thumbnailOut, options.thumbnailKind,
-                              options.thumbnailSize)
+            ? ExportThumbnail(options.pathBytes.front(), *options.thumbnailOut,
+                              options.thumbnailKind, options.thumbnailSize)
             : ThumbnailExportResult{QStringLiteral("%1 is not a .qvrmp package").arg(options.path),
                                     {}};
     if (!result.warning.isEmpty())
@@ -249,14 +251,12 @@ int Run(const Parsed& parsed) {
         return WriteThumbnail(options);
     if (options.catalogue)
         return RunCatalogue(options);
-    const FileFacts facts = GatherFileFacts(options.path);
+    const FileFacts facts = GatherFileFactsAt(options.pathBytes.front());
     return options.json ? PrintJson(facts, options.compact) : PrintText(facts, options.crlf);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Parsed parsed = Parse(ArgumentList(argc, argv));
-    parsed.options.pathBytes = PositionalBytes(argc, argv, parsed.options.paths);
-    return FinishOutput(kProgram, Run(parsed));
+    return FinishOutput(kProgram, Run(Parse(ReadCommandLine(argc, argv))));
 }

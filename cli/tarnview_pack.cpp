@@ -76,7 +76,8 @@ std::optional<ValueRange> ScaleRange(const QString& text) {
 
 using Parsed = ParsedArguments<PackOptions>;
 
-Parsed Parse(const QStringList& arguments) {
+Parsed Parse(const CommandLine& line) {
+    const QStringList& arguments = line.arguments;
     QCommandLineParser parser;
     PrepareParser(parser);
     const QCommandLineOption help(QStringLiteral("help"));
@@ -144,8 +145,9 @@ Parsed Parse(const QStringList& arguments) {
         return UsageError<PackOptions>(paths.size() < 2
                                            ? QStringLiteral("INPUT and OUTPUT are needed")
                                            : QStringLiteral("only INPUT and OUTPUT are expected"));
-    options.input = paths[0].toStdString();
-    options.output = paths[1].toStdString();
+    const std::vector<QByteArray> bytes = PositionalBytes(line, paths);
+    options.input = bytes[0].toStdString();
+    options.output = bytes[1].toStdString();
     return {Request::kRun, std::move(options), {}};
 }
 
@@ -173,5 +175,5 @@ int Run(const Parsed& parsed) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return FinishOutput(kProgram, Run(Parse(ArgumentList(argc, argv))));
+    return FinishOutput(kProgram, Run(Parse(ReadCommandLine(argc, argv))));
 }

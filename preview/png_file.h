@@ -1,10 +1,23 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
 
-// Writes columns x rows RGBA pixels (bytes R, G, B, A) as an RGBA PNG. The file appears only when
-// it is whole: it is written to a file of its own beside the target and renamed into place. Returns
-// an empty text, or why nothing was written.
-QString WriteRgbaPng(const QString& path, const std::uint32_t* pixels, int columns, int rows);
+struct PictureSize {
+    int columns = 0;
+    int rows = 0;
+};
+
+// The size `picture` takes when scaled, proportions kept, until its longer side is `longestSide`
+// pixels (never less than one pixel on either side).
+PictureSize ScaledToLongestSide(PictureSize picture, int longestSide);
+
+// Writes `size` RGBA pixels (bytes R, G, B, A) as an RGBA PNG of `pngSize`, resampled bilinearly
+// where the two differ (alpha counted, so no colour bleeds in from transparent pixels). `path` is
+// the name as the system takes it. The file appears only when it is whole: it is written to a
+// file of its own beside the target and renamed into place. Returns an empty text, or why nothing
+// was written.
+QString WriteRgbaPng(const QByteArray& path, const std::uint32_t* pixels, PictureSize size,
+                     PictureSize pngSize);

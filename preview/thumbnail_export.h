@@ -1,6 +1,7 @@
 // tarnview-info's thumbnail export: the preview's buffer, or the picture the preview shows, as PNG.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 enum class ThumbnailKind {
@@ -13,9 +14,10 @@ struct ThumbnailExportResult {
     QString warning;  // a PNG was written, but not every tile could be read
 };
 
-// `packagePath` names a package (the caller has checked its extension). Writes the PNG at
+// `packagePath` names a package (the caller has checked its extension); both paths are names as
+// the system takes them, bytes that need not be UTF-8. Writes the PNG at
 // `outPath` through a temporary file beside it, so a failure leaves nothing. `longestSide` > 0
 // scales the picture, proportions kept, until its longer side has that many pixels; 0 keeps the
 // thumbnail's own 512 columns. An `outPath` that is the package itself is refused.
-ThumbnailExportResult ExportThumbnail(const QString& packagePath, const QString& outPath,
+ThumbnailExportResult ExportThumbnail(const QByteArray& packagePath, const QByteArray& outPath,
                                       ThumbnailKind kind, int longestSide = 0);

@@ -1,64 +1,118 @@
 #include "png_file.h"
 
-#include <QFile>
-
 #include <unistd.h>
 
 #include <cpl_error.h>
+#include <cpl_string.h>
 #include <gdal.h>
+#include <gdal_utils.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
+
 constexpr int kRgbaBands = 4;
+constexpr int kAlphaBand = 4;
+
+QString CannotWrite(const QByteArray& path, const QString& reason) {
+    return QStringLiteral("cannot write %1: %2").arg(QString::fromUtf8(path), reason);
+}
+
+QString SystemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The pixels as a dataset in memory, band 4 marked as alpha so that resampling weighs by it.
+GDALDatasetH MemoryDataset(const std::uint32_t* pixels, PictureSize size) {
+    GDALDatasetH memory = GDALCreate(GDALGetDriverByName("MEM"), "", size.columns, size.rows,
+                                     kRgbaBands, GDT_Byte, nullptr);
+    if (memory == nullptr)
+        return nullptr;
+    int bandOrder[kRgbaBands] = {1, 2, 3, 4};
+    const CPLErr status = GDALDatasetRasterIO(
+        memory, GF_Write, 0, 0, size.columns, size.rows, const_cast<std::uint32_t*>(pixels),
+        size.columns, size.rows, GDT_Byte, kRgbaBands, bandOrder, kRgbaBands,
+        static_cast<GSpacing>(size.columns) * kRgbaBands, 1);
+    GDALSetRasterColorInterpretation(GDALGetRasterBand(memory, kAlphaBand), GCI_AlphaBand);
+    if (status != CE_None) {
+        GDALClose(memory);
+        return nullptr;
+    }
+    return memory;
+}
+
+// GDAL's translation into PNG, resampled to `pngSize` when it differs from the dataset's.
+GDALDatasetH TranslateToPng(const char* target, GDALDatasetH memory, PictureSize size,
+                            PictureSize pngSize) {
+    CPLStringList arguments;
+    arguments.AddString("-of");
+    arguments.AddString("PNG");
+    if (pngSize.columns != size.columns || pngSize.rows != size.rows) {
+        arguments.AddString("-outsize");
+        arguments.AddString(std::to_string(pngSize.columns).c_str());
+        arguments.AddString(std::to_string(pngSize.rows).c_str());
+        arguments.AddString("-r");
+        arguments.AddString("bilinear");
+    }
+    GDALTranslateOptions* options = GDALTranslateOptionsNew(arguments.List(), nullptr);
+    if (options == nullptr)
+        return nullptr;
+    GDALDatasetH png = GDALTranslate(target, memory, options, nullptr);
+    GDALTranslateOptionsFree(options);
+    return png;
+}
+
+}  // namespace
+
+PictureSize ScaledToLongestSide(PictureSize picture, int longestSide) {
+    const int longer = std::max(picture.columns, picture.rows);
+    if (longer <= 0)
+        return picture;
+    const auto side = [&](int length) {
+        return std::max(
+            1, static_cast<int>(std::lround(static_cast<double>(length) * longestSide / longer)));
+    };
+    return {side(picture.columns), side(picture.rows)};
 }
 
 // GDAL is already loaded for the report, so its PNG driver costs tarnview-info nothing at start-up.
-QString WriteRgbaPng(const QString& path, const std::uint32_t* pixels, int columns, int rows) {
+QString WriteRgbaPng(const QByteArray& path, const std::uint32_t* pixels, PictureSize size,
+                     PictureSize pngSize) {
     // A name of its own beside the target, so that two exports to one file never share it.
-    QByteArray partial = path.toUtf8() + ".partial-XXXXXX";
+    QByteArray partial = path + ".partial-XXXXXX";
     const int descriptor = ::mkstemp(partial.data());
     if (descriptor < 0)
-        return QStringLiteral("cannot write %1: %2")
-            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return CannotWrite(path, SystemError(errno));
     ::close(descriptor);
 
     // GDAL's own printing is silenced: its message is ours to give, once.
     CPLPushErrorHandler(CPLQuietErrorHandler);
     CPLErrorReset();
-    GDALDatasetH memory =
-        GDALCreate(GDALGetDriverByName("MEM"), "", columns, rows, kRgbaBands, GDT_Byte, nullptr);
-    GDALDatasetH png = nullptr;
-    if (memory != nullptr) {
-        const int bandOrder[kRgbaBands] = {1, 2, 3, 4};
-        const CPLErr status = GDALDatasetRasterIO(
-            memory, GF_Write, 0, 0, columns, rows, const_cast<std::uint32_t*>(pixels), columns,
-            rows, GDT_Byte, kRgbaBands, const_cast<int*>(bandOrder), kRgbaBands,
-            static_cast<GSpacing>(columns) * kRgbaBands, 1);
-        if (status == CE_None) {
-            png = GDALCreateCopy(GDALGetDriverByName("PNG"), partial.constData(), memory, FALSE,
-                                 nullptr, nullptr, nullptr);
-        }
-    }
+    GDALDatasetH memory = MemoryDataset(pixels, size);
+    GDALDatasetH png =
+        memory != nullptr ? TranslateToPng(partial.constData(), memory, size, pngSize) : nullptr;
     const QString gdalError = QString::fromUtf8(CPLGetLastErrorMsg());
+    const bool written = png != nullptr;
     if (png != nullptr)
         GDALClose(png);
     if (memory != nullptr)
         GDALClose(memory);
     CPLPopErrorHandler();
-    if (memory == nullptr || png == nullptr) {
+    if (!written) {
         ::unlink(partial.constData());
-        return QStringLiteral("cannot write %1: %2")
-            .arg(path, memory == nullptr ? QStringLiteral("not enough memory") : gdalError);
+        return CannotWrite(path,
+                           memory == nullptr ? QStringLiteral("not enough memory") : gdalError);
     }
-    if (std::rename(partial.constData(), path.toUtf8().constData()) != 0) {
+    if (std::rename(partial.constData(), path.constData()) != 0) {
         const int error = errno;
         ::unlink(partial.constData());
-        return QStringLiteral("cannot write %1: %2")
-            .arg(path, QString::fromLocal8Bit(std::strerror(error)));
+        return CannotWrite(path, SystemError(error));
     }
     return {};
 }

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QImage>
 
 #include <cerrno>
 #include <cstring>
@@ -21,19 +20,21 @@ namespace {
 constexpr std::uint32_t kOpaque = 0xFF000000u;  // the alpha byte of an R, G, B, A pixel
 
 // The same file by name or by device and inode (a hard link, another spelling of the path).
-bool SameFile(const QString& a, const QString& b) {
-    if (QDir::cleanPath(QDir(a).absolutePath()) == QDir::cleanPath(QDir(b).absolutePath()))
+bool SameFile(const QByteArray& a, const QByteArray& b) {
+    const auto absolute = [](const QByteArray& path) {
+        return QDir::cleanPath(QDir(QString::fromUtf8(path)).absolutePath());
+    };
+    if (a == b || absolute(a) == absolute(b))
         return true;
     struct stat first {};
     struct stat second {};
-    return ::stat(a.toUtf8().constData(), &first) == 0 &&
-           ::stat(b.toUtf8().constData(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
+    return ::stat(a.constData(), &first) == 0 && ::stat(b.constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 // What the system says about opening the path, for a package that did not open.
-QString SystemReason(const QString& path) {
-    const int descriptor = ::open(path.toUtf8().constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+QString SystemReason(const QByteArray& path) {
+    const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     struct stat status {};
@@ -64,32 +65,15 @@ std::vector<std::uint32_t> OpaqueView(const PackageThumbnail& thumbnail) {
     return view;
 }
 
-QString WriteScaled(const QString& outPath, std::vector<std::uint32_t>& pixels, int rows,
-                    int longestSide) {
-    if (longestSide <= 0)
-        return WriteRgbaPng(outPath, pixels.data(), kThumbnailColumns, rows);
-    const QImage image(reinterpret_cast<const uchar*>(pixels.data()), kThumbnailColumns, rows,
-                       kThumbnailColumns * 4, QImage::Format_RGBA8888);
-    const QImage scaled =
-        image.scaled(longestSide, longestSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-            .convertToFormat(QImage::Format_RGBA8888);
-    if (scaled.isNull())
-        return QStringLiteral("not enough memory for a thumbnail of %1 pixels").arg(longestSide);
-    std::vector<std::uint32_t> scaledPixels(static_cast<std::size_t>(scaled.width()) *
-                                            static_cast<std::size_t>(scaled.height()));
-    for (int row = 0; row < scaled.height(); ++row)
-        std::memcpy(&scaledPixels[static_cast<std::size_t>(row) * scaled.width()],
-                    scaled.constScanLine(row), static_cast<std::size_t>(scaled.width()) * 4);
-    return WriteRgbaPng(outPath, scaledPixels.data(), scaled.width(), scaled.height());
-}
-
 }  // namespace
 
-ThumbnailExportResult ExportThumbnail(const QString& packagePath, const QString& outPath,
+ThumbnailExportResult ExportThumbnail(const QByteArray& packagePath, const QByteArray& outPath,
                                       ThumbnailKind kind, int longestSide) {
     if (SameFile(packagePath, outPath))
-        return {QStringLiteral("%1 is the package itself; nothing was written").arg(outPath), {}};
-    PackageThumbnail thumbnail = ReadPackageThumbnail(packagePath.toUtf8());
+        return {QStringLiteral("%1 is the package itself; nothing was written")
+                    .arg(QString::fromUtf8(outPath)),
+                {}};
+    PackageThumbnail thumbnail = ReadPackageThumbnail(packagePath);
     QString warning;
     switch (thumbnail.status) {
         case ThumbnailStatus::kCannotOpen: {
@@ -129,7 +113,9 @@ ThumbnailExportResult ExportThumbnail(const QString& packagePath, const QString&
     try {
         std::vector<std::uint32_t> picture =
             kind == ThumbnailKind::kBuffer ? std::move(thumbnail.pixels) : OpaqueView(thumbnail);
-        error = WriteScaled(outPath, picture, thumbnail.rows, longestSide);
+        const PictureSize size{kThumbnailColumns, thumbnail.rows};
+        error = WriteRgbaPng(outPath, picture.data(), size,
+                             longestSide > 0 ? ScaledToLongestSide(size, longestSide) : size);
     } catch (const std::bad_alloc&) {
         error = NoThumbnail(
             QStringLiteral("not enough memory for a picture of %1 rows").arg(thumbnail.rows));
