@@ -1,5 +1,6 @@
 #include "png_file.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cpl_error.h>
@@ -19,6 +20,7 @@ namespace {
 
 constexpr int kRgbaBands = 4;
 constexpr int kAlphaBand = 4;
+constexpr mode_t kNewFileMode = 0666;
 
 QString CannotWrite(const QByteArray& path, const QString& reason) {
     return QStringLiteral("cannot write %1: %2").arg(QString::fromUtf8(path), reason);
@@ -89,6 +91,10 @@ QString WriteRgbaPng(const QByteArray& path, const std::uint32_t* pixels, Pictur
     const int descriptor = ::mkstemp(partial.data());
     if (descriptor < 0)
         return CannotWrite(path, SystemError(errno));
+    // mkstemp makes the file private; the picture gets the mode any new file of the user gets.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(descriptor, kNewFileMode & ~mask);
     ::close(descriptor);
 
     // GDAL's own printing is silenced: its message is ours to give, once.

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QProcess>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <vector>
 
@@ -109,6 +111,12 @@ TEST_F(ThumbnailExport, PngHoldsTheRegionReadAndTheViewTheCheckerboardUnderIt) {
     EXPECT_EQ(shown[8 * 512 + 8], OpaqueRgba(kCheckerGrey));  // (8, 8)
     EXPECT_EQ(shown[511], expected.pixels[511]);              // data on the right edge
     EXPECT_EQ(QDir(dir.Path(QString())).entryList({QStringLiteral("*partial*")}), QStringList());
+    // A new file as any other program makes it: readable by others where the umask allows it.
+    const mode_t umask = ::umask(0);
+    ::umask(umask);
+    struct stat status {};
+    ASSERT_EQ(::stat(buffer.toUtf8().constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0666 & ~umask);
 }
 
 TEST_F(ThumbnailExport, SizesKeepProportionsAndTheInputIsNeverTheOutput) {
