@@ -3,23 +3,28 @@
 
 #include <QByteArray>
 
+#include <chrono>
 #include <functional>
 #include <string_view>
 #include <vector>
 
 #include "entry_output.h"
+#include "files_in_flight.h"
 #include "path_list.h"
 
 struct CatalogRequest {
     std::vector<CatalogEntry> entries;
     CatalogFormat format = CatalogFormat::kText;
     bool inList = true;  // text headers, a JSON array
-    int jobs = 1;
+    int jobs = 1;        // up to kMaxCatalogJobs
+    // A file read for longer than this is named on the notice stream, once.
+    std::chrono::milliseconds slowFileNotice = std::chrono::seconds(30);
 };
 
 struct CatalogStreams {
     std::function<void(std::string_view)> output;    // the entries, in order
     std::function<void(std::string_view)> progress;  // the progress line; none when empty
+    std::function<void(std::string_view)> notice;    // lines about the run; none when empty
 };
 
 struct CatalogOutcome {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "catalog_run.h"
+#include "files_in_flight.h"
 #include "front_end.h"
 #include "gdal_setup.h"
 #include "json_report.h"
@@ -28,7 +29,6 @@ namespace {
 
 constexpr char kProgram[] = "tarnview-info";
 constexpr int kMaxThumbnailSide = 4096;  // --size beyond this is no thumbnail
-constexpr int kMaxJobs = 256;
 
 const std::string kUsage =
     "Usage: tarnview-info [--crlf | --json [--compact]] PATH\n"
@@ -143,9 +143,10 @@ Parsed Parse(const CommandLine& line) {
     options.jobs = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     if (parser.isSet(jobs)) {
         const QString value = parser.values(jobs).last();
-        const std::optional<int> number = WholeNumber(value, 1, kMaxJobs);
+        const std::optional<int> number = WholeNumber(value, 1, kMaxCatalogJobs);
         if (!number)
-            return UsageError<Options>(RangeError(QStringLiteral("jobs"), 1, kMaxJobs, value));
+            return UsageError<Options>(
+                RangeError(QStringLiteral("jobs"), 1, kMaxCatalogJobs, value));
         options.jobs = *number;
     }
     options.paths = parser.positionalArguments();
@@ -230,7 +231,16 @@ int RunCatalogue(const Options& options) {
     request.inList = options.inList;
     request.jobs = options.jobs;
     CatalogStreams streams;
-    streams.output = [](std::string_view text) { WriteText(stdout, text); };
+    // Each piece goes out at once, so that what was reported survives a crash of a later file.
+    streams.output = [](std::string_view text) {
+        WriteText(stdout, text);
+        std::fflush(stdout);
+    };
+    streams.notice = [](std::string_view text) {
+        WriteText(stderr, std::string(kProgram) + ": ");
+        WriteText(stderr, text);
+    };
+    NameFilesInFlightOnCrash(kProgram);
     if (::isatty(STDERR_FILENO) != 0) {
         streams.progress = [](std::string_view text) {
             WriteText(stderr, text);

@@ -1,6 +1,10 @@
 #include "catalog_run.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "catalog_entry.h"
 #include "ordered_pipeline.h"
@@ -13,6 +17,36 @@ void Write(const CatalogStreams& streams, const QByteArray& bytes) {
         streams.output(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
+constexpr std::chrono::milliseconds kSlowFileCheck{250};
+
+// Names, on the notice stream, each file that has been read for longer than the request allows.
+class SlowFileWatch {
+  public:
+    SlowFileWatch(const CatalogRequest& request, const CatalogStreams& streams) {
+        if (!streams.notice)
+            return;
+        watcher_ = std::jthread([this, &request, &streams](std::stop_token stop) {
+            std::unique_lock lock(mutex_);
+            // Wakes every check interval, and at once when the run is over.
+            while (!stop.stop_requested()) {
+                wake_.wait_for(lock, stop, kSlowFileCheck, [] { return false; });
+                for (const QByteArray& path : CatalogFilesInFlight().NewlySlow(
+                         FilesInFlight::Clock::now(), request.slowFileNotice)) {
+                    const double seconds = request.slowFileNotice.count() / 1000.0;
+                    const QByteArray line =
+                        "still reading " + path + " after " + QByteArray::number(seconds) + " s\n";
+                    streams.notice(std::string_view(line.constData(), line.size()));
+                }
+            }
+        });
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable_any wake_;
+    std::jthread watcher_;  // last: stopped and joined before the rest goes
+};
+
 }  // namespace
 
 CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& streams) {
@@ -24,8 +58,16 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
         progress.emplace(count, ProgressLine::Clock::now());
 
     Write(streams, ListOpening(request.format, request.inList, count == 0));
+    const SlowFileWatch watch(request, streams);
     const ItemWork work = [&](std::size_t index) {
-        return RenderEntry(GatherEntry(request.entries[index]), request.format, request.inList);
+        const CatalogEntry& entry = request.entries[index];
+        // Items in flight have distinct indexes modulo the number of jobs.
+        const std::size_t slot =
+            index % static_cast<std::size_t>(std::clamp(request.jobs, 1, kMaxCatalogJobs));
+        CatalogFilesInFlight().Begin(slot, entry.path.constData(), FilesInFlight::Clock::now());
+        GatheredEntry gathered = GatherEntry(entry);
+        CatalogFilesInFlight().End(slot);
+        return RenderEntry(std::move(gathered), request.format, request.inList);
     };
     const ItemDelivery deliver = [&](std::size_t index, RenderedEntry&& result) {
         if (index > 0)

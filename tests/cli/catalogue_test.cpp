@@ -2,6 +2,7 @@
 // not, text headers, lists from a file or stdin, folders walked, exit codes.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,15 +18,19 @@ struct CliRun {
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
+    bool crashed = false;
 };
 
-CliRun RunInfo(const QStringList& arguments, const QByteArray& input = {}) {
+CliRun RunInfo(const QStringList& arguments, const QByteArray& input = {},
+               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TARNVIEW_INFO_PATH), arguments);
     process.write(input);
     process.closeWriteChannel();
     EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError(),
+            process.exitStatus() == QProcess::CrashExit};
 }
 
 QStringList Args(std::initializer_list<const char*> options, const QStringList& paths = {}) {
@@ -223,4 +228,23 @@ TEST_F(Catalogue, AWalkedFolderFindsSideFilesAsGdalAloneDoes) {
     EXPECT_EQ(walked.out.split('\n')[0], alone.out.chopped(1));
     EXPECT_TRUE(alone.out.contains("\"SIDE\":\"found\"")) << alone.out.toStdString();
     EXPECT_TRUE(alone.out.contains("r.tif.aux.xml\"")) << alone.out.toStdString();
+}
+
+TEST_F(Catalogue, ADriverThatCrashesIsNamedAndWhatWasReportedIsKept) {
+    const QStringList paths = Mixed().mid(0, 2);
+    const QString crash = fixtures.Path(QStringLiteral("crash.bin"));
+    QFile file(crash);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("CRASH and more bytes for the header");
+    file.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("GDAL_DRIVER_PATH"),
+                       QStringLiteral(TARNVIEW_MISBEHAVING_DRIVER_DIR));
+    const CliRun run =
+        RunInfo(Args({"--jsonl", "--jobs", "1"}, paths + QStringList{crash}), {}, environment);
+    EXPECT_TRUE(run.crashed);
+    EXPECT_EQ(run.out.count('\n'), 2);  // both reports before the crash, whole
+    EXPECT_EQ(PathOf(run.out.split('\n')[1]), paths[1].toUtf8());
+    EXPECT_TRUE(run.err.contains("tarnview-info: crashed while reading " + crash.toUtf8() + "\n"))
+        << run.err.toStdString();
 }

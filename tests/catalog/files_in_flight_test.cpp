@@ -1,0 +1,63 @@
+// The files being read: named once when slow, written out for a crash report, and a dawdling
+// driver named while the catalogue waits for it.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QFile>
+
+#include "catalog_run.h"
+#include "files_in_flight.h"
+#include "fixture_folder.h"
+#include "qt_printers.h"
+
+extern "C" void GDALRegister_Misbehaving();
+
+namespace {
+
+using Clock = FilesInFlight::Clock;
+using namespace std::chrono_literals;
+
+TEST(FilesInFlight, ASlowFileIsNamedOnceAndTheCrashNoteNamesEveryFileStillOpen) {
+    FilesInFlight files;
+    const Clock::time_point now = Clock::now();
+    files.Begin(0, "old.tif", now - 2s);
+    files.Begin(3, "new.tif", now);
+    EXPECT_EQ(files.NewlySlow(now, 1s), std::vector<QByteArray>{"old.tif"});
+    EXPECT_TRUE(files.NewlySlow(now + 500ms, 1s).empty());
+    files.End(0);
+
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    files.WriteEach(pipeEnds[1], "x: ");
+    ::close(pipeEnds[1]);
+    char text[64] = {};
+    const ssize_t got = ::read(pipeEnds[0], text, sizeof text - 1);
+    ::close(pipeEnds[0]);
+    EXPECT_EQ(QByteArray(text, static_cast<int>(got)), "x: new.tif\n");
+}
+
+TEST(FilesInFlight, TheCatalogueNamesAFileADriverDawdlesOverAndGoesOn) {
+    FixtureFolder fixtures;
+    GDALRegister_Misbehaving();
+    const QString slow = fixtures.Path(QStringLiteral("slow.bin"));
+    QFile file(slow);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("SLOW and more bytes for the header");
+    file.close();
+
+    CatalogRequest request;
+    request.entries = {{slow.toUtf8(), {}, {}}};
+    request.format = CatalogFormat::kJsonLines;
+    request.slowFileNotice = 200ms;
+    QByteArray out;
+    QByteArray notices;
+    CatalogStreams streams;
+    streams.output = [&](std::string_view text) { out.append(text.data(), text.size()); };
+    streams.notice = [&](std::string_view text) { notices.append(text.data(), text.size()); };
+    const CatalogOutcome outcome = RunCatalog(request, streams);
+    EXPECT_EQ(notices, "still reading " + slow.toUtf8() + " after 0.2 s\n");
+    EXPECT_EQ(outcome.failed, 1u);  // the driver gave nothing in the end
+    EXPECT_TRUE(out.contains("\"error\"")) << out.toStdString();
+}
+
+}  // namespace
