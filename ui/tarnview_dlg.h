@@ -3,6 +3,7 @@
 // analyses it. Enter reads the boxes and closes, Escape and the close box cancel.
 #pragma once
 
+#include <QByteArray>
 #include <QDialog>
 #include <QIcon>
 #include <QMargins>
@@ -61,6 +62,10 @@ class CTarnviewDlg : public QDialog {
     void CreateControls();
     // Centres the window, frame included, on its screen's work area.
     void CentreOnWorkArea();
+    // The path box's path as the system takes it: the dropped name's own bytes while the box
+    // still holds that drop (a name that is not UTF-8 cannot survive the box's text), else the
+    // box's text in UTF-8.
+    QByteArray LocalPath() const;
 
     QLabel* label_ = nullptr;
     PathBox* path_ = nullptr;
@@ -71,4 +76,5 @@ class CTarnviewDlg : public QDialog {
     DynamicLayout layout_;
     // The frame the window was centred with; empty until it is first shown.
     std::optional<QMargins> centredWithFrame_;
+    QByteArray droppedPath_;  // the last dropped name, byte for byte
 };

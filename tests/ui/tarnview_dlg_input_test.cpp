@@ -5,11 +5,13 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
 #include <QWindow>
+#include <cstdio>
 
 #include "file_dialog_seam.h"
 #include "fixture_folder.h"
@@ -46,11 +48,14 @@ class TarnviewDlgInputTest : public ::testing::Test {
     // Returns whether the drag was accepted.
     bool Drop(QWidget* target, const QStringList& paths) {
         QList<QUrl> urls;
-        QStringList texts;
-        for (const QString& p : paths) {
+        for (const QString& p : paths)
             urls << QUrl::fromLocalFile(p);
-            texts << urls.back().toString();
-        }
+        return DropUrls(target, urls);
+    }
+    bool DropUrls(QWidget* target, const QList<QUrl>& urls) {
+        QStringList texts;
+        for (const QUrl& url : urls)
+            texts << url.toString();
         QMimeData data;
         data.setUrls(urls);
         data.setText(texts.join(QStringLiteral("\r\n")));
@@ -129,6 +134,16 @@ TEST_F(TarnviewDlgInputTest, DroppingAFolderAnalysesItsPath) {
     EXPECT_EQ(report->WindowText(), BuildReport(sub).text);
     EXPECT_FALSE(report->WindowText().isEmpty());
     EXPECT_FALSE(preview->isEnabled());
+}
+
+TEST_F(TarnviewDlgInputTest, ADroppedNameThatIsNotUtf8IsOpenedByItsOwnBytes) {
+    const QByteArray odd = files.Utf8Path(QStringLiteral("x.tif")).replace("x.tif", "\xe9.tif");
+    ASSERT_EQ(std::rename(raster.toUtf8().constData(), odd.constData()), 0);
+    ASSERT_TRUE(
+        DropUrls(dialog.get(), {QUrl::fromEncoded("file://" + odd.toPercentEncoding("/"))}));
+    const Report expected = RenderReport(GatherFileFactsAt(odd));
+    ASSERT_FALSE(expected.failed);
+    EXPECT_EQ(report->WindowText(), expected.text);
 }
 
 TEST_F(TarnviewDlgInputTest, ALongDroppedPathIsTakenWhole) {

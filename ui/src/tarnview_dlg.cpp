@@ -29,6 +29,7 @@
 #include "report.h"
 #include "report_box.h"
 #include "resource_ids.h"
+#include "text_helpers.h"
 #include "ui_texts.h"
 #include "window_placement.h"
 
@@ -43,17 +44,24 @@ constexpr FileFilter kBrowseFilters[] = {
     {u"所有类型 ", u"*.*"},
 };
 
+struct DroppedNames {
+    QStringList paths;         // as text
+    QList<QByteArray> locals;  // the same, byte for byte as the system names them
+};
+
 // Local paths of a drag, or nothing when it is not a drag of local files and folders.
-std::optional<QStringList> DroppedPaths(const QMimeData* data) {
+std::optional<DroppedNames> DroppedPaths(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls())
         return std::nullopt;
-    QStringList paths;
+    DroppedNames names;
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile())
             return std::nullopt;
-        paths << url.toLocalFile();
+        names.paths << url.toLocalFile();
+        // The URL keeps bytes that are not UTF-8 percent-encoded.
+        names.locals << QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     }
-    return paths;
+    return names;
 }
 
 }  // namespace
@@ -188,10 +196,16 @@ void CTarnviewDlg::OnBrowse() {
 void CTarnviewDlg::AnalyzeFile() {
     UpdateData(true);  // a failed length rule still leaves the path read back
     preview_->setEnabled(false);
-    const Report report = BuildReport(m_strPath);
+    const Report report = RenderReport(GatherFileFactsAt(LocalPath()));
     m_strReport = report.text;
     UpdateData(false);
     preview_->setEnabled(report.previewAllowed);
+}
+
+QByteArray CTarnviewDlg::LocalPath() const {
+    if (!droppedPath_.isEmpty() && QString::fromUtf8(droppedPath_) == m_strPath)
+        return droppedPath_;
+    return WideToUtf8(m_strPath);
 }
 
 void CTarnviewDlg::CentreOnWorkArea() {
@@ -254,11 +268,13 @@ void CTarnviewDlg::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CTarnviewDlg::dropEvent(QDropEvent* event) {
-    const std::optional<QStringList> paths = DroppedPaths(event->mimeData());
-    if (!paths)
+    const std::optional<DroppedNames> names = DroppedPaths(event->mimeData());
+    if (!names)
         return;
     event->acceptProposedAction();
-    OnDropFiles(*paths);
+    if (names->locals.size() == 1)
+        droppedPath_ = names->locals.first();
+    OnDropFiles(names->paths);
 }
 
 void CTarnviewDlg::contextMenuEvent(QContextMenuEvent* event) {

@@ -12,7 +12,7 @@
 
 void CTarnviewDlg::OnPreview() {
     UpdateData(true);  // the path as the box now holds it, edited or not
-    const QByteArray utf8Path = WideToUtf8(m_strPath);
+    const QByteArray localPath = LocalPath();
     // Disabling the focused button would hand the focus on to the path box and select its text;
     // the dialog itself holds it while the button is off.
     if (preview_->hasFocus())
@@ -21,7 +21,7 @@ void CTarnviewDlg::OnPreview() {
     if (!EndsInPackageExtension(m_strPath))
         return;
 
-    const PackageThumbnail thumbnail = ReadPackageThumbnail(utf8Path);
+    const PackageThumbnail thumbnail = ReadPackageThumbnail(localPath);
     switch (thumbnail.status) {
         case ThumbnailStatus::kCannotOpen:
             ShowMessageBox({this, kOpenPackageFailedMessage.toString(), kErrorCaption.toString(),
