@@ -197,7 +197,10 @@ void CTarnviewDlg::AnalyzeFile() {
 void CTarnviewDlg::CentreOnWorkArea() {
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     centredWithFrame_ = frame;
-    move(CentredFramePosition(screen()->availableGeometry(), size(), frame));
+    const QPoint frameAt = CentredFramePosition(screen()->availableGeometry(), size(), frame);
+    // Placed by its client area: move() would go by the frame Qt last read, which may not be
+    // this one yet.
+    setGeometry(QRect(frameAt + QPoint(frame.left(), frame.top()), size()));
 }
 
 void CTarnviewDlg::showEvent(QShowEvent* event) {
