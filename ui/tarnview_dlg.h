@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QMargins>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -49,7 +50,6 @@ class CTarnviewDlg : public QDialog {
     bool OnInitDialog();
 
     void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -61,6 +61,10 @@ class CTarnviewDlg : public QDialog {
     void CreateControls();
     // Centres the window, frame included, on its screen's work area.
     void CentreOnWorkArea();
+    // Maximised or full screen: the size is the window manager's, and the layout follows it.
+    bool SizeIsFree() const;
+    // Outside those states the window has its first size: any other is undone.
+    void KeepNormalSize();
 
     QLabel* label_ = nullptr;
     PathBox* path_ = nullptr;
@@ -69,6 +73,7 @@ class CTarnviewDlg : public QDialog {
     QPushButton* preview_ = nullptr;
     QMenu* systemMenu_ = nullptr;
     DynamicLayout layout_;
+    QSize normalSize_;
     // The frame the window was centred with; empty until it is first shown.
     std::optional<QMargins> centredWithFrame_;
 };

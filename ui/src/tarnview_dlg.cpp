@@ -14,6 +14,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 #include <optional>
@@ -31,6 +32,7 @@
 #include "resource_ids.h"
 #include "ui_texts.h"
 #include "window_placement.h"
+#include "x11_frame_hints.h"
 
 namespace {
 
@@ -111,8 +113,11 @@ void CTarnviewDlg::CreateControls() {
         layout_.Add(widget, control.layout);
     }
     layout_.Start(size());
-    // No resizing border: only maximising and restoring change the size.
-    setFixedSize(size());
+    // No resizing border: only maximising and restoring change the size. The window manager is
+    // told a minimum and no maximum (one equal to the minimum takes maximising away as well), is
+    // asked for a frame without resize handles, and any other size it gives is undone.
+    normalSize_ = size();
+    setMinimumSize(normalSize_);
 
     // A paste past the limit says so with the message the length rule gives on OK.
     connect(path_, &PathBox::PasteRefused, this,
@@ -204,9 +209,13 @@ void CTarnviewDlg::CentreOnWorkArea() {
 }
 
 void CTarnviewDlg::showEvent(QShowEvent* event) {
-    // Placed by the dialog itself, so Qt's own guess at the frame is not used.
-    if (!centredWithFrame_ && !event->spontaneous())
-        CentreOnWorkArea();
+    if (!event->spontaneous()) {
+        // The native window exists and is not mapped yet: the window manager frames it as asked.
+        DropResizeHandles(*this);
+        // Placed by the dialog itself, so Qt's own guess at the frame is not used.
+        if (!centredWithFrame_)
+            CentreOnWorkArea();
+    }
     QDialog::showEvent(event);
 }
 
@@ -220,18 +229,23 @@ bool CTarnviewDlg::event(QEvent* event) {
     return QDialog::event(event);
 }
 
+bool CTarnviewDlg::SizeIsFree() const {
+    return windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+}
+
+void CTarnviewDlg::KeepNormalSize() {
+    if (!SizeIsFree() && size() != normalSize_)
+        resize(normalSize_);
+}
+
 void CTarnviewDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     layout_.Apply(event->size());
-}
-
-void CTarnviewDlg::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange)
-        return;
-    // Maximised, the window takes the whole work area; restored, it is fixed at its first size.
-    const bool maximised = windowState() & Qt::WindowMaximized;
-    setMaximumSize(maximised ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : minimumSize());
+    // A window manager may still resize the window (a border or Alt drag, its window menu). The
+    // check waits for the events already queued: one that maximises may send the new size before
+    // the new state.
+    if (!SizeIsFree() && event->size() != normalSize_)
+        QTimer::singleShot(0, this, &CTarnviewDlg::KeepNormalSize);
 }
 
 void CTarnviewDlg::keyPressEvent(QKeyEvent* event) {
