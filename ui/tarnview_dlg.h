@@ -5,11 +5,9 @@
 
 #include <QDialog>
 #include <QIcon>
-#include <QMargins>
 #include <QSize>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 #include "dynamic_layout.h"
 
@@ -51,7 +49,6 @@ class CTarnviewDlg : public QDialog {
 
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -59,8 +56,6 @@ class CTarnviewDlg : public QDialog {
 
   private:
     void CreateControls();
-    // Centres the window, frame included, on its screen's work area.
-    void CentreOnWorkArea();
     // Maximised or full screen: the size is the window manager's, and the layout follows it.
     bool SizeIsFree() const;
     // Outside those states the window has its first size: any other is undone.
@@ -74,6 +69,4 @@ class CTarnviewDlg : public QDialog {
     QMenu* systemMenu_ = nullptr;
     DynamicLayout layout_;
     QSize normalSize_;
-    // The frame the window was centred with; empty until it is first shown.
-    std::optional<QMargins> centredWithFrame_;
 };

@@ -3,7 +3,8 @@
 # checks its frame as the window manager sees it: maximise offered and working (the size then
 # fills the work area), restore back to the first size and place, a resize asked of the window
 # manager (a client's request and an Alt+right-button drag) undone, no resize handles asked for,
-# and the frame first shown centred on the work area. 77: skipped (a tool or the display missing).
+# and the frame first shown centred on the work area, as is the preview window's. 77: skipped (a
+# tool or the display missing).
 set -uo pipefail
 tarnview=$1
 for tool in Xvfb openbox xdotool wmctrl xprop xwininfo; do
@@ -82,11 +83,31 @@ decorations=$(xprop -id "$window" _MOTIF_WM_HINTS | sed 's/.*= //' | cut -d, -f3
 (((decorations & 4) == 0)) || fail "the frame hints still ask for resize handles: $decorations"
 
 # Centred: the frame's middle is the work area's, to the pixel (odd sizes round down).
-dx=$((2 * (x - left - area_x) + width + left + right - area_width))
-dy=$((2 * (y - top - area_y) + height + top + bottom - area_height))
-if ((dx < -1 || dx > 1 || dy < -1 || dy > 1)); then
-    fail "first shown at $first with frame $left $right $top $bottom," \
-        "not centred on $area_width x $area_height"
+check_centred() {  # NAME "X Y WIDTH HEIGHT" "LEFT RIGHT TOP BOTTOM"
+    local cx cy cw ch fl fr ft fb dx dy
+    read -r cx cy cw ch <<<"$2"
+    read -r fl fr ft fb <<<"$3"
+    dx=$((2 * (cx - fl - area_x) + cw + fl + fr - area_width))
+    dy=$((2 * (cy - ft - area_y) + ch + ft + fb - area_height))
+    if ((dx < -1 || dx > 1 || dy < -1 || dy > 1)); then
+        fail "$1 first shown at $2 with frame $3, not centred on $area_width x $area_height"
+    fi
+}
+check_centred "the main window" "$first" "$left $right $top $bottom"
+
+# The empty preview window, from the window menu on the dialog's own area (below the report box).
+xdotool mousemove $((x + width / 2)) $((y + height - 4)) click 3 sleep 0.3 key Down Return
+find_preview() {
+    preview=$(wmctrl -l 2>/dev/null | awk '/预览/ { print $1; exit }')
+    [ -n "$preview" ] && xprop -id "$preview" _NET_FRAME_EXTENTS 2>/dev/null | grep -q =
+}
+if until_true 5 find_preview; then
+    sleep 0.5
+    check_centred "the preview window" "$(window=$preview client)" "$(window=$preview extents)"
+    xdotool windowactivate --sync "$preview" key Escape
+    until_true 3 eval '! find_preview' || fail "the preview window did not close on Escape"
+else
+    fail "the window menu did not open the preview window"
 fi
 
 # A resize asked of the window manager, then one dragged with Alt and the right button (openbox's

@@ -12,11 +12,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QUrl>
-#include <QWindow>
 #include <optional>
 
 #include "about_dlg.h"
@@ -66,6 +64,7 @@ CTarnviewDlg::CTarnviewDlg(QWidget* parent) : QDialog(parent), m_hIcon(LoadAppIc
                    Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setAcceptDrops(true);
+    new WorkAreaCentring(*this);
     CreateControls();
     OnInitDialog();
 }
@@ -199,34 +198,11 @@ void CTarnviewDlg::AnalyzeFile() {
     preview_->setEnabled(report.previewAllowed);
 }
 
-void CTarnviewDlg::CentreOnWorkArea() {
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    centredWithFrame_ = frame;
-    const QPoint frameAt = CentredFramePosition(screen()->availableGeometry(), size(), frame);
-    // Placed by its client area: move() would go by the frame Qt last read, which may not be
-    // this one yet.
-    setGeometry(QRect(frameAt + QPoint(frame.left(), frame.top()), size()));
-}
-
 void CTarnviewDlg::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        // The native window exists and is not mapped yet: the window manager frames it as asked.
+    // The native window exists and is not mapped yet: the window manager frames it as asked.
+    if (!event->spontaneous())
         DropResizeHandles(*this);
-        // Placed by the dialog itself, so Qt's own guess at the frame is not used.
-        if (!centredWithFrame_)
-            CentreOnWorkArea();
-    }
     QDialog::showEvent(event);
-}
-
-bool CTarnviewDlg::event(QEvent* event) {
-    // A window manager frames the window only once it is mapped: when the window is first
-    // activated, its frame is known, and the window is centred again if the frame differs.
-    if (event->type() == QEvent::WindowActivate && centredWithFrame_ && windowHandle() &&
-        windowHandle()->frameMargins() != *centredWithFrame_ && !isMaximized()) {
-        CentreOnWorkArea();
-    }
-    return QDialog::event(event);
 }
 
 bool CTarnviewDlg::SizeIsFree() const {
