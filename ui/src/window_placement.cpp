@@ -27,6 +27,15 @@ void WorkAreaCentring::Centre() {
     window_.setGeometry(QRect(frameAt + QPoint(frame.left(), frame.top()), window_.size()));
 }
 
+bool WorkAreaCentring::FrameBecameKnown(QEvent::Type type) const {
+    const QWindow* handle = window_.windowHandle();
+    if (!frame_ || handle == nullptr || handle->frameMargins() == *frame_)
+        return false;
+    // A window manager frames a window only once it is mapped. By its first activation the frame
+    // is usually known; some set it later, before the repaint that follows their framing.
+    return type == QEvent::WindowActivate || (type == QEvent::UpdateRequest && frame_->isNull());
+}
+
 bool WorkAreaCentring::eventFilter(QObject* watched, QEvent* event) {
     if (watched != &window_)
         return false;
@@ -35,10 +44,7 @@ bool WorkAreaCentring::eventFilter(QObject* watched, QEvent* event) {
         // Placed here, so Qt's own guess at the frame is not used.
         size_ = window_.size();
         Centre();
-    } else if (event->type() == QEvent::WindowActivate && frame_ && window_.windowHandle() &&
-               window_.windowHandle()->frameMargins() != *frame_ && !window_.isMaximized()) {
-        // A window manager frames a window only once it is mapped: by its first activation the
-        // frame is known.
+    } else if (FrameBecameKnown(event->type()) && !window_.isMaximized()) {
         Centre();
     }
     return false;

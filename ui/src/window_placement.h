@@ -2,6 +2,7 @@
 // (the screen without its panels).
 #pragma once
 
+#include <QEvent>
 #include <QMargins>
 #include <QObject>
 #include <QPoint>
@@ -15,10 +16,10 @@ class QWidget;
 QPoint CentredFramePosition(const QRect& workArea, QSize client, const QMargins& frame);
 
 // Centres a top-level window on its screen's work area when it is first shown, with the frame
-// known then (none before the window is mapped), and once more when it is first activated if
-// the window manager's frame turned out different. Both times by the size it had when first
-// shown, so a window that resizes itself on its first paint keeps its top-left corner. A child
-// of the window, watching its events.
+// known then (none before the window is mapped), and again once the window manager's frame turns
+// out different: when it is activated, or at a repaint while it was centred without a frame.
+// Always by the size it had when first shown, so a window that resizes itself on its first paint
+// keeps its top-left corner. A child of the window, watching its events.
 class WorkAreaCentring : public QObject {
   public:
     explicit WorkAreaCentring(QWidget& window);
@@ -28,6 +29,7 @@ class WorkAreaCentring : public QObject {
 
   private:
     void Centre();
+    bool FrameBecameKnown(QEvent::Type type) const;
 
     QWidget& window_;
     QSize size_;
