@@ -8,6 +8,7 @@ TARNVIEW_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     fonts-wqy-microhei qt6-translations-l10n xvfb xauth
+    libxcb1-dev openbox xdotool wmctrl x11-utils
     librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils
     libfile-mimeinfo-perl
 )

@@ -6,10 +6,9 @@
 #include <QByteArray>
 #include <QDialog>
 #include <QIcon>
-#include <QMargins>
+#include <QSize>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 #include "dynamic_layout.h"
 
@@ -50,9 +49,7 @@ class CTarnviewDlg : public QDialog {
     bool OnInitDialog();
 
     void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -60,8 +57,10 @@ class CTarnviewDlg : public QDialog {
 
   private:
     void CreateControls();
-    // Centres the window, frame included, on its screen's work area.
-    void CentreOnWorkArea();
+    // Maximised or full screen: the size is the window manager's, and the layout follows it.
+    bool SizeIsFree() const;
+    // Outside those states the window has its first size: any other is undone.
+    void KeepNormalSize();
     // The path box's path as the system takes it: the dropped name's own bytes while the box
     // still holds that drop (a name that is not UTF-8 cannot survive the box's text), else the
     // box's text in UTF-8.
@@ -74,7 +73,6 @@ class CTarnviewDlg : public QDialog {
     QPushButton* preview_ = nullptr;
     QMenu* systemMenu_ = nullptr;
     DynamicLayout layout_;
-    // The frame the window was centred with; empty until it is first shown.
-    std::optional<QMargins> centredWithFrame_;
+    QSize normalSize_;
     QByteArray droppedPath_;  // the last dropped name, byte for byte
 };

@@ -88,7 +88,9 @@ TEST_F(TarnviewDlgTest, OnlyMaximiseChangesTheSize) {
     EXPECT_TRUE(flags & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
     const QSize before = dialog->size();
+    // A window manager told a maximum equal to the minimum takes maximising away too.
     EXPECT_EQ(dialog->minimumSize(), before);
+    EXPECT_EQ(dialog->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     const QRect pathAt = path->geometry(), reportAt = report->geometry();
 
     // Dragging the border either way is undone; the controls never move.

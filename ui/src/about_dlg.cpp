@@ -10,6 +10,7 @@
 #include "dialog_units.h"
 #include "modal_seam.h"
 #include "thumbnail_image.h"
+#include "window_placement.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(dialog.caption.toString());
     setFont(DialogFont());
     resize(MapDialogSize(dialog.units, BaseUnitsOf(font())));
+    new WorkAreaCentring(*this);
 }
 
 CAboutDlg::~CAboutDlg() = default;

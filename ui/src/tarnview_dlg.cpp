@@ -12,10 +12,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 #include <QUrl>
-#include <QWindow>
 #include <optional>
 
 #include "about_dlg.h"
@@ -32,6 +31,7 @@
 #include "text_helpers.h"
 #include "ui_texts.h"
 #include "window_placement.h"
+#include "x11_frame_hints.h"
 
 namespace {
 
@@ -72,6 +72,7 @@ CTarnviewDlg::CTarnviewDlg(QWidget* parent) : QDialog(parent), m_hIcon(LoadAppIc
                    Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setAcceptDrops(true);
+    new WorkAreaCentring(*this);
     CreateControls();
     OnInitDialog();
 }
@@ -119,8 +120,11 @@ void CTarnviewDlg::CreateControls() {
         layout_.Add(widget, control.layout);
     }
     layout_.Start(size());
-    // No resizing border: only maximising and restoring change the size.
-    setFixedSize(size());
+    // No resizing border: only maximising and restoring change the size. The window manager is
+    // told a minimum and no maximum (one equal to the minimum takes maximising away as well), is
+    // asked for a frame without resize handles, and any other size it gives is undone.
+    normalSize_ = size();
+    setMinimumSize(normalSize_);
 
     // A paste past the limit says so with the message the length rule gives on OK.
     connect(path_, &PathBox::PasteRefused, this,
@@ -208,41 +212,30 @@ QByteArray CTarnviewDlg::LocalPath() const {
     return WideToUtf8(m_strPath);
 }
 
-void CTarnviewDlg::CentreOnWorkArea() {
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    centredWithFrame_ = frame;
-    move(CentredFramePosition(screen()->availableGeometry(), size(), frame));
-}
-
 void CTarnviewDlg::showEvent(QShowEvent* event) {
-    // Placed by the dialog itself, so Qt's own guess at the frame is not used.
-    if (!centredWithFrame_ && !event->spontaneous())
-        CentreOnWorkArea();
+    // The native window exists and is not mapped yet: the window manager frames it as asked.
+    if (!event->spontaneous())
+        DropResizeHandles(*this);
     QDialog::showEvent(event);
 }
 
-bool CTarnviewDlg::event(QEvent* event) {
-    // A window manager frames the window only once it is mapped: when the window is first
-    // activated, its frame is known, and the window is centred again if the frame differs.
-    if (event->type() == QEvent::WindowActivate && centredWithFrame_ && windowHandle() &&
-        windowHandle()->frameMargins() != *centredWithFrame_ && !isMaximized()) {
-        CentreOnWorkArea();
-    }
-    return QDialog::event(event);
+bool CTarnviewDlg::SizeIsFree() const {
+    return windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+}
+
+void CTarnviewDlg::KeepNormalSize() {
+    if (!SizeIsFree() && size() != normalSize_)
+        resize(normalSize_);
 }
 
 void CTarnviewDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     layout_.Apply(event->size());
-}
-
-void CTarnviewDlg::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange)
-        return;
-    // Maximised, the window takes the whole work area; restored, it is fixed at its first size.
-    const bool maximised = windowState() & Qt::WindowMaximized;
-    setMaximumSize(maximised ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : minimumSize());
+    // A window manager may still resize the window (a border or Alt drag, its window menu). The
+    // check waits for the events already queued: one that maximises may send the new size before
+    // the new state.
+    if (!SizeIsFree() && event->size() != normalSize_)
+        QTimer::singleShot(0, this, &CTarnviewDlg::KeepNormalSize);
 }
 
 void CTarnviewDlg::keyPressEvent(QKeyEvent* event) {

@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# check_window_frame_x11.sh TARNVIEW: starts the main dialog on a virtual display under openbox and
+# checks its frame as the window manager sees it: maximise offered and working (the size then
+# fills the work area), restore back to the first size and place, a resize asked of the window
+# manager (a client's request and an Alt+right-button drag) undone, no resize handles asked for,
+# and the frame first shown centred on the work area, as is the preview window's. 77: skipped (a
+# tool or the display missing).
+set -uo pipefail
+tarnview=$1
+for tool in Xvfb openbox xdotool wmctrl xprop xwininfo; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds or the time is up.
+until_true() {
+    local tries=$(($1 * 10))
+    shift
+    while ((tries-- > 0)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+until_true 5 test -s "$work/display" || { echo "skipped: Xvfb did not start"; exit 77; }
+export DISPLAY=":$(cat "$work/display")"
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+until_true 5 wm_ready || { echo "skipped: openbox did not start"; exit 77; }
+
+QT_QPA_PLATFORM=xcb "$tarnview" >"$work/tarnview.log" 2>&1 &
+pids+=($!)
+find_window() {
+    window=$(wmctrl -l 2>/dev/null | awk '/Tarnview/ { print $1; exit }')
+    [ -n "$window" ]
+}
+framed() { xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep -q =; }
+if ! until_true 10 find_window || ! until_true 5 framed; then
+    echo "the dialog's window never appeared under openbox:"
+    cat "$work/tarnview.log"
+    exit 1
+fi
+
+failures=0
+fail() {
+    echo "FAILED: $*"
+    failures=$((failures + 1))
+}
+# The client area's place and size: "X Y WIDTH HEIGHT".
+client() {
+    xwininfo -id "$window" |
+        awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+             /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'
+}
+# Frame extents "LEFT RIGHT TOP BOTTOM" and the work area "X Y WIDTH HEIGHT" as openbox sets them.
+extents() { xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g'; }
+work_area() { xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | cut -d' ' -f1-4; }
+is_at() { [ "$(client)" = "$1" ]; }
+sleep 0.5 # the dialog centres itself again once it is framed
+read -r left right top bottom <<<"$(extents)"
+read -r area_x area_y area_width area_height <<<"$(work_area)"
+first=$(client)
+read -r x y width height <<<"$first"
+
+actions=$(xprop -id "$window" _NET_WM_ALLOWED_ACTIONS)
+for action in MAXIMIZE_HORZ MAXIMIZE_VERT; do
+    [[ $actions == *"_NET_WM_ACTION_$action"* ]] || fail "openbox does not offer $action: $actions"
+done
+decorations=$(xprop -id "$window" _MOTIF_WM_HINTS | sed 's/.*= //' | cut -d, -f3)
+(((decorations & 4) == 0)) || fail "the frame hints still ask for resize handles: $decorations"
+
+# Centred: the frame's middle is the work area's, to the pixel (odd sizes round down).
+check_centred() {  # NAME "X Y WIDTH HEIGHT" "LEFT RIGHT TOP BOTTOM"
+    local cx cy cw ch fl fr ft fb dx dy
+    read -r cx cy cw ch <<<"$2"
+    read -r fl fr ft fb <<<"$3"
+    dx=$((2 * (cx - fl - area_x) + cw + fl + fr - area_width))
+    dy=$((2 * (cy - ft - area_y) + ch + ft + fb - area_height))
+    if ((dx < -1 || dx > 1 || dy < -1 || dy > 1)); then
+        fail "$1 first shown at $2 with frame $3, not centred on $area_width x $area_height"
+    fi
+}
+check_centred "the main window" "$first" "$left $right $top $bottom"
+
+# The empty preview window, from the window menu on the dialog's own area (below the report box).
+xdotool mousemove $((x + width / 2)) $((y + height - 4)) click 3 sleep 0.3 key Down Return
+find_preview() {
+    preview=$(wmctrl -l 2>/dev/null | awk '/预览/ { print $1; exit }')
+    [ -n "$preview" ] && xprop -id "$preview" _NET_FRAME_EXTENTS 2>/dev/null | grep -q =
+}
+if until_true 5 find_preview; then
+    sleep 0.5
+    check_centred "the preview window" "$(window=$preview client)" "$(window=$preview extents)"
+    xdotool windowactivate --sync "$preview" key Escape
+    until_true 3 eval '! find_preview' || fail "the preview window did not close on Escape"
+else
+    fail "the window menu did not open the preview window"
+fi
+
+# A resize asked of the window manager, then one dragged with Alt and the right button (openbox's
+# own binding), are both undone.
+xdotool windowsize "$window" $((width + 137)) $((height + 71))
+sleep 0.5
+until_true 3 is_at "$first" || fail "a client's resize request was kept: $(client)"
+xdotool mousemove $((x + width - 20)) $((y + height - 20)) keydown alt mousedown 3 sleep 0.1 \
+    mousemove $((x + width + 60)) $((y + height + 40)) sleep 0.1 \
+    mousemove $((x + width + 150)) $((y + height + 100)) sleep 0.2 mouseup 3 keyup alt
+sleep 0.5
+until_true 3 is_at "$first" || fail "an Alt drag resized the window: $(client)"
+
+# Maximised, the frame fills the work area; restored, the window is where and as it was.
+fills_work_area() {
+    local now_left now_right now_top now_bottom cx cy cw ch
+    read -r now_left now_right now_top now_bottom <<<"$(extents)"
+    read -r cx cy cw ch <<<"$(client)"
+    [ "$((cw + now_left + now_right)) $((ch + now_top + now_bottom))" = \
+        "$area_width $area_height" ] && ((cw > width && ch > height))
+}
+wmctrl -i -r "$window" -b add,maximized_vert,maximized_horz
+until_true 3 fills_work_area || fail "maximised, the window is $(client), not the work area"
+wmctrl -i -r "$window" -b remove,maximized_vert,maximized_horz
+sleep 0.3
+until_true 3 is_at "$first" || fail "restored at $(client), not at $first"
+
+if ((failures > 0)); then
+    cat "$work/tarnview.log"
+    exit 1
+fi
+echo "the main window's frame under openbox: maximise, restore, refused resizes and centring pass"
