@@ -349,25 +349,26 @@ bool RasterSource::ReadBytesDirect(std::uint32_t firstRow, std::uint32_t rowCoun
     }
     const GSpacing bandSpace = grey_ ? kAlphaChannel : 1;
     GDALRasterIOExtraArg arguments = ReadArguments();
-    return GDALDatasetRasterIOEx(dataset_, GF_Read, static_cast<int>(firstColumn_), static_cast<int>(firstRow),
-                                 static_cast<int>(columns_), static_cast<int>(rowCount), pixels,
-                                 static_cast<int>(columns_), static_cast<int>(rowCount), GDT_Byte,
+    return GDALDatasetRasterIOEx(dataset_, GF_Read, static_cast<int>(firstColumn_),
+                                 static_cast<int>(firstRow), static_cast<int>(columns_),
+                                 static_cast<int>(rowCount), pixels, static_cast<int>(columns_),
+                                 static_cast<int>(rowCount), GDT_Byte,
                                  static_cast<int>(channels_.size()), bandMap, kBytesPerPixel,
                                  static_cast<GSpacing>(stride), bandSpace, &arguments) == CE_None;
 }
 
 bool RasterSource::ReadScaled(const ChannelBand& channel, std::uint32_t firstRow,
                               std::uint32_t rowCount, std::uint8_t* pixels, std::size_t stride) {
-    const std::uint32_t chunkRows = static_cast<std::uint32_t>(
-        std::clamp<std::size_t>(kScratchValues / std::max<std::uint32_t>(columns_, 1), 1, rowCount));
+    const std::uint32_t chunkRows = static_cast<std::uint32_t>(std::clamp<std::size_t>(
+        kScratchValues / std::max<std::uint32_t>(columns_, 1), 1, rowCount));
     values_.resize(std::size_t{columns_} * chunkRows);
     GDALRasterIOExtraArg arguments = ReadArguments();
     for (std::uint32_t chunkStart = 0; chunkStart < rowCount; chunkStart += chunkRows) {
         const std::uint32_t rows = std::min(chunkRows, rowCount - chunkStart);
-        if (GDALRasterIOEx(channel.band, GF_Read, static_cast<int>(firstColumn_), static_cast<int>(firstRow + chunkStart),
-                           static_cast<int>(columns_), static_cast<int>(rows), values_.data(),
-                           static_cast<int>(columns_), static_cast<int>(rows), GDT_Float64, 0, 0,
-                           &arguments) != CE_None) {
+        if (GDALRasterIOEx(channel.band, GF_Read, static_cast<int>(firstColumn_),
+                           static_cast<int>(firstRow + chunkStart), static_cast<int>(columns_),
+                           static_cast<int>(rows), values_.data(), static_cast<int>(columns_),
+                           static_cast<int>(rows), GDT_Float64, 0, 0, &arguments) != CE_None) {
             return false;
         }
         for (std::uint32_t row = 0; row < rows; ++row) {
@@ -392,19 +393,20 @@ bool RasterSource::ReadScaled(const ChannelBand& channel, std::uint32_t firstRow
 bool RasterSource::ReadByteBand(const ChannelBand& channel, std::uint32_t firstRow,
                                 std::uint32_t rowCount, std::uint8_t* pixels, std::size_t stride) {
     GDALRasterIOExtraArg arguments = ReadArguments();
-    return GDALRasterIOEx(channel.band, GF_Read, static_cast<int>(firstColumn_), static_cast<int>(firstRow),
-                          static_cast<int>(columns_), static_cast<int>(rowCount),
-                          pixels + channel.channel, static_cast<int>(columns_),
-                          static_cast<int>(rowCount), GDT_Byte, kBytesPerPixel,
-                          static_cast<GSpacing>(stride), &arguments) == CE_None;
+    return GDALRasterIOEx(channel.band, GF_Read, static_cast<int>(firstColumn_),
+                          static_cast<int>(firstRow), static_cast<int>(columns_),
+                          static_cast<int>(rowCount), pixels + channel.channel,
+                          static_cast<int>(columns_), static_cast<int>(rowCount), GDT_Byte,
+                          kBytesPerPixel, static_cast<GSpacing>(stride), &arguments) == CE_None;
 }
 
 bool RasterSource::ReadMask(GDALRasterBandH mask, std::uint32_t firstRow, std::uint32_t rowCount) {
     maskRows_.resize(std::size_t{columns_} * rowCount);
     GDALRasterIOExtraArg arguments = ReadArguments();
-    return GDALRasterIOEx(mask, GF_Read, static_cast<int>(firstColumn_), static_cast<int>(firstRow), static_cast<int>(columns_),
-                          static_cast<int>(rowCount), maskRows_.data(), static_cast<int>(columns_),
-                          static_cast<int>(rowCount), GDT_Byte, 0, 0, &arguments) == CE_None;
+    return GDALRasterIOEx(mask, GF_Read, static_cast<int>(firstColumn_), static_cast<int>(firstRow),
+                          static_cast<int>(columns_), static_cast<int>(rowCount), maskRows_.data(),
+                          static_cast<int>(columns_), static_cast<int>(rowCount), GDT_Byte, 0, 0,
+                          &arguments) == CE_None;
 }
 
 void RasterSource::MarkNoDataBytes(const ChannelBand& channel, std::uint32_t rowCount,

@@ -408,8 +408,8 @@ TEST_F(RasterSourceTest, ARegionIsThatPartOfTheWholeImage) {
         part.stride = 40 * 4 + kPadding;
         part.bytes.assign(part.stride * 18, 0xAB);
         std::string errorText;
-        part.content =
-            source->ReadRegion(PixelRegion{10, 3, 40, 18}, part.bytes.data(), part.stride, errorText);
+        part.content = source->ReadRegion(PixelRegion{10, 3, 40, 18}, part.bytes.data(),
+                                          part.stride, errorText);
         ASSERT_EQ(part.content, StripContent::kPixels) << errorText;
         for (std::uint32_t y = 0; y < 18; ++y) {
             for (std::uint32_t x = 0; x < 40; ++x) {

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "file_bytes.h"
-#include "package_format.h"
 #include "gdal_rasters.h"
+#include "package_format.h"
 #include "temp_folder.h"
 
 namespace {
@@ -32,14 +32,24 @@ std::string MakeRpcRaster(const std::string& path) {
     // Terms in RPC00B order: 1, L, P, H, ...; the line goes with -P, the sample with L.
     const std::string zeros17 = " 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0";
     const std::string one = "1 0 0" + zeros17;
-    const std::vector<std::string> rpc = {
-        "LINE_OFF=16",          "SAMP_OFF=32",       "LAT_OFF=50",
-        "LONG_OFF=10",          "HEIGHT_OFF=0",      "LINE_SCALE=16",
-        "SAMP_SCALE=32",        "LAT_SCALE=0.01",    "LONG_SCALE=0.02",
-        "HEIGHT_SCALE=100",     "LINE_NUM_COEFF=0 0 -1" + zeros17,
-        "LINE_DEN_COEFF=" + one, "SAMP_NUM_COEFF=0 1 0" + zeros17,
-        "SAMP_DEN_COEFF=" + one, "MIN_LONG=9.98",     "MAX_LONG=10.02",
-        "MIN_LAT=49.99",        "MAX_LAT=50.01"};
+    const std::vector<std::string> rpc = {"LINE_OFF=16",
+                                          "SAMP_OFF=32",
+                                          "LAT_OFF=50",
+                                          "LONG_OFF=10",
+                                          "HEIGHT_OFF=0",
+                                          "LINE_SCALE=16",
+                                          "SAMP_SCALE=32",
+                                          "LAT_SCALE=0.01",
+                                          "LONG_SCALE=0.02",
+                                          "HEIGHT_SCALE=100",
+                                          "LINE_NUM_COEFF=0 0 -1" + zeros17,
+                                          "LINE_DEN_COEFF=" + one,
+                                          "SAMP_NUM_COEFF=0 1 0" + zeros17,
+                                          "SAMP_DEN_COEFF=" + one,
+                                          "MIN_LONG=9.98",
+                                          "MAX_LONG=10.02",
+                                          "MIN_LAT=49.99",
+                                          "MAX_LAT=50.01"};
     std::vector<char*> list;
     for (const std::string& item : rpc) {
         list.push_back(const_cast<char*>(item.c_str()));
@@ -243,7 +253,7 @@ TEST_F(TarnviewPack, ARasterPlacedByRpcsIsWarpedNorthUpAndStderrSaysSo) {
     const GeoTransformCoefficients placed = PackageGeoTransform(folder.Path("out.qvrmp"));
     EXPECT_NEAR(placed[0], 9.98, 0.002);  // west edge, in degrees (WGS 84)
     EXPECT_GT(placed[1], 0);
-    EXPECT_EQ(placed[2], 0);  // north up
+    EXPECT_EQ(placed[2], 0);               // north up
     EXPECT_NEAR(placed[3], 50.01, 0.002);  // north edge
     EXPECT_EQ(placed[4], 0);
     EXPECT_LT(placed[5], 0);

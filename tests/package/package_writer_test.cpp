@@ -354,8 +354,7 @@ std::vector<std::vector<std::uint8_t>> BlocksByEntry(const std::string& path) {
         const std::uint8_t* bytes = file.data() + IndexEntryOffset(entry);
         const TileIndexEntry index{LoadU64(bytes + kEntryBlockOffsetOffset),
                                    LoadU32(bytes + kEntryBlockSizeOffset)};
-        blocks.push_back(index.IsAbsent() ? std::vector<std::uint8_t>{}
-                                          : BlockBytes(path, index));
+        blocks.push_back(index.IsAbsent() ? std::vector<std::uint8_t>{} : BlockBytes(path, index));
     }
     return blocks;
 }
@@ -387,14 +386,14 @@ TEST(WritePlanTest, PixelsStayWithinTheBudgetWhateverTheWidth) {
         EXPECT_LE(plan.pixelBytes, kPixelBudgetBytes) << width << " x " << height;
     }
     // Very wide ones are walked in blocks; what the strips and tiles really take stays under.
-    for (const auto& [width, height] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
-             {1000000, 64},
-             {1000000, 1000000},
-             {200000, 512},
-             {67108864, 1},
-             {67108864, 2048},
-             {67108864, 100000},
-             {2000000, 67108864}}) {
+    for (const auto& [width, height] :
+         std::vector<std::pair<std::uint32_t, std::uint32_t>>{{1000000, 64},
+                                                              {1000000, 1000000},
+                                                              {200000, 512},
+                                                              {67108864, 1},
+                                                              {67108864, 2048},
+                                                              {67108864, 100000},
+                                                              {2000000, 67108864}}) {
         const PackageLayout layout = MakePackageLayout(width, height);
         ASSERT_TRUE(layout.Representable()) << width << " x " << height;
         EXPECT_GT(FullWidthStripBytes(layout), kPixelBudgetBytes) << width << " x " << height;
@@ -495,9 +494,9 @@ TEST_F(PackageWriterTest, ABlockWalkWritesTheSameTileBlocksAsFullWidthStrips) {
     options.pixelBudgetBytes = kPixelBudgetBytes;
     ASSERT_TRUE(WriteImagePackage(dir.Path("holed"), holed, options).ok);
     options.pixelBudgetBytes = BlockWalkBytes(layout, 1);
-    ASSERT_TRUE(WritePackage(dir.Path("rows"), image.width, image.height, kTestGeoTransform, rows,
-                             options)
-                    .ok);
+    ASSERT_TRUE(
+        WritePackage(dir.Path("rows"), image.width, image.height, kTestGeoTransform, rows, options)
+            .ok);
     EXPECT_TRUE(BlocksByEntry(dir.Path("rows")) == BlocksByEntry(dir.Path("holed")));
 }
 

@@ -124,7 +124,8 @@ class PackageWriter {
         tile.height = std::min(kTileSize, layout_.levelHeight[level] - row * kTileSize);
         tile.hasData = false;
         for (std::uint32_t quarter = 0; quarter < 4; ++quarter) {
-            std::string error = WriteTile(level - 1, 2 * row + quarter / 2, 2 * column + quarter % 2);
+            std::string error =
+                WriteTile(level - 1, 2 * row + quarter / 2, 2 * column + quarter % 2);
             if (!error.empty()) {
                 return error;
             }
@@ -143,14 +144,14 @@ class PackageWriter {
         TileBuffer& target = tiles_[level + 1];
         if (!target.hasData) {
             if (!target.pixels) {
-                const std::uint32_t rows = std::min(kTileSize, layout_.levelHeight[level + 1]);
-                target.pixels.reset(new std::uint8_t[rows * TileBuffer::kStride]);
+                const std::uint32_t capacity = std::min(kTileSize, layout_.levelHeight[level + 1]);
+                target.pixels.reset(new std::uint8_t[capacity * TileBuffer::kStride]);
             }
             std::memset(target.pixels.get(), 0, target.height * TileBuffer::kStride);
             target.hasData = true;
         }
-        const auto column = static_cast<std::uint32_t>(firstColumn / 2 -
-                                                       std::uint64_t{target.column} * kTileSize);
+        const auto column =
+            static_cast<std::uint32_t>(firstColumn / 2 - std::uint64_t{target.column} * kTileSize);
         const auto row =
             static_cast<std::uint32_t>(firstRow / 2 - std::uint64_t{target.row} * kTileSize);
         for (std::uint32_t half = 0; half < (rows + 1) / 2; ++half) {
@@ -174,10 +175,10 @@ class PackageWriter {
             const std::string failure = RunInParallel(
                 kSubTilesPerTile, threads_,
                 [&](std::size_t n) {
-                    const std::uint32_t left = static_cast<std::uint32_t>(n % kSubTilesPerSide) *
-                                               kSubTileSize;
-                    const std::uint32_t top = static_cast<std::uint32_t>(n / kSubTilesPerSide) *
-                                              kSubTileSize;
+                    const std::uint32_t left =
+                        static_cast<std::uint32_t>(n % kSubTilesPerSide) * kSubTileSize;
+                    const std::uint32_t top =
+                        static_cast<std::uint32_t>(n / kSubTilesPerSide) * kSubTileSize;
                     if (left >= tile.width || top >= tile.height) {
                         return;
                     }
@@ -192,7 +193,8 @@ class PackageWriter {
                 },
                 options_.cancelled);
             if (!failure.empty()) {
-                return failure == kInterruptedText ? failure : "cannot encode sub-tiles: " + failure;
+                return failure == kInterruptedText ? failure
+                                                   : "cannot encode sub-tiles: " + failure;
             }
             for (const int error : errors) {
                 if (error != 0) {

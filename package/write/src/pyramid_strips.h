@@ -40,8 +40,8 @@ struct LevelStrip {
     std::uint32_t height = 0;
     std::uint32_t firstColumn = 0;  // where the window starts in the level
     std::uint32_t firstStrip = 0;   // strip number within the level of the window's first strip
-    std::int64_t index = -1;  // strip number within the window; -1 before the first
-    std::uint32_t rows = 0;   // rows of this strip (fewer than 512 only for the last)
+    std::int64_t index = -1;        // strip number within the window; -1 before the first
+    std::uint32_t rows = 0;         // rows of this strip (fewer than 512 only for the last)
     std::uint32_t rowsFilled = 0;
     bool hasData =
         false;  // false: every pixel of the strip is transparent, whatever `pixels` holds
