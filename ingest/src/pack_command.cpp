@@ -20,8 +20,9 @@
 
 namespace {
 
-// Rows are read once, top to bottom, so GDAL's block cache only has to hold about one strip of the
-// input; its default (a share of the machine's memory) would not keep memory bounded.
+// Rows are read once, top to bottom (block by block for a very wide input), so GDAL's block cache
+// only has to hold about one strip of the input; its default (a share of the machine's memory)
+// would not keep memory bounded.
 constexpr GIntBig kReadCacheBytes = GIntBig{256} << 20;
 
 const std::string kNotePrefix = "tarnview-pack: note: ";
