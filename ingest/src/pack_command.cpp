@@ -20,8 +20,9 @@
 
 namespace {
 
-// Rows are read once, top to bottom, so GDAL's block cache only has to hold about one strip of the
-// input; its default (a share of the machine's memory) would not keep memory bounded.
+// Rows are read once, top to bottom (block by block for a very wide input), so GDAL's block cache
+// only has to hold about one strip of the input; its default (a share of the machine's memory)
+// would not keep memory bounded.
 constexpr GIntBig kReadCacheBytes = GIntBig{256} << 20;
 
 const std::string kNotePrefix = "tarnview-pack: note: ";
@@ -76,7 +77,7 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     settings.bands = options.bands;
     settings.scale = options.scale;
     ProgressDisplay* shownProgress = nullptr;
-    std::uint64_t stripFirstPixel = 0;  // where the strip being read starts, in input pixels
+    std::uint64_t stripFirstPixel = 0;  // input pixels read before the current strip
     std::uint64_t stripPixels = 0;
     settings.keepGoing = [&](double readShare) {
         if (shownProgress != nullptr) {
@@ -122,20 +123,24 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
 
     ProgressDisplay display(writeError, environment.terminal, WorkOf(layout));
     shownProgress = &display;
-    const RowStripSource rows = [&](std::uint32_t firstRow, std::uint32_t rowCount,
-                                    std::uint8_t* pixels, std::size_t stride, std::string& error) {
+    // Each input pixel is asked for once: in strips across the width, or block by block when the
+    // input is too wide for that.
+    std::uint64_t pixelsRead = 0;
+    const RegionSource rows = [&](const PixelRegion& region, std::uint8_t* pixels,
+                                  std::size_t stride, std::string& error) {
         if (!keepGoing()) {
             error = "interrupted";
             return StripContent::kFailed;
         }
-        stripFirstPixel = std::uint64_t{firstRow} * width;
-        stripPixels = std::uint64_t{rowCount} * width;
+        stripFirstPixel = pixelsRead;
+        stripPixels = std::uint64_t{region.rowCount} * region.columnCount;
         display.Read(stripFirstPixel);
-        const StripContent content = source->ReadRows(firstRow, rowCount, pixels, stride, error);
+        const StripContent content = source->ReadRegion(region, pixels, stride, error);
         if (content == StripContent::kFailed && interrupted) {
             error = "interrupted";
         }
-        display.Read(stripFirstPixel + stripPixels);
+        pixelsRead += stripPixels;
+        display.Read(pixelsRead);
         return content;
     };
     PackageWriteOptions writeOptions;
@@ -152,8 +157,9 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
         result =
             WritePackage(options.output, width, height, source->GeoTransform(), rows, writeOptions);
     } catch (const std::bad_alloc&) {
-        // The writer keeps a strip of 512 rows per level, so memory grows with the width; the
-        // temporary file is removed as the writer unwinds.
+        // The writer's pixels stay within its budget (kPixelBudgetBytes) whatever the size, but
+        // GDAL and the encoded tiles take memory too; the temporary file is removed as the writer
+        // unwinds.
         result.errorText = "not enough memory for rows of " + std::to_string(width) + " pixels";
     } catch (const std::exception& exception) {
         result.errorText = exception.what();

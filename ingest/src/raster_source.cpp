@@ -249,9 +249,18 @@ std::vector<std::string> RasterSource::FileList() const {
 StripContent RasterSource::ReadRows(std::uint32_t firstRow, std::uint32_t rowCount,
                                     std::uint8_t* pixels, std::size_t stride,
                                     std::string& errorText) {
+    return ReadRegion(PixelRegion{0, firstRow, width_, rowCount}, pixels, stride, errorText);
+}
+
+StripContent RasterSource::ReadRegion(const PixelRegion& region, std::uint8_t* pixels,
+                                      std::size_t stride, std::string& errorText) {
+    firstColumn_ = region.firstColumn;
+    columns_ = region.columnCount;
+    const std::uint32_t firstRow = region.firstRow;
+    const std::uint32_t rowCount = region.rowCount;
     CPLErrorReset();
     if (!hasAlphaBand_) {
-        ForEachPixel(pixels, stride, width_, rowCount,
+        ForEachPixel(pixels, stride, columns_, rowCount,
                      [](std::uint8_t* pixel) { pixel[kAlphaChannel] = kOpaque; });
     }
     if (!ReadChannels(firstRow, rowCount, pixels, stride)) {
@@ -261,7 +270,7 @@ StripContent RasterSource::ReadRows(std::uint32_t firstRow, std::uint32_t rowCou
     if (palette_) {
         ExpandPalette(rowCount, pixels, stride);
     } else if (grey_) {
-        ForEachPixel(pixels, stride, width_, rowCount,
+        ForEachPixel(pixels, stride, columns_, rowCount,
                      [](std::uint8_t* pixel) { pixel[1] = pixel[2] = pixel[kGreyChannel]; });
     }
     // A pixel has no data when every colour band that can say so says so.
@@ -280,7 +289,7 @@ StripContent RasterSource::ReadRows(std::uint32_t firstRow, std::uint32_t rowCou
     }
     for (std::uint32_t row = 0; row < rowCount; ++row) {
         const std::uint8_t* pixel = pixels + row * stride + kAlphaChannel;
-        for (std::uint32_t x = 0; x < width_; ++x, pixel += kBytesPerPixel) {
+        for (std::uint32_t x = 0; x < columns_; ++x, pixel += kBytesPerPixel) {
             if (*pixel != 0) {
                 return StripContent::kPixels;
             }
@@ -291,7 +300,7 @@ StripContent RasterSource::ReadRows(std::uint32_t firstRow, std::uint32_t rowCou
 
 bool RasterSource::ReadChannels(std::uint32_t firstRow, std::uint32_t rowCount,
                                 std::uint8_t* pixels, std::size_t stride) {
-    const std::size_t pixelCount = std::size_t{width_} * rowCount;
+    const std::size_t pixelCount = std::size_t{columns_} * rowCount;
     const bool allBytes = std::all_of(channels_.begin(), channels_.end(),
                                       [](const ChannelBand& channel) { return channel.isByte; });
     if (allBytes && !ReadBytesDirect(firstRow, rowCount, pixels, stride)) {
@@ -340,32 +349,33 @@ bool RasterSource::ReadBytesDirect(std::uint32_t firstRow, std::uint32_t rowCoun
     }
     const GSpacing bandSpace = grey_ ? kAlphaChannel : 1;
     GDALRasterIOExtraArg arguments = ReadArguments();
-    return GDALDatasetRasterIOEx(dataset_, GF_Read, 0, static_cast<int>(firstRow),
-                                 static_cast<int>(width_), static_cast<int>(rowCount), pixels,
-                                 static_cast<int>(width_), static_cast<int>(rowCount), GDT_Byte,
+    return GDALDatasetRasterIOEx(dataset_, GF_Read, static_cast<int>(firstColumn_),
+                                 static_cast<int>(firstRow), static_cast<int>(columns_),
+                                 static_cast<int>(rowCount), pixels, static_cast<int>(columns_),
+                                 static_cast<int>(rowCount), GDT_Byte,
                                  static_cast<int>(channels_.size()), bandMap, kBytesPerPixel,
                                  static_cast<GSpacing>(stride), bandSpace, &arguments) == CE_None;
 }
 
 bool RasterSource::ReadScaled(const ChannelBand& channel, std::uint32_t firstRow,
                               std::uint32_t rowCount, std::uint8_t* pixels, std::size_t stride) {
-    const std::uint32_t chunkRows = static_cast<std::uint32_t>(
-        std::clamp<std::size_t>(kScratchValues / std::max<std::uint32_t>(width_, 1), 1, rowCount));
-    values_.resize(std::size_t{width_} * chunkRows);
+    const std::uint32_t chunkRows = static_cast<std::uint32_t>(std::clamp<std::size_t>(
+        kScratchValues / std::max<std::uint32_t>(columns_, 1), 1, rowCount));
+    values_.resize(std::size_t{columns_} * chunkRows);
     GDALRasterIOExtraArg arguments = ReadArguments();
     for (std::uint32_t chunkStart = 0; chunkStart < rowCount; chunkStart += chunkRows) {
         const std::uint32_t rows = std::min(chunkRows, rowCount - chunkStart);
-        if (GDALRasterIOEx(channel.band, GF_Read, 0, static_cast<int>(firstRow + chunkStart),
-                           static_cast<int>(width_), static_cast<int>(rows), values_.data(),
-                           static_cast<int>(width_), static_cast<int>(rows), GDT_Float64, 0, 0,
-                           &arguments) != CE_None) {
+        if (GDALRasterIOEx(channel.band, GF_Read, static_cast<int>(firstColumn_),
+                           static_cast<int>(firstRow + chunkStart), static_cast<int>(columns_),
+                           static_cast<int>(rows), values_.data(), static_cast<int>(columns_),
+                           static_cast<int>(rows), GDT_Float64, 0, 0, &arguments) != CE_None) {
             return false;
         }
         for (std::uint32_t row = 0; row < rows; ++row) {
-            const double* value = values_.data() + std::size_t{row} * width_;
-            const std::size_t firstPixel = std::size_t{chunkStart + row} * width_;
+            const double* value = values_.data() + std::size_t{row} * columns_;
+            const std::size_t firstPixel = std::size_t{chunkStart + row} * columns_;
             std::uint8_t* pixel = pixels + (chunkStart + row) * stride + channel.channel;
-            for (std::uint32_t x = 0; x < width_; ++x, pixel += kBytesPerPixel) {
+            for (std::uint32_t x = 0; x < columns_; ++x, pixel += kBytesPerPixel) {
                 if (channel.channel == kAlphaChannel) {
                     *pixel = ScaleAlpha(value[x], channel);
                 } else if (IsNoData(value[x], channel)) {
@@ -383,19 +393,20 @@ bool RasterSource::ReadScaled(const ChannelBand& channel, std::uint32_t firstRow
 bool RasterSource::ReadByteBand(const ChannelBand& channel, std::uint32_t firstRow,
                                 std::uint32_t rowCount, std::uint8_t* pixels, std::size_t stride) {
     GDALRasterIOExtraArg arguments = ReadArguments();
-    return GDALRasterIOEx(channel.band, GF_Read, 0, static_cast<int>(firstRow),
-                          static_cast<int>(width_), static_cast<int>(rowCount),
-                          pixels + channel.channel, static_cast<int>(width_),
-                          static_cast<int>(rowCount), GDT_Byte, kBytesPerPixel,
-                          static_cast<GSpacing>(stride), &arguments) == CE_None;
+    return GDALRasterIOEx(channel.band, GF_Read, static_cast<int>(firstColumn_),
+                          static_cast<int>(firstRow), static_cast<int>(columns_),
+                          static_cast<int>(rowCount), pixels + channel.channel,
+                          static_cast<int>(columns_), static_cast<int>(rowCount), GDT_Byte,
+                          kBytesPerPixel, static_cast<GSpacing>(stride), &arguments) == CE_None;
 }
 
 bool RasterSource::ReadMask(GDALRasterBandH mask, std::uint32_t firstRow, std::uint32_t rowCount) {
-    maskRows_.resize(std::size_t{width_} * rowCount);
+    maskRows_.resize(std::size_t{columns_} * rowCount);
     GDALRasterIOExtraArg arguments = ReadArguments();
-    return GDALRasterIOEx(mask, GF_Read, 0, static_cast<int>(firstRow), static_cast<int>(width_),
-                          static_cast<int>(rowCount), maskRows_.data(), static_cast<int>(width_),
-                          static_cast<int>(rowCount), GDT_Byte, 0, 0, &arguments) == CE_None;
+    return GDALRasterIOEx(mask, GF_Read, static_cast<int>(firstColumn_), static_cast<int>(firstRow),
+                          static_cast<int>(columns_), static_cast<int>(rowCount), maskRows_.data(),
+                          static_cast<int>(columns_), static_cast<int>(rowCount), GDT_Byte, 0, 0,
+                          &arguments) == CE_None;
 }
 
 void RasterSource::MarkNoDataBytes(const ChannelBand& channel, std::uint32_t rowCount,
@@ -407,8 +418,8 @@ void RasterSource::MarkNoDataBytes(const ChannelBand& channel, std::uint32_t row
     const auto noData = static_cast<std::uint8_t>(channel.noData);
     for (std::uint32_t row = 0; row < rowCount; ++row) {
         const std::uint8_t* pixel = pixels + row * stride + channel.channel;
-        std::uint8_t* valid = bandValid_.data() + std::size_t{row} * width_;
-        for (std::uint32_t x = 0; x < width_; ++x, pixel += kBytesPerPixel) {
+        std::uint8_t* valid = bandValid_.data() + std::size_t{row} * columns_;
+        for (std::uint32_t x = 0; x < columns_; ++x, pixel += kBytesPerPixel) {
             if (*pixel == noData) {
                 valid[x] = 0;
             }
@@ -420,8 +431,8 @@ void RasterSource::ApplyToAlpha(const std::vector<std::uint8_t>& perPixel, std::
                                 std::uint8_t* pixels, std::size_t stride, bool isMask) {
     for (std::uint32_t row = 0; row < rowCount; ++row) {
         std::uint8_t* alpha = pixels + row * stride + kAlphaChannel;
-        const std::uint8_t* value = perPixel.data() + std::size_t{row} * width_;
-        for (std::uint32_t x = 0; x < width_; ++x, alpha += kBytesPerPixel) {
+        const std::uint8_t* value = perPixel.data() + std::size_t{row} * columns_;
+        for (std::uint32_t x = 0; x < columns_; ++x, alpha += kBytesPerPixel) {
             // A mask may be an alpha band itself, so its value caps the alpha; a validity flag
             // only clears it.
             *alpha = isMask ? std::min(*alpha, value[x]) : (value[x] != 0 ? *alpha : 0);
@@ -431,7 +442,7 @@ void RasterSource::ApplyToAlpha(const std::vector<std::uint8_t>& perPixel, std::
 
 void RasterSource::ExpandPalette(std::uint32_t rowCount, std::uint8_t* pixels,
                                  std::size_t stride) const {
-    ForEachPixel(pixels, stride, width_, rowCount, [this](std::uint8_t* pixel) {
+    ForEachPixel(pixels, stride, columns_, rowCount, [this](std::uint8_t* pixel) {
         const std::array<std::uint8_t, kBytesPerPixel>& colour = paletteColours_[pixel[0]];
         pixel[0] = colour[0];
         pixel[1] = colour[1];

@@ -66,8 +66,10 @@ class RasterSource {
     // What the user should know about how the input is read (bands chosen, warping), one line each.
     const std::vector<std::string>& Notes() const { return notes_; }
 
-    // Fills rows [firstRow, firstRow + rowCount) as RGBA pixels, `stride` bytes apart; a
-    // RowStripSource for WritePackage.
+    // Fills `region` as RGBA pixels, `stride` bytes apart; a RegionSource for WritePackage.
+    StripContent ReadRegion(const PixelRegion& region, std::uint8_t* pixels, std::size_t stride,
+                            std::string& errorText);
+    // The same for rows [firstRow, firstRow + rowCount) across the whole width.
     StripContent ReadRows(std::uint32_t firstRow, std::uint32_t rowCount, std::uint8_t* pixels,
                           std::size_t stride, std::string& errorText);
 
@@ -110,6 +112,9 @@ class RasterSource {
     GDALRasterBandH datasetMask_ = nullptr;  // a mask shared by all bands, applied to alpha
     int validityTrackers_ = 0;               // colour bands with tracksValidity
 
+    // The columns of the region being read.
+    std::uint32_t firstColumn_ = 0;
+    std::uint32_t columns_ = 0;
     // Scratch for one band of rows, kept between calls.
     std::vector<double> values_;
     std::vector<std::uint8_t> maskRows_;

@@ -387,3 +387,36 @@ TEST_F(RasterSourceTest, AFileOfSubdatasetsNamesThem) {
     EXPECT_NE(errorText.find(":temperature\""), std::string::npos) << errorText;
     EXPECT_NE(errorText.find(":pressure\""), std::string::npos) << errorText;
 }
+
+TEST_F(RasterSourceTest, ARegionIsThatPartOfTheWholeImage) {
+    // Scaled data with nodata, and bytes under a shared mask: every way a pixel is made.
+    RasterRecipe scaled;
+    scaled.bands = 3;
+    scaled.type = GDT_UInt16;
+    scaled.noData = 0;
+    scaled.value = [](int band, int x, int y) { return (x + y) % 5 == 0 ? 0 : band * 300 + x * y; };
+    RasterRecipe masked;
+    masked.bands = 3;
+    masked.value = [](int band, int x, int y) { return ByteAt(band, x, y); };
+    masked.datasetMask = [](int x, int y) { return (x * y) % 7 != 3; };
+    for (const RasterRecipe& raster : {scaled, masked}) {
+        std::unique_ptr<RasterSource> source =
+            Open(MakeRaster(folder.Path(raster.datasetMask ? "masked.tif" : "scaled.tif"), raster));
+        ASSERT_NE(source, nullptr);
+        const Rows whole = ReadRows(*source, 0, 32);
+        Rows part;
+        part.stride = 40 * 4 + kPadding;
+        part.bytes.assign(part.stride * 18, 0xAB);
+        std::string errorText;
+        part.content = source->ReadRegion(PixelRegion{10, 3, 40, 18}, part.bytes.data(),
+                                          part.stride, errorText);
+        ASSERT_EQ(part.content, StripContent::kPixels) << errorText;
+        for (std::uint32_t y = 0; y < 18; ++y) {
+            for (std::uint32_t x = 0; x < 40; ++x) {
+                ASSERT_EQ(part.Pixel(x, y), whole.Pixel(x + 10, y + 3)) << x << "," << y;
+            }
+            // Nothing is written past the region's columns.
+            ASSERT_EQ(part.bytes[y * part.stride + 40 * 4], 0xAB);
+        }
+    }
+}

@@ -11,9 +11,68 @@
 
 #include "file_bytes.h"
 #include "gdal_rasters.h"
+#include "package_format.h"
 #include "temp_folder.h"
 
 namespace {
+
+// A 64 x 32 Byte GeoTIFF placed only by an RPC model (no geotransform): samples run east from
+// longitude 9.98 to 10.02, lines south from latitude 50.01 to 49.99, whatever the height.
+std::string MakeRpcRaster(const std::string& path) {
+    GDALAllRegister();
+    GDALDatasetH dataset =
+        GDALCreate(GDALGetDriverByName("GTiff"), path.c_str(), 64, 32, 1, GDT_Byte, nullptr);
+    std::vector<std::uint8_t> pixels(64 * 32);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<std::uint8_t>(40 + i % 64 + i / 64);
+    }
+    GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
+    EXPECT_EQ(GDALRasterIO(band, GF_Write, 0, 0, 64, 32, pixels.data(), 64, 32, GDT_Byte, 0, 0),
+              CE_None);
+    // Terms in RPC00B order: 1, L, P, H, ...; the line goes with -P, the sample with L.
+    const std::string zeros17 = " 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0";
+    const std::string one = "1 0 0" + zeros17;
+    const std::vector<std::string> rpc = {"LINE_OFF=16",
+                                          "SAMP_OFF=32",
+                                          "LAT_OFF=50",
+                                          "LONG_OFF=10",
+                                          "HEIGHT_OFF=0",
+                                          "LINE_SCALE=16",
+                                          "SAMP_SCALE=32",
+                                          "LAT_SCALE=0.01",
+                                          "LONG_SCALE=0.02",
+                                          "HEIGHT_SCALE=100",
+                                          "LINE_NUM_COEFF=0 0 -1" + zeros17,
+                                          "LINE_DEN_COEFF=" + one,
+                                          "SAMP_NUM_COEFF=0 1 0" + zeros17,
+                                          "SAMP_DEN_COEFF=" + one,
+                                          "MIN_LONG=9.98",
+                                          "MAX_LONG=10.02",
+                                          "MIN_LAT=49.99",
+                                          "MAX_LAT=50.01"};
+    std::vector<char*> list;
+    for (const std::string& item : rpc) {
+        list.push_back(const_cast<char*>(item.c_str()));
+    }
+    list.push_back(nullptr);
+    EXPECT_EQ(GDALSetMetadata(dataset, list.data(), "RPC"), CE_None);
+    GDALClose(dataset);
+    return path;
+}
+
+// The geotransform a package's header holds.
+GeoTransformCoefficients PackageGeoTransform(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    GeoTransformCoefficients coefficients{};
+    if (bytes.size() < kGeoTransformOffset + 48) {
+        ADD_FAILURE() << path << " is too short";
+        return coefficients;
+    }
+    for (std::size_t i = 0; i < coefficients.size(); ++i) {
+        coefficients[i] = LoadF64(bytes.data() + kGeoTransformOffset + 8 * i);
+    }
+    return coefficients;
+}
 
 struct ProcessRun {
     int exitCode = -1;
@@ -63,8 +122,8 @@ class TarnviewPack : public ::testing::Test {
 
     // Starts a pack large enough that it is still going when a signal comes (a VRT without
     // sources reads as zeros at no cost) and returns once its temporary file is there.
-    pid_t StartLongRun() {
-        const std::string input = MakeEmptyVrt(folder.Path("big.vrt"), 40000, 40000, 1);
+    pid_t StartLongRun(int width = 40000, int height = 40000) {
+        const std::string input = MakeEmptyVrt(folder.Path("big.vrt"), width, height, 1);
         const pid_t pid = Start({input, folder.Path("out.qvrmp")});
         bool started = false;
         for (int i = 0; i < 60000 && !started; ++i) {
@@ -166,4 +225,62 @@ TEST_F(TarnviewPack, ASecondSignalEndsTheRunAndStillRemovesTheTemporaryFile) {
     ::kill(pid, SIGTERM);
     Finish(pid);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"big.vrt"});
+}
+
+TEST_F(TarnviewPack, AnInterruptOnAVeryWideInputEndsTheRunAndRemovesTheTemporaryFile) {
+    // 1,000,000 pixels wide, walked block by block: the signal is seen within a block's strip
+    // (bench/pack_interrupt_wide.sh measures how soon). Uninterrupted, this run would take minutes.
+    const pid_t pid = StartLongRun(1000000, 8192);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // well into the first block
+    ::kill(pid, SIGTERM);
+    const ProcessRun run = Finish(pid);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err,
+              "tarnview-pack: interrupted; " + folder.Path("out.qvrmp") + " was not written\n");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"big.vrt"});
+}
+
+TEST_F(TarnviewPack, ARasterPlacedByRpcsIsWarpedNorthUpAndStderrSaysSo) {
+    const std::string input = MakeRpcRaster(folder.Path("rpc.tif"));
+    const ProcessRun run = Run({"--no-aux", input, folder.Path("out.qvrmp")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err.rfind("tarnview-pack: note: " + input +
+                                " is placed only by RPCs; it is warped to a north-up grid with "
+                                "GDAL's warper (bilinear), ",
+                            0),
+              0u)
+        << run.err;
+    const GeoTransformCoefficients placed = PackageGeoTransform(folder.Path("out.qvrmp"));
+    EXPECT_NEAR(placed[0], 9.98, 0.002);  // west edge, in degrees (WGS 84)
+    EXPECT_GT(placed[1], 0);
+    EXPECT_EQ(placed[2], 0);               // north up
+    EXPECT_NEAR(placed[3], 50.01, 0.002);  // north edge
+    EXPECT_EQ(placed[4], 0);
+    EXPECT_LT(placed[5], 0);
+    // About the model's extent: 0.04 degrees of longitude by 0.02 of latitude.
+    EXPECT_NEAR(placed[1] * 64, 0.04, 0.01);
+}
+
+TEST_F(TarnviewPack, ARasterPlacedByControlPointsIsWarpedNorthUpAndStderrSaysSo) {
+    RasterRecipe raster;
+    raster.value = [](int, int x, int y) { return 40 + x + y; };
+    raster.epsg = 4326;
+    // A 64 x 32 image turned by 90 degrees: columns run south, rows run west.
+    raster.groundControlPoints = {
+        {0, 0, 10.0, 50.0}, {64, 0, 10.0, 49.36}, {0, 32, 9.68, 50.0}, {64, 32, 9.68, 49.36}};
+    const std::string input = MakeRaster(folder.Path("gcps.tif"), raster);
+    const ProcessRun run = Run({"--no-aux", input, folder.Path("out.qvrmp")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err.rfind("tarnview-pack: note: " + input +
+                                " is placed only by ground control points; it is warped to a "
+                                "north-up grid with GDAL's warper (bilinear), ",
+                            0),
+              0u)
+        << run.err;
+    const GeoTransformCoefficients placed = PackageGeoTransform(folder.Path("out.qvrmp"));
+    EXPECT_NEAR(placed[0], 9.68, 0.02);
+    EXPECT_EQ(placed[2], 0);
+    EXPECT_NEAR(placed[3], 50.0, 0.02);
+    EXPECT_EQ(placed[4], 0);
+    EXPECT_LT(placed[5], 0);
 }

@@ -9,7 +9,9 @@
 
 #include "file_bytes.h"
 #include "open_package.h"
+#include "package_layout.h"
 #include "package_reader.h"
+#include "pyramid_strips.h"
 #include "temp_folder.h"
 #include "written_packages.h"
 
@@ -337,4 +339,184 @@ TEST_F(PackageWriterTest, EmptyImagesGiveAHeaderOnly) {
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(result.bytesWritten, 65536u);
     EXPECT_EQ(OpenOrFail(dir.Path("p"))->Height(), 3000u);
+}
+
+namespace {
+
+// Every tile block of a package by index entry (empty for an absent tile), whatever their order in
+// the file.
+std::vector<std::vector<std::uint8_t>> BlocksByEntry(const std::string& path) {
+    const std::vector<std::uint8_t> file = ReadFileBytes(path);
+    const PackageLayout layout = MakePackageLayout(LoadU32(file.data() + kWidthOffset),
+                                                   LoadU32(file.data() + kHeightOffset));
+    std::vector<std::vector<std::uint8_t>> blocks;
+    for (std::uint64_t entry = 0; entry < layout.entryCount; ++entry) {
+        const std::uint8_t* bytes = file.data() + IndexEntryOffset(entry);
+        const TileIndexEntry index{LoadU64(bytes + kEntryBlockOffsetOffset),
+                                   LoadU32(bytes + kEntryBlockSizeOffset)};
+        blocks.push_back(index.IsAbsent() ? std::vector<std::uint8_t>{} : BlockBytes(path, index));
+    }
+    return blocks;
+}
+
+// Odd sizes, noise that does not halve exactly, and a transparent hole across block boundaries.
+TestImage NoisyImageWithHole(std::uint32_t width, std::uint32_t height) {
+    TestImage image(width, height);
+    std::uint32_t state = 777;
+    for (std::size_t i = 0; i < image.bytes.size(); ++i) {
+        state = state * 1103515245 + 12345;
+        image.bytes[i] = static_cast<std::uint8_t>(i % 4 == 3 ? 255 : (state >> 16) & 0xFF);
+    }
+    for (std::uint32_t y = 300; y < std::min(height, 900u); ++y) {
+        for (std::uint32_t x = 1500; x < 4400; ++x) {
+            image.SetPixel(x, y, (x + y) % 3 == 0 ? Rgba(9, 9, 9, 128) : 0);
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+TEST(WritePlanTest, PixelsStayWithinTheBudgetWhateverTheWidth) {
+    // Ordinary sizes keep full-width strips, as packages have always been written.
+    for (const auto& [width, height] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+             {8000, 8000}, {60000, 60000}, {5001, 3003}, {100, 67108864}}) {
+        const WritePlan plan = PlanWrite(MakePackageLayout(width, height));
+        EXPECT_EQ(plan.blockLevel, -1) << width << " x " << height;
+        EXPECT_LE(plan.pixelBytes, kPixelBudgetBytes) << width << " x " << height;
+    }
+    // Very wide ones are walked in blocks; what the strips and tiles really take stays under.
+    for (const auto& [width, height] :
+         std::vector<std::pair<std::uint32_t, std::uint32_t>>{{1000000, 64},
+                                                              {1000000, 1000000},
+                                                              {200000, 512},
+                                                              {67108864, 1},
+                                                              {67108864, 2048},
+                                                              {67108864, 100000},
+                                                              {2000000, 67108864}}) {
+        const PackageLayout layout = MakePackageLayout(width, height);
+        ASSERT_TRUE(layout.Representable()) << width << " x " << height;
+        EXPECT_GT(FullWidthStripBytes(layout), kPixelBudgetBytes) << width << " x " << height;
+        const WritePlan plan = PlanWrite(layout);
+        ASSERT_GE(plan.blockLevel, 0) << width << " x " << height;
+        ASSERT_LT(plan.blockLevel, layout.topLevel) << width << " x " << height;
+        EXPECT_LE(plan.pixelBytes, kPixelBudgetBytes) << width << " x " << height;
+
+        const PyramidStrips strips(layout, plan.blockLevel + 1, plan.BlockSide());
+        std::uint64_t held = 0;
+        for (int level = 0; level <= plan.blockLevel; ++level) {
+            const LevelStrip& strip = const_cast<PyramidStrips&>(strips).Strip(level);
+            held += std::uint64_t{strip.capacityRows} * strip.stride;
+        }
+        for (int level = plan.blockLevel + 1; level <= layout.topLevel; ++level) {
+            // One tile each, as many rows as the level has up to a tile's.
+            held += std::uint64_t{std::min(kTileSize, layout.levelHeight[level])} * kTileSize *
+                    kBytesPerPixel;
+        }
+        EXPECT_LE(held, kPixelBudgetBytes) << width << " x " << height;
+    }
+    // 1,000,000 x 64 has few rows per strip and tile row: four blocks of 262,144 pixels.
+    // 1,000,000 x 1,000,000 has them all: blocks of 8192 pixels.
+    EXPECT_EQ(PlanWrite(MakePackageLayout(1000000, 64)).blockLevel, 7);
+    EXPECT_EQ(PlanWrite(MakePackageLayout(1000000, 1000000)).blockLevel, 2);
+}
+
+TEST_F(PackageWriterTest, ABlockWalkWritesTheSameTileBlocksAsFullWidthStrips) {
+    // Wide and short, so that blocks of levels 0 and 1 both hold less than full-width strips.
+    const TestImage image = NoisyImageWithHole(9001, 600);
+    PackageWriteOptions options;
+    options.quality = 50;
+    options.threads = 2;
+    const PackageWriteResult strips = WriteImagePackage(dir.Path("strips"), image, options);
+    ASSERT_TRUE(strips.ok) << strips.errorText;
+    const std::vector<std::vector<std::uint8_t>> expected = BlocksByEntry(dir.Path("strips"));
+
+    const PackageLayout layout = MakePackageLayout(9001, 600);
+    for (const int blockLevel : {0, 1}) {
+        // A budget that gives blocks of this level; none fits 1 byte, so the smallest blocks.
+        options.pixelBudgetBytes = blockLevel == 0 ? 1 : BlockWalkBytes(layout, blockLevel);
+        ASSERT_EQ(PlanWrite(layout, options.pixelBudgetBytes).blockLevel, blockLevel);
+        std::vector<WriteProgress> reports;
+        options.progress = [&](const WriteProgress& progress) { reports.push_back(progress); };
+        // Each pixel asked for once, in regions no wider than a block.
+        std::vector<std::uint8_t> asked(std::size_t{image.width} * image.height, 0);
+        const RegionSource source = [&](const PixelRegion& region, std::uint8_t* pixels,
+                                        std::size_t stride, std::string&) {
+            EXPECT_LE(region.columnCount, kTileSize << blockLevel);
+            for (std::uint32_t row = 0; row < region.rowCount; ++row) {
+                const std::uint32_t y = region.firstRow + row;
+                std::memcpy(pixels + row * stride,
+                            image.bytes.data() + y * image.Stride() + region.firstColumn * 4,
+                            std::size_t{region.columnCount} * 4);
+                for (std::uint32_t x = 0; x < region.columnCount; ++x) {
+                    ++asked[std::size_t{y} * image.width + region.firstColumn + x];
+                }
+            }
+            return StripContent::kPixels;
+        };
+        const std::string path = dir.Path("blocks" + std::to_string(blockLevel));
+        const PackageWriteResult blocks =
+            WritePackage(path, image.width, image.height, kTestGeoTransform, source, options);
+        ASSERT_TRUE(blocks.ok) << blocks.errorText;
+        EXPECT_EQ(std::count(asked.begin(), asked.end(), 1),
+                  static_cast<std::ptrdiff_t>(asked.size()));
+        EXPECT_EQ(blocks.tilesWritten, strips.tilesWritten);
+        EXPECT_EQ(blocks.subTilesWritten, strips.subTilesWritten);
+        EXPECT_EQ(blocks.bytesWritten, strips.bytesWritten);
+        EXPECT_TRUE(BlocksByEntry(path) == expected) << "block level " << blockLevel;
+        ASSERT_FALSE(reports.empty());
+        EXPECT_EQ(reports.back().tilesDone, layout.entryCount);
+        EXPECT_EQ(reports.back().pixelsDone, reports.back().pixelsTotal);
+        for (std::size_t i = 1; i < reports.size(); ++i) {
+            EXPECT_GE(reports[i].tilesDone, reports[i - 1].tilesDone);
+            EXPECT_GE(reports[i].pixelsDone, reports[i - 1].pixelsDone);
+        }
+    }
+
+    // A source of whole rows gives the same package: only the block's columns are kept.
+    options.progress = nullptr;
+    options.pixelBudgetBytes = BlockWalkBytes(layout, 1);
+    // Rows 512 to 599 without data: the source says so for the whole band.
+    TestImage holed = image;
+    for (std::uint32_t y = 512; y < 600; ++y) {
+        std::memset(holed.bytes.data() + y * holed.Stride(), 0, holed.Stride());
+    }
+    const RowStripSource rows = [&](std::uint32_t firstRow, std::uint32_t rowCount,
+                                    std::uint8_t* pixels, std::size_t stride, std::string&) {
+        EXPECT_EQ(stride, image.Stride());
+        if (firstRow >= 512) {
+            std::memset(pixels, 0x55, rowCount * stride);  // ignored
+            return StripContent::kTransparent;
+        }
+        std::memcpy(pixels, holed.bytes.data() + firstRow * stride, rowCount * stride);
+        return StripContent::kPixels;
+    };
+    options.pixelBudgetBytes = kPixelBudgetBytes;
+    ASSERT_TRUE(WriteImagePackage(dir.Path("holed"), holed, options).ok);
+    options.pixelBudgetBytes = BlockWalkBytes(layout, 1);
+    ASSERT_TRUE(
+        WritePackage(dir.Path("rows"), image.width, image.height, kTestGeoTransform, rows, options)
+            .ok);
+    EXPECT_TRUE(BlocksByEntry(dir.Path("rows")) == BlocksByEntry(dir.Path("holed")));
+}
+
+TEST_F(PackageWriterTest, ACancelIsSeenInsideTheHalvingOfAStrip) {
+    // One strip of 512 rows: the only place left to see the cancel is between halved rows.
+    const PackageLayout layout = MakePackageLayout(4000, 512);
+    PyramidStrips strips(layout, layout.LevelCount());
+    std::memset(strips.BeginLevel0Strip(0), 200, strips.Strip(0).stride * 512);
+    int asked = 0;
+    const std::vector<int> completed = strips.FinishLevel0Strip(true, [&] { return ++asked > 10; });
+    EXPECT_TRUE(completed.empty());
+    EXPECT_EQ(asked, 11);
+
+    // A write told to stop while it halves the strip fails "interrupted" and leaves no file.
+    PackageWriteOptions options;
+    int calls = 0;
+    options.cancelled = [&] { return ++calls > 3; };
+    const PackageWriteResult result =
+        WriteImagePackage(dir.Path("p"), SolidImage(4000, 512, Rgba(1, 2, 3, 255)), options);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, "interrupted");
+    EXPECT_TRUE(dir.Entries().empty());
 }

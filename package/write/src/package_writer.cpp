@@ -1,13 +1,16 @@
 #include "package_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "header_builder.h"
 #include "package_layout.h"
 #include "parallel_jobs.h"
+#include "pixel_halving.h"
 #include "pyramid_strips.h"
 #include "subtile_encoder.h"
 #include "tile_block.h"
@@ -16,6 +19,8 @@ namespace {
 
 constexpr int kMaxQuality = 100;
 constexpr int kMaxThreads = 64;
+// Whole rows read at once for a block of an image walked block by block, from a row source.
+constexpr std::size_t kRowScratchBytes = std::size_t{16} << 20;
 
 // Encoded sub-tiles of one level's tile row, kept until its fourth sub-tile row is done.
 struct PendingTileRow {
@@ -29,15 +34,31 @@ struct CellJob {
     int error = 0;  // libwebp's error code
 };
 
+// The tile being assembled on a level above the blocks of a block walk.
+struct TileBuffer {
+    std::uint32_t row = 0;  // tile row and column within the level
+    std::uint32_t column = 0;
+    std::uint32_t width = 0;  // pixels of the level within the tile
+    std::uint32_t height = 0;
+    bool hasData = false;  // false: every pixel is transparent, whatever `pixels` holds
+    std::unique_ptr<std::uint8_t[]> pixels;  // kTileSize wide, allocated on first data
+    static constexpr std::size_t kStride = std::size_t{kTileSize} * kBytesPerPixel;
+
+    std::uint8_t* Row(std::uint32_t row) { return pixels.get() + row * kStride; }
+};
+
 class PackageWriter {
   public:
-    PackageWriter(const PackageLayout& layout, const RowStripSource& source,
+    PackageWriter(const PackageLayout& layout, const WritePlan& plan, const RegionSource& source,
                   const PackageWriteOptions& options)
         : layout_(layout),
+          plan_(plan),
           source_(source),
           options_(options),
-          strips_(layout),
+          strips_(layout, plan.blockLevel < 0 ? layout.LevelCount() : plan.blockLevel + 1,
+                  plan.blockLevel < 0 ? 0 : plan.BlockSide()),
           pending_(layout.LevelCount()),
+          tiles_(layout.LevelCount()),
           nextBlockOffset_(layout.headerLength) {
         settings_.lossless = options.lossless;
         settings_.quality = options.quality;
@@ -54,10 +75,7 @@ class PackageWriter {
         std::string error = output_.Create(path, options_.writeAt, options_.existing);
         header_ = BuildPackageHeader(layout_, geoTransform);
         if (error.empty() && layout_.width > 0 && layout_.height > 0) {
-            const std::uint32_t stripCount = strips_.Strip(0).StripCount();
-            for (std::uint32_t strip = 0; strip < stripCount && error.empty(); ++strip) {
-                error = Cancelled() ? kInterruptedText : WriteStrip(strip);
-            }
+            error = plan_.blockLevel < 0 ? WriteWindow() : WriteTile(layout_.topLevel, 0, 0);
         }
         if (error.empty()) {
             error = output_.WriteAt(0, header_.data(), header_.size());
@@ -79,21 +97,151 @@ class PackageWriter {
   private:
     bool Cancelled() const { return options_.cancelled && options_.cancelled(); }
 
-    // Reads level-0 strip `index`, carries it up the pyramid, encodes every strip completed on the
-    // way and writes the tile rows that are then complete.
+    // Every strip of the window the strips are set to, top to bottom.
+    std::string WriteWindow() {
+        std::string error;
+        const std::uint32_t stripCount = strips_.Strip(0).StripCount();
+        for (std::uint32_t strip = 0; strip < stripCount && error.empty(); ++strip) {
+            error = Cancelled() ? kInterruptedText : WriteStrip(strip);
+        }
+        return error;
+    }
+
+    // A block walk: tile (row, column) of `level`, from the blocks below it in Z-order.
+    std::string WriteTile(int level, std::uint32_t row, std::uint32_t column) {
+        if (row >= layout_.tileRows[level] || column >= layout_.tileColumns[level]) {
+            return {};
+        }
+        if (level == plan_.blockLevel) {
+            const std::uint32_t side = plan_.BlockSide();
+            strips_.SetWindow(column * side, row * side, side);
+            return WriteWindow();
+        }
+        TileBuffer& tile = tiles_[level];
+        tile.row = row;
+        tile.column = column;
+        tile.width = std::min(kTileSize, layout_.levelWidth[level] - column * kTileSize);
+        tile.height = std::min(kTileSize, layout_.levelHeight[level] - row * kTileSize);
+        tile.hasData = false;
+        for (std::uint32_t quarter = 0; quarter < 4; ++quarter) {
+            std::string error =
+                WriteTile(level - 1, 2 * row + quarter / 2, 2 * column + quarter % 2);
+            if (!error.empty()) {
+                return error;
+            }
+        }
+        return FinishTile(level);
+    }
+
+    // Halves rows of `level` (`width` x `rows` pixels at `firstColumn`, `firstRow` of the level)
+    // into the tile of level + 1 being assembled; false when cancelled.
+    bool CarryIntoTile(int level, const std::uint8_t* pixels, std::size_t stride,
+                       std::uint32_t width, std::uint32_t rows, std::uint64_t firstColumn,
+                       std::uint64_t firstRow, bool hasData) {
+        if (!hasData) {
+            return true;  // the tile was cleared when its first data came, or stays transparent
+        }
+        TileBuffer& target = tiles_[level + 1];
+        if (!target.hasData) {
+            if (!target.pixels) {
+                const std::uint32_t capacity = std::min(kTileSize, layout_.levelHeight[level + 1]);
+                target.pixels.reset(new std::uint8_t[capacity * TileBuffer::kStride]);
+            }
+            std::memset(target.pixels.get(), 0, target.height * TileBuffer::kStride);
+            target.hasData = true;
+        }
+        const auto column =
+            static_cast<std::uint32_t>(firstColumn / 2 - std::uint64_t{target.column} * kTileSize);
+        const auto row =
+            static_cast<std::uint32_t>(firstRow / 2 - std::uint64_t{target.row} * kTileSize);
+        for (std::uint32_t half = 0; half < (rows + 1) / 2; ++half) {
+            if (Cancelled()) {
+                return false;
+            }
+            const std::uint8_t* upper = pixels + std::size_t{2 * half} * stride;
+            const std::uint8_t* lower = 2 * half + 1 < rows ? upper + stride : nullptr;
+            HalveRows(upper, lower, width,
+                      target.Row(row + half) + std::size_t{column} * kBytesPerPixel);
+        }
+        return true;
+    }
+
+    // Encodes and writes the tile of `level` now assembled, and carries it into the level above.
+    std::string FinishTile(int level) {
+        TileBuffer& tile = tiles_[level];
+        EncodedSubTiles subTiles;
+        if (tile.hasData) {
+            std::array<int, kSubTilesPerTile> errors{};
+            const std::string failure = RunInParallel(
+                kSubTilesPerTile, threads_,
+                [&](std::size_t n) {
+                    const std::uint32_t left =
+                        static_cast<std::uint32_t>(n % kSubTilesPerSide) * kSubTileSize;
+                    const std::uint32_t top =
+                        static_cast<std::uint32_t>(n / kSubTilesPerSide) * kSubTileSize;
+                    if (left >= tile.width || top >= tile.height) {
+                        return;
+                    }
+                    PixelCell cell;
+                    cell.pixels = tile.Row(top) + std::size_t{left} * kBytesPerPixel;
+                    cell.stride = TileBuffer::kStride;
+                    cell.width = std::min(kSubTileSize, tile.width - left);
+                    cell.height = std::min(kSubTileSize, tile.height - top);
+                    if (ClearTransparentPixels(cell)) {
+                        errors[n] = EncodeSubTile(cell, settings_, subTiles[n]);
+                    }
+                },
+                options_.cancelled);
+            if (!failure.empty()) {
+                return failure == kInterruptedText ? failure
+                                                   : "cannot encode sub-tiles: " + failure;
+            }
+            for (const int error : errors) {
+                if (error != 0) {
+                    return "cannot encode a sub-tile of level " + std::to_string(level) +
+                           ": WebP error " + std::to_string(error);
+                }
+            }
+        }
+        if (std::string error = WriteTileBlock(level, tile.row, tile.column, subTiles);
+            !error.empty()) {
+            return error;
+        }
+        pixelsDone_ += std::uint64_t{tile.width} * tile.height;
+        ++tilesDone_;
+        ReportProgress(level);
+        if (level < layout_.topLevel &&
+            !CarryIntoTile(level, tile.pixels.get(), TileBuffer::kStride, tile.width, tile.height,
+                           std::uint64_t{tile.column} * kTileSize,
+                           std::uint64_t{tile.row} * kTileSize, tile.hasData)) {
+            return kInterruptedText;
+        }
+        return {};
+    }
+
+    // Reads level-0 strip `index` of the window, carries it up the pyramid, encodes every strip
+    // completed on the way and writes the tile rows that are then complete.
     std::string WriteStrip(std::uint32_t index) {
         std::uint8_t* pixels = strips_.BeginLevel0Strip(index);
         const LevelStrip& strip = strips_.Strip(0);
-        const std::uint32_t firstRow = index * kSubTileSize;
+        const auto firstRow = static_cast<std::uint32_t>(strip.FirstRow());
         std::string sourceError;
-        const StripContent content =
-            source_(firstRow, strip.rows, pixels, strip.stride, sourceError);
+        const PixelRegion region{strip.firstColumn, firstRow, strip.width, strip.rows};
+        const StripContent content = source_(region, pixels, strip.stride, sourceError);
         if (content == StripContent::kFailed) {
+            std::string columns;
+            if (strip.width != layout_.width) {
+                columns = ", columns " + std::to_string(strip.firstColumn) + " to " +
+                          std::to_string(strip.firstColumn + strip.width - 1);
+            }
             return "cannot read image rows " + std::to_string(firstRow) + " to " +
-                   std::to_string(firstRow + strip.rows - 1) + ": " + sourceError;
+                   std::to_string(firstRow + strip.rows - 1) + columns + ": " + sourceError;
         }
         const std::vector<int> completed =
-            strips_.FinishLevel0Strip(content == StripContent::kPixels);
+            strips_.FinishLevel0Strip(content == StripContent::kPixels, options_.cancelled);
+        if (completed.empty()) {
+            return kInterruptedText;
+        }
 
         std::string error = EncodeStrips(completed);
         for (const int level : completed) {
@@ -106,8 +254,18 @@ class PackageWriter {
             const bool lastSubTileRow = done.index % kSubTilesPerSide == kSubTilesPerSide - 1 ||
                                         done.index + 1 == done.StripCount();
             if (error.empty() && lastSubTileRow) {
-                error =
-                    WriteTileRow(level, static_cast<std::uint32_t>(done.index / kSubTilesPerSide));
+                error = WriteTileRow(level, static_cast<std::uint32_t>(
+                                                (done.firstStrip + done.index) / kSubTilesPerSide));
+            }
+        }
+        // A block's top level strip goes on into the tile of the level above.
+        const int blockLevel = plan_.blockLevel;
+        if (error.empty() && blockLevel >= 0 && blockLevel < layout_.topLevel &&
+            completed.back() == blockLevel) {
+            LevelStrip& done = strips_.Strip(blockLevel);
+            if (!CarryIntoTile(blockLevel, done.pixels.get(), done.stride, done.width, done.rows,
+                               done.firstColumn, done.FirstRow(), done.hasData)) {
+                error = kInterruptedText;
             }
         }
         return error;
@@ -155,39 +313,55 @@ class PackageWriter {
         if (!ClearTransparentPixels(cell)) {
             return;  // an empty sub-tile
         }
-        const std::uint32_t tileColumn = job.cell / kSubTilesPerSide;
+        // Windows start on tile boundaries, so a cell's place in its tile is the same counted
+        // from the window or from the level.
+        const std::uint32_t levelCell = strip.firstColumn / kSubTileSize + job.cell;
+        const std::uint32_t tileColumn = levelCell / kSubTilesPerSide;
         const int subTile = static_cast<int>(strip.index % kSubTilesPerSide) * kSubTilesPerSide +
-                            static_cast<int>(job.cell % kSubTilesPerSide);
+                            static_cast<int>(levelCell % kSubTilesPerSide);
         job.error = EncodeSubTile(cell, settings_, pending_[job.level].tiles[tileColumn][subTile]);
     }
 
-    // Writes the blocks of tile row `tileRow` of `level` and fills in their index entries.
+    // Writes the blocks of tile row `tileRow` of `level` (within the window) and fills in their
+    // index entries.
     std::string WriteTileRow(int level, std::uint32_t tileRow) {
         PendingTileRow& pending = pending_[level];
         for (std::uint32_t column = 0; column < pending.tiles.size(); ++column) {
-            const EncodedSubTiles& subTiles = pending.tiles[column];
-            if (AllSubTilesEmpty(subTiles)) {
-                continue;  // absent: its entry stays 0, 0
-            }
-            const std::vector<std::uint8_t> block = AssembleTileBlock(subTiles);
-            if (block.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-                return "a tile block of level " + std::to_string(level) + " is too large";
-            }
-            std::string error = output_.WriteAt(nextBlockOffset_, block.data(), block.size());
-            if (!error.empty()) {
+            if (std::string error = WriteTileBlock(level, tileRow, column, pending.tiles[column]);
+                !error.empty()) {
                 return error;
             }
-            const TileIndexEntry entry{nextBlockOffset_, static_cast<std::uint32_t>(block.size())};
-            SetIndexEntry(header_, layout_.EntryNumber(level, tileRow, column), entry);
-            nextBlockOffset_ += block.size();
-            ++tilesWritten_;
-            subTilesWritten_ += static_cast<std::uint64_t>(std::count_if(
-                subTiles.begin(), subTiles.end(),
-                [](const std::vector<std::uint8_t>& bytes) { return !bytes.empty(); }));
         }
         pending.tiles.clear();
-        tilesDone_ += layout_.tileColumns[level];
+        const LevelStrip& strip = strips_.Strip(level);
+        tilesDone_ += strip.width == layout_.levelWidth[level]
+                          ? layout_.tileColumns[level]
+                          : (strip.width + kTileSize - 1) / kTileSize;
         ReportProgress(level);
+        return {};
+    }
+
+    // Writes one tile block and fills in its index entry; an empty tile stays absent.
+    std::string WriteTileBlock(int level, std::uint32_t tileRow, std::uint32_t column,
+                               const EncodedSubTiles& subTiles) {
+        if (AllSubTilesEmpty(subTiles)) {
+            return {};  // absent: its entry stays 0, 0
+        }
+        const std::vector<std::uint8_t> block = AssembleTileBlock(subTiles);
+        if (block.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+            return "a tile block of level " + std::to_string(level) + " is too large";
+        }
+        std::string error = output_.WriteAt(nextBlockOffset_, block.data(), block.size());
+        if (!error.empty()) {
+            return error;
+        }
+        const TileIndexEntry entry{nextBlockOffset_, static_cast<std::uint32_t>(block.size())};
+        SetIndexEntry(header_, layout_.EntryNumber(level, tileRow, column), entry);
+        nextBlockOffset_ += block.size();
+        ++tilesWritten_;
+        subTilesWritten_ += static_cast<std::uint64_t>(
+            std::count_if(subTiles.begin(), subTiles.end(),
+                          [](const std::vector<std::uint8_t>& bytes) { return !bytes.empty(); }));
         return {};
     }
 
@@ -199,12 +373,14 @@ class PackageWriter {
     }
 
     const PackageLayout& layout_;
-    const RowStripSource& source_;
+    const WritePlan plan_;
+    const RegionSource& source_;
     const PackageWriteOptions& options_;
     SubTileSettings settings_;
     int threads_ = 1;
     PyramidStrips strips_;
     std::vector<PendingTileRow> pending_;
+    std::vector<TileBuffer> tiles_;  // by level; used above the block level of a block walk
     OutputFile output_;
     std::vector<std::uint8_t> header_;
     std::uint64_t nextBlockOffset_ = 0;
@@ -219,7 +395,7 @@ class PackageWriter {
 
 PackageWriteResult WritePackage(const std::string& path, std::uint32_t width, std::uint32_t height,
                                 const GeoTransformCoefficients& geoTransform,
-                                const RowStripSource& source, const PackageWriteOptions& options) {
+                                const RegionSource& source, const PackageWriteOptions& options) {
     if (options.quality < 0 || options.quality > kMaxQuality) {
         PackageWriteResult result;
         result.errorText = "quality " + std::to_string(options.quality) + " is not within 0 to 100";
@@ -232,8 +408,53 @@ PackageWriteResult WritePackage(const std::string& path, std::uint32_t width, st
                            " pixels does not fit a package";
         return result;
     }
-    PackageWriter writer(layout, source, options);
+    PackageWriter writer(layout, PlanWrite(layout, options.pixelBudgetBytes), source, options);
     return writer.Run(path, geoTransform);
+}
+
+PackageWriteResult WritePackage(const std::string& path, std::uint32_t width, std::uint32_t height,
+                                const GeoTransformCoefficients& geoTransform,
+                                const RowStripSource& source, const PackageWriteOptions& options) {
+    // Whole rows, a few at a time when only some of their columns are wanted.
+    std::vector<std::uint8_t> rows;
+    const std::size_t rowBytes = std::size_t{width} * kBytesPerPixel;
+    const RegionSource regions = [&](const PixelRegion& region, std::uint8_t* pixels,
+                                     std::size_t stride, std::string& errorText) {
+        if (region.columnCount == width) {
+            return source(region.firstRow, region.rowCount, pixels, stride, errorText);
+        }
+        const std::uint32_t rowsAtOnce = static_cast<std::uint32_t>(std::clamp<std::size_t>(
+            kRowScratchBytes / std::max<std::size_t>(rowBytes, 1), 1, region.rowCount));
+        rows.resize(rowsAtOnce * rowBytes);
+        const std::size_t bytes = std::size_t{region.columnCount} * kBytesPerPixel;
+        std::vector<std::uint32_t> transparentRows;  // cleared only if some rows hold data
+        for (std::uint32_t done = 0; done < region.rowCount; done += rowsAtOnce) {
+            const std::uint32_t count = std::min(rowsAtOnce, region.rowCount - done);
+            const StripContent content =
+                source(region.firstRow + done, count, rows.data(), rowBytes, errorText);
+            if (content == StripContent::kFailed) {
+                return content;
+            }
+            for (std::uint32_t row = done; row < done + count; ++row) {
+                if (content == StripContent::kPixels) {
+                    std::memcpy(pixels + row * stride,
+                                rows.data() + (row - done) * rowBytes +
+                                    std::size_t{region.firstColumn} * kBytesPerPixel,
+                                bytes);
+                } else {
+                    transparentRows.push_back(row);
+                }
+            }
+        }
+        if (transparentRows.size() == region.rowCount) {
+            return StripContent::kTransparent;
+        }
+        for (const std::uint32_t row : transparentRows) {
+            std::memset(pixels + row * stride, 0, bytes);
+        }
+        return StripContent::kPixels;
+    };
+    return WritePackage(path, width, height, geoTransform, regions, options);
 }
 
 PackageWriteResult WritePackageFromRgba(const std::string& path, const std::uint8_t* pixels,
@@ -241,11 +462,13 @@ PackageWriteResult WritePackageFromRgba(const std::string& path, const std::uint
                                         std::size_t stride,
                                         const GeoTransformCoefficients& geoTransform,
                                         const PackageWriteOptions& options) {
-    const RowStripSource source = [&](std::uint32_t firstRow, std::uint32_t rowCount,
-                                      std::uint8_t* rows, std::size_t rowStride, std::string&) {
-        const std::size_t rowBytes = std::size_t{width} * kBytesPerPixel;
-        for (std::uint32_t row = 0; row < rowCount; ++row) {
-            std::memcpy(rows + row * rowStride, pixels + (std::size_t{firstRow} + row) * stride,
+    const RegionSource source = [&](const PixelRegion& region, std::uint8_t* rows,
+                                    std::size_t rowStride, std::string&) {
+        const std::size_t rowBytes = std::size_t{region.columnCount} * kBytesPerPixel;
+        for (std::uint32_t row = 0; row < region.rowCount; ++row) {
+            std::memcpy(rows + row * rowStride,
+                        pixels + (std::size_t{region.firstRow} + row) * stride +
+                            std::size_t{region.firstColumn} * kBytesPerPixel,
                         rowBytes);
         }
         return StripContent::kPixels;
