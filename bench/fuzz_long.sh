@@ -20,14 +20,14 @@ jobs=${FUZZ_JOBS:-2}
 build=build-fuzz
 seeds=$build/corpus-seeds
 packages="$seeds/package tests/package/fuzz_corpus"
-# target, its folder under tests/, its seed folders
+# target, its folder under tests/, its seed folders; the fastest (run longest) first
 targets=(
+    "text_fuzzer report tests/report/fuzz_corpus/text"
     "package_fuzzer package $packages"
     "qvrmp_plugin_fuzzer gdal $packages"
     "thumbnail_fuzzer preview $packages"
     "report_fuzzer report $packages $seeds/raster"
     "catalog_fuzzer catalog $seeds/catalog"
-    "text_fuzzer report tests/report/fuzz_corpus/text"
 )
 names=()
 for entry in "${targets[@]}"; do
