@@ -60,37 +60,30 @@ TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/package/package_tests \
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release "$werror" >/dev/null
 cmake --build build-release
 
-# A short fuzz run of the package reader from the committed seeds, with a fixed seed.
+# Every fuzz target for 15 s with a fixed seed, from the committed seeds and those make_corpus
+# writes; every seed is replayed first. bench/fuzz_long.sh runs them for longer.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARNVIEW_FUZZ=ON -DTARNVIEW_BUILD_GUI=OFF "$werror" >/dev/null
-cmake --build build-fuzz --target package_fuzzer report_fuzzer text_fuzzer qvrmp_plugin_fuzzer
-rm -rf build-fuzz/corpus && mkdir -p build-fuzz/corpus
-if ! build-fuzz/tests/package/package_fuzzer -seed=1 -max_total_time=30 -max_len=16384 \
-    -print_final_stats=1 -artifact_prefix=build-fuzz/ build-fuzz/corpus tests/package/fuzz_corpus \
-    >build-fuzz/fuzz.log 2>&1; then
-    tail -n 60 build-fuzz/fuzz.log
-    exit 1
-fi
-grep -E "^stat::number_of_executed_units|^Done" build-fuzz/fuzz.log
-
-# The report's targets and the GDAL plugin's: every committed input replayed, then a short
-# fixed-seed run of each. The plugin shares the package reader's seeds.
-fuzz_report() {  # TARGET CORPUS...
-    local target=$1
-    shift
-    local folder=build-fuzz/tests/report
-    if [ "$target" = qvrmp_plugin_fuzzer ]; then
-        folder=build-fuzz/tests/gdal
-    fi
+cmake --build build-fuzz --target make_corpus package_fuzzer qvrmp_plugin_fuzzer thumbnail_fuzzer \
+    report_fuzzer catalog_fuzzer text_fuzzer
+seeds=build-fuzz/corpus-seeds
+rm -rf "$seeds" && build-fuzz/tests/fuzz/make_corpus "$seeds"
+fuzz_short() {  # TARGET FOLDER SEEDS...
+    local target=$1 folder=$2
+    shift 2
     rm -rf "build-fuzz/corpus-$target" && mkdir -p "build-fuzz/corpus-$target"
-    if ! "$folder/$target" -seed=1 -max_total_time=15 -max_len=16384 \
-        -artifact_prefix="build-fuzz/$target-" "build-fuzz/corpus-$target" "$@" \
+    if ! "build-fuzz/tests/$folder/$target" -seed=1 -max_total_time=15 -max_len=16384 \
+        -timeout=25 -artifact_prefix="build-fuzz/$target-" "build-fuzz/corpus-$target" "$@" \
         >"build-fuzz/$target.log" 2>&1; then
         tail -n 60 "build-fuzz/$target.log"
         exit 1
     fi
     echo "$target: $(grep -E '^Done' "build-fuzz/$target.log")"
 }
-fuzz_report report_fuzzer tests/package/fuzz_corpus
-fuzz_report text_fuzzer tests/report/fuzz_corpus/text
-fuzz_report qvrmp_plugin_fuzzer tests/package/fuzz_corpus
+packages="$seeds/package tests/package/fuzz_corpus"
+fuzz_short package_fuzzer package $packages
+fuzz_short qvrmp_plugin_fuzzer gdal $packages
+fuzz_short thumbnail_fuzzer preview $packages
+fuzz_short report_fuzzer report $packages "$seeds/raster"
+fuzz_short catalog_fuzzer catalog "$seeds/catalog"
+fuzz_short text_fuzzer report tests/report/fuzz_corpus/text

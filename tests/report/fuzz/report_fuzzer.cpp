@@ -1,18 +1,19 @@
-// libFuzzer target: arbitrary bytes as a ".qvrmp" file, through the whole report: facts, the text
-// and JSON. Besides the sanitizers' checks it stops on a report that is neither a package report
-// nor the open-failure text, or a preview allowed for a failure.
-#include <fcntl.h>
-#include <unistd.h>
-
+// libFuzzer target: arbitrary bytes as a file, through the whole report: facts, the text and JSON.
+// The input is a package in the package fuzzer's form, or a TIFF or PNG raster as it is
+// (report_input.h). Besides the sanitizers' checks it stops on a package report that is neither a
+// report nor the open-failure text, a preview allowed for anything but a package that opened, or
+// JSON that does not parse back.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include <QJsonDocument>
 
-#include "../../package/fuzz/fuzz_input.h"
+#include "fuzz_folder.h"
+#include "gdal_setup.h"
 #include "json_report.h"
 #include "report.h"
+#include "report_input.h"
 
 namespace {
 
@@ -21,31 +22,7 @@ void Check(bool condition) {
         std::abort();
 }
 
-const QString& PackagePath() {
-    static const QString path =
-        QStringLiteral("/tmp/tarnview-report-fuzz-%1.qvrmp").arg(::getpid());
-    static const bool removedAtExit =
-        std::atexit([] { ::unlink(PackagePath().toUtf8().constData()); }) == 0;
-    (void)removedAtExit;
-    return path;
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::vector<std::uint8_t> file = PackageFromFuzzInput(data, size);
-    const int descriptor =
-        ::open(PackagePath().toUtf8().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (descriptor < 0)
-        return 0;
-    const bool written =
-        ::write(descriptor, file.data(), file.size()) == static_cast<ssize_t>(file.size());
-    ::close(descriptor);
-    if (!written)
-        return 0;
-
-    const FileFacts facts = GatherFileFacts(PackagePath());
-    const Report report = RenderReport(facts);
+void CheckPackageReport(const Report& report) {
     if (report.failed) {
         Check(!report.previewAllowed);
         Check(report.text.startsWith(QStringLiteral("打开压缩包失败:")));
@@ -55,6 +32,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(report.text.startsWith(QStringLiteral("压缩包尺寸:\r\n")));
         Check(report.text.endsWith(QStringLiteral("]\r\n")));
     }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    InitGdal();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const ReportFile file = ReportFileFromFuzzInput(data, size);
+    const std::string path = WriteFuzzFile(file.name, file.bytes.data(), file.bytes.size());
+    if (path.empty())
+        return 0;
+
+    const FileFacts facts = GatherFileFacts(QString::fromStdString(path));
+    const Report report = RenderReport(facts);
+    Check(report.failed == facts.Failed());
+    Check(!report.text.isEmpty());
+    if (IsPackagePath(facts.path))
+        CheckPackageReport(report);
+    else
+        Check(!report.previewAllowed);
     const QByteArray json = QJsonDocument(RenderJsonReport(facts)).toJson();
     Check(QJsonDocument::fromJson(json).isObject());
     return 0;
