@@ -19,6 +19,12 @@ void GiveThisThreadASignalStack() {
     thread_local bool given = false;
     if (given)
         return;
+    // A stack someone else set up (a sanitizer's, say) is theirs to keep and to free.
+    stack_t current{};
+    if (::sigaltstack(nullptr, &current) == 0 && (current.ss_flags & SS_DISABLE) == 0) {
+        given = true;
+        return;
+    }
     stack_t stack{};
     stack.ss_sp = handlerStack;
     stack.ss_size = sizeof handlerStack;
