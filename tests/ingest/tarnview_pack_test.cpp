@@ -120,6 +120,14 @@ class TarnviewPack : public ::testing::Test {
 
     ProcessRun Run(const std::vector<std::string>& arguments) { return Finish(Start(arguments)); }
 
+    // An interrupted run says so, exits 1 and leaves only its input behind.
+    void ExpectInterruptedLeavingNothing(const ProcessRun& run) {
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err,
+                  "tarnview-pack: interrupted; " + folder.Path("out.qvrmp") + " was not written\n");
+        EXPECT_EQ(folder.Entries(), std::vector<std::string>{"big.vrt"});
+    }
+
     // Starts a pack large enough that it is still going when a signal comes (a VRT without
     // sources reads as zeros at no cost) and returns once its temporary file is there.
     pid_t StartLongRun(int width = 40000, int height = 40000) {
@@ -212,10 +220,7 @@ TEST_F(TarnviewPack, AnInterruptedRunRemovesItsTemporaryFile) {
     const pid_t pid = StartLongRun();
     ::kill(pid, SIGINT);
     const ProcessRun run = Finish(pid);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err,
-              "tarnview-pack: interrupted; " + folder.Path("out.qvrmp") + " was not written\n");
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"big.vrt"});
+    ExpectInterruptedLeavingNothing(run);
 }
 
 TEST_F(TarnviewPack, ASecondSignalEndsTheRunAndStillRemovesTheTemporaryFile) {
@@ -234,10 +239,7 @@ TEST_F(TarnviewPack, AnInterruptOnAVeryWideInputEndsTheRunAndRemovesTheTemporary
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // well into the first block
     ::kill(pid, SIGTERM);
     const ProcessRun run = Finish(pid);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err,
-              "tarnview-pack: interrupted; " + folder.Path("out.qvrmp") + " was not written\n");
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"big.vrt"});
+    ExpectInterruptedLeavingNothing(run);
 }
 
 TEST_F(TarnviewPack, ARasterPlacedByRpcsIsWarpedNorthUpAndStderrSaysSo) {
