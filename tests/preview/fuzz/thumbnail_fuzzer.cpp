@@ -18,6 +18,7 @@
 #include <string>
 
 #include "fuzz_folder.h"
+#include "fuzz_gdal_drivers.h"
 #include "fuzz_input.h"
 #include "gdal_setup.h"
 #include "package_format.h"
@@ -77,6 +78,7 @@ bool IsPng(const std::string& path) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     InitGdal();
+    KeepOnlyGdalDrivers({"MEM", "PNG"});  // the picture in memory, and the PNG written from it
     return 0;
 }
 
