@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_gdal_drivers.h"
 #include "fuzz_input.h"
+#include "gdal_setup.h"
 
 struct ReportFile {
     std::string name;  // a file name whose extension picks the reader
@@ -82,6 +84,12 @@ template <std::size_t N>
 bool StartsWith(const std::uint8_t* data, std::size_t size,
                 const std::array<std::uint8_t, N>& magic) {
     return size >= N && std::memcmp(data, magic.data(), N) == 0;
+}
+
+// GDAL as the report targets need it: able to open the rasters made here, and nothing else.
+inline void InitGdalForReportInputs() {
+    InitGdal();
+    KeepOnlyGdalDrivers({"GTiff", "PNG"});
 }
 
 inline ReportFile ReportFileFromFuzzInput(const std::uint8_t* data, std::size_t size) {

@@ -20,8 +20,6 @@
 #include "catalog_entry.h"
 #include "entry_output.h"
 #include "fuzz_folder.h"
-#include "fuzz_gdal_drivers.h"
-#include "gdal_setup.h"
 #include "path_list.h"
 #include "report_input.h"
 #include "text_helpers.h"
@@ -78,8 +76,7 @@ void CheckJson(const QByteArray& output, CatalogFormat format, bool inList,
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    InitGdal();
-    KeepOnlyGdalDrivers({"GTiff", "PNG"});  // the rasters report_input.h makes
+    InitGdalForReportInputs();
     return 0;
 }
 

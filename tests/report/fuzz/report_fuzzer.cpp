@@ -10,8 +10,6 @@
 #include <QJsonDocument>
 
 #include "fuzz_folder.h"
-#include "fuzz_gdal_drivers.h"
-#include "gdal_setup.h"
 #include "json_report.h"
 #include "report.h"
 #include "report_input.h"
@@ -38,8 +36,7 @@ void CheckPackageReport(const Report& report) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    InitGdal();
-    KeepOnlyGdalDrivers({"GTiff", "PNG"});  // the rasters report_input.h makes
+    InitGdalForReportInputs();
     return 0;
 }
 
