@@ -128,6 +128,22 @@ class TarnviewPack : public ::testing::Test {
         EXPECT_EQ(folder.Entries(), std::vector<std::string>{"big.vrt"});
     }
 
+    // Packs `input`, which is placed only by `placement`, and checks that it succeeded and said it
+    // warped the raster north-up; `placed` is then the package's geotransform.
+    void PackExpectingWarpNote(const std::string& input, const std::string& placement,
+                               GeoTransformCoefficients& placed) {
+        const ProcessRun run = Run({"--no-aux", input, folder.Path("out.qvrmp")});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(
+            run.err.rfind("tarnview-pack: note: " + input + " is placed only by " + placement +
+                              "; it is warped to a north-up grid with GDAL's warper "
+                              "(bilinear), ",
+                          0),
+            0u)
+            << run.err;
+        placed = PackageGeoTransform(folder.Path("out.qvrmp"));
+    }
+
     // Starts a pack large enough that it is still going when a signal comes (a VRT without
     // sources reads as zeros at no cost) and returns once its temporary file is there.
     pid_t StartLongRun(int width = 40000, int height = 40000) {
@@ -244,15 +260,8 @@ TEST_F(TarnviewPack, AnInterruptOnAVeryWideInputEndsTheRunAndRemovesTheTemporary
 
 TEST_F(TarnviewPack, ARasterPlacedByRpcsIsWarpedNorthUpAndStderrSaysSo) {
     const std::string input = MakeRpcRaster(folder.Path("rpc.tif"));
-    const ProcessRun run = Run({"--no-aux", input, folder.Path("out.qvrmp")});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err.rfind("tarnview-pack: note: " + input +
-                                " is placed only by RPCs; it is warped to a north-up grid with "
-                                "GDAL's warper (bilinear), ",
-                            0),
-              0u)
-        << run.err;
-    const GeoTransformCoefficients placed = PackageGeoTransform(folder.Path("out.qvrmp"));
+    GeoTransformCoefficients placed{};
+    ASSERT_NO_FATAL_FAILURE(PackExpectingWarpNote(input, "RPCs", placed));
     EXPECT_NEAR(placed[0], 9.98, 0.002);  // west edge, in degrees (WGS 84)
     EXPECT_GT(placed[1], 0);
     EXPECT_EQ(placed[2], 0);               // north up
@@ -271,15 +280,8 @@ TEST_F(TarnviewPack, ARasterPlacedByControlPointsIsWarpedNorthUpAndStderrSaysSo)
     raster.groundControlPoints = {
         {0, 0, 10.0, 50.0}, {64, 0, 10.0, 49.36}, {0, 32, 9.68, 50.0}, {64, 32, 9.68, 49.36}};
     const std::string input = MakeRaster(folder.Path("gcps.tif"), raster);
-    const ProcessRun run = Run({"--no-aux", input, folder.Path("out.qvrmp")});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err.rfind("tarnview-pack: note: " + input +
-                                " is placed only by ground control points; it is warped to a "
-                                "north-up grid with GDAL's warper (bilinear), ",
-                            0),
-              0u)
-        << run.err;
-    const GeoTransformCoefficients placed = PackageGeoTransform(folder.Path("out.qvrmp"));
+    GeoTransformCoefficients placed{};
+    ASSERT_NO_FATAL_FAILURE(PackExpectingWarpNote(input, "ground control points", placed));
     EXPECT_NEAR(placed[0], 9.68, 0.02);
     EXPECT_EQ(placed[2], 0);
     EXPECT_NEAR(placed[3], 50.0, 0.02);
