@@ -35,22 +35,15 @@ inline constexpr std::size_t kBytesPerTiffBand = 16;
 inline constexpr std::uint16_t kTiffSamplesPerPixel = 277;
 inline constexpr std::uint16_t kTiffShort = 3;
 
-// Reads (or, with `value`, writes) an unsigned integer of `bytes` bytes at `offset` in the file's
-// byte order; false when it would pass the end.
-inline bool TiffNumber(std::vector<std::uint8_t>& file, std::size_t offset, std::size_t bytes,
-                       bool bigEndian, std::uint64_t& number,
-                       const std::uint64_t* value = nullptr) {
+// Reads the unsigned integer of `bytes` bytes at `offset` in the file's byte order; false when it
+// would pass the end.
+inline bool ReadTiffNumber(const std::vector<std::uint8_t>& file, std::size_t offset,
+                           std::size_t bytes, bool bigEndian, std::uint64_t& number) {
     if (offset > file.size() || bytes > file.size() - offset)
         return false;
-    if (value == nullptr)
-        number = 0;
-    for (std::size_t i = 0; i < bytes; ++i) {
-        const std::size_t at = offset + (bigEndian ? bytes - 1 - i : i);
-        if (value != nullptr)
-            file[at] = static_cast<std::uint8_t>(*value >> (8 * i));
-        else
-            number |= std::uint64_t{file[at]} << (8 * i);
-    }
+    number = 0;
+    for (std::size_t i = 0; i < bytes; ++i)
+        number |= std::uint64_t{file[offset + (bigEndian ? bytes - 1 - i : i)]} << (8 * i);
     return true;
 }
 
@@ -61,8 +54,8 @@ inline void BoundTiffBandCount(std::vector<std::uint8_t>& file, bool bigTiff) {
     const std::size_t entryBytes = bigTiff ? 20 : 12;
     std::uint64_t directory = 0;
     std::uint64_t entries = 0;
-    if (!TiffNumber(file, offsetBytes, offsetBytes, bigEndian, directory) ||
-        !TiffNumber(file, directory, offsetBytes / 2, bigEndian, entries))
+    if (!ReadTiffNumber(file, offsetBytes, offsetBytes, bigEndian, directory) ||
+        !ReadTiffNumber(file, directory, offsetBytes / 2, bigEndian, entries))
         return;
     const std::uint64_t bound = std::max<std::uint64_t>(1, file.size() / kBytesPerTiffBand);
     for (std::uint64_t i = 0; i < entries; ++i) {
@@ -70,13 +63,15 @@ inline void BoundTiffBandCount(std::vector<std::uint8_t>& file, bool bigTiff) {
         std::uint64_t tag = 0;
         std::uint64_t type = 0;
         std::uint64_t bands = 0;
-        if (!TiffNumber(file, entry, 2, bigEndian, tag) ||
-            !TiffNumber(file, entry + 2, 2, bigEndian, type))
+        if (!ReadTiffNumber(file, entry, 2, bigEndian, tag) ||
+            !ReadTiffNumber(file, entry + 2, 2, bigEndian, type))
             return;
         const std::size_t valueAt = entry + 4 + offsetBytes;
         if (tag == kTiffSamplesPerPixel && type == kTiffShort &&
-            TiffNumber(file, valueAt, 2, bigEndian, bands) && bands > bound)
-            TiffNumber(file, valueAt, 2, bigEndian, bands, &bound);
+            ReadTiffNumber(file, valueAt, 2, bigEndian, bands) && bands > bound) {
+            file[valueAt + (bigEndian ? 1 : 0)] = static_cast<std::uint8_t>(bound);
+            file[valueAt + (bigEndian ? 0 : 1)] = static_cast<std::uint8_t>(bound >> 8);
+        }
     }
 }
 
