@@ -11,9 +11,11 @@
 #include <cstring>
 #include <vector>
 
+#include "package_format.h"
+
 namespace {
 
-constexpr std::size_t kSubTileBytes = std::size_t{512} * 512 * 4;
+constexpr std::size_t kSubTileBytes = std::size_t{kSubTileSize} * kSubTileSize * kBytesPerPixel;
 
 void PagesPerSecond(benchmark::State& state) {
     state.counters["pages"] = benchmark::Counter(
