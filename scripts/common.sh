@@ -3,7 +3,8 @@
 
 TARNVIEW_PACKAGES=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libgdal-dev gdal-bin libwebp-dev python3-gdal python3-numpy python3-rasterio
+    qt6-base-dev libgdal-dev gdal-bin libwebp-dev libcli11-dev nlohmann-json3-dev
+    python3-gdal python3-numpy python3-rasterio
     python3-jsonschema
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
