@@ -1,9 +1,11 @@
 #include "tarnview_app.h"
 
+#include <cpl_conv.h>
+#include <gdal.h>
+
 #include <QLocale>
 #include <QString>
 
-#include "gdal_setup.h"
 #include "qt_translations.h"
 #include "tarnview_dlg.h"
 #include "tarnview_version.h"
@@ -13,6 +15,8 @@ namespace {
 const QString kApplicationName = QStringLiteral("Tarnview");
 // Where the settings would live; the tool stores none.
 const QString kOrganizationName = QStringLiteral("应用程序向导生成的本地应用程序");
+constexpr char kGdalDataKey[] = "GDALDATA";
+constexpr char kGdalDataFolder[] = "./data";
 
 }  // namespace
 
@@ -30,8 +34,10 @@ bool CTarnviewApp::InitInstance() {
 
     CTarnviewDlg dialog;  // icon, empty path and empty report
 
-    // GDAL is ready before the dialog's window can start an analysis.
-    InitGdal();
+    // GDAL is ready before the dialog's window can start an analysis; its support files are
+    // looked up in "data" below the current directory, at the moment GDAL needs them.
+    GDALAllRegister();
+    CPLSetConfigOption(kGdalDataKey, kGdalDataFolder);
 
     // A Qt program has no main-window slot to fill: the dialog is simply the only window.
     dialog.exec();  // OK or Cancel: the tool ends either way

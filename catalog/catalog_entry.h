@@ -2,7 +2,7 @@
 // block on is refused here first, each with its own message, so the run goes on.
 #pragma once
 
-#include <QByteArray>
+#include <string>
 
 #include <optional>
 
@@ -12,10 +12,10 @@
 // Why the path cannot be reported, before anything opens it: "no such file", "broken symbolic
 // link", "permission denied", a folder, a FIFO, device or socket. Nothing when it is a regular
 // file the process may read.
-std::optional<QByteArray> RefusalOf(const QByteArray& path);
+std::optional<std::string> RefusalOf(const std::string& path);
 
 struct GatheredEntry {
-    QByteArray path;
+    std::string path;
     FileFacts facts;  // facts.error is set and nothing else when the file failed
 };
 

@@ -1,7 +1,7 @@
 // A whole catalogue: the entries gathered in parallel, written in input order, with progress.
 #pragma once
 
-#include <QByteArray>
+#include <string>
 
 #include <chrono>
 #include <functional>

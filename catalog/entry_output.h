@@ -2,7 +2,7 @@
 // after the entries. Paths are written as the system gives them, byte for byte.
 #pragma once
 
-#include <QByteArray>
+#include <string>
 
 #include "catalog_entry.h"
 
@@ -14,19 +14,19 @@ enum class CatalogFormat {
 };
 
 struct RenderedEntry {
-    QByteArray text;
+    std::string text;
     bool failed = false;
 };
 
 // `path` as a JSON string: quote, backslash and control characters escaped, every other byte
 // as it is.
-QByteArray JsonPathString(const QByteArray& path);
+std::string JsonPathString(const std::string& path);
 
 // The entry of one file. `inList`: the entry is one of a list (text gets its header, JSON is an
 // element of the array), otherwise it stands alone.
 RenderedEntry RenderEntry(const GatheredEntry& entry, CatalogFormat format, bool inList);
 
 // What the output holds before the first entry, between two entries, after the last.
-QByteArray ListOpening(CatalogFormat format, bool inList, bool empty);
-QByteArray ListSeparator(CatalogFormat format, bool inList);
-QByteArray ListClosing(CatalogFormat format, bool inList, bool empty);
+std::string ListOpening(CatalogFormat format, bool inList, bool empty);
+std::string ListSeparator(CatalogFormat format, bool inList);
+std::string ListClosing(CatalogFormat format, bool inList, bool empty);

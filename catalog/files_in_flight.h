@@ -3,7 +3,7 @@
 // not take the catalogue down without a word about which file it was.
 #pragma once
 
-#include <QByteArray>
+#include <string>
 
 #include <array>
 #include <atomic>
@@ -25,7 +25,7 @@ class FilesInFlight {
     void End(std::size_t slot);
 
     // The paths read for longer than `limit` at `now`, each named once.
-    std::vector<QByteArray> NewlySlow(Clock::time_point now, Clock::duration limit);
+    std::vector<std::string> NewlySlow(Clock::time_point now, Clock::duration limit);
 
     // Writes "PREFIXPATH\n" for every path being read, with write(2) only: safe in a signal
     // handler.

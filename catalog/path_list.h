@@ -2,11 +2,11 @@
 // from a list or found by walking folders.
 #pragma once
 
-#include <QByteArray>
-
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "result.h"
 
 // Every name in a walked folder (hidden ones too), as GDAL takes a folder's listing: a
 // null-terminated array of C strings. Shared by the entries of the folder.
@@ -23,25 +23,25 @@ class FolderNames {
 };
 
 struct CatalogEntry {
-    QByteArray path;
-    QByteArray error;  // set when the entry is known to fail (a folder that cannot be listed)
+    std::string path;
+    std::string error;  // set when the entry is known to fail (a folder that cannot be listed)
     std::shared_ptr<const FolderNames> siblings;  // the folder's names, when it was walked
 };
 
-struct PathListResult {
-    std::vector<QByteArray> paths;
-    QByteArray error;  // why the list could not be read; empty when it was
+enum class CatalogCode {
+    kCannotReadList,  // the list of paths could not be read
 };
 
 // Splits a list into paths, one a line, or NUL-separated when `nulSeparated`. Empty entries
 // (a final separator, blank lines) are left out.
-std::vector<QByteArray> SplitPathList(const QByteArray& bytes, bool nulSeparated);
+std::vector<std::string> SplitPathList(const std::string& bytes, bool nulSeparated);
 
 // Reads the list file at `listPath`, or stdin when it is "-", and splits it.
-PathListResult ReadPathList(const QByteArray& listPath, bool nulSeparated);
+Result<std::vector<std::string>, CatalogCode> ReadPathList(const std::string& listPath,
+                                                           bool nulSeparated);
 
 // The entries for the given paths, in their order. With `recursive`, a given folder is replaced
 // by its files: names in byte order, subfolders walked where their name falls, hidden entries
 // (a name starting with '.') and symbolic links to folders left out. Everything else is kept as
 // given, to be reported or refused as it stands.
-std::vector<CatalogEntry> ExpandPaths(const std::vector<QByteArray>& given, bool recursive);
+std::vector<CatalogEntry> ExpandPaths(const std::vector<std::string>& given, bool recursive);

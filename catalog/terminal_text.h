@@ -1,9 +1,9 @@
 // The report as a terminal prints it.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include <string>
+#include <string_view>
 
-// The report's CR LF line ends as LF and a final newline, in UTF-8; or, with `crlf`, the text
-// exactly as the report box shows it.
-QByteArray TerminalText(const QString& report, bool crlf = false);
+// The report's CR LF line ends as LF and a final newline; or, with `crlf`, the text exactly as
+// the report box shows it.
+std::string TerminalText(std::string_view report, bool crlf = false);

@@ -2,12 +2,10 @@
 // read as the preview window reads it.
 #pragma once
 
-#include <QByteArray>
-#include <QStringView>
-
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "package_reader.h"
@@ -17,7 +15,7 @@ inline constexpr std::int32_t kThumbnailColumns = kRegionOutputWidth;
 inline constexpr std::int32_t kMaxThumbnailRows = 32767;
 
 // What the preview says when there is no thumbnail to show.
-inline constexpr QStringView kThumbnailFailedMessage = u"获取缩略图失败!!!";
+inline constexpr std::string_view kThumbnailFailedMessage = "获取缩略图失败!!!";
 
 // trunc(height x kThumbnailColumns / width). Empty for a width of 0, a side that is negative as a
 // signed 32-bit value, or more than kMaxThumbnailRows rows.
@@ -42,4 +40,4 @@ struct PackageThumbnail {
 };
 
 // Opens the package, reads its whole image into the thumbnail buffer and closes it again.
-PackageThumbnail ReadPackageThumbnail(const QByteArray& utf8Path);
+PackageThumbnail ReadPackageThumbnail(const std::string& path);

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-
 #include <cstdint>
+#include <string>
+
+#include "preview_code.h"
 
 struct PictureSize {
     int columns = 0;
@@ -17,7 +17,6 @@ PictureSize ScaledToLongestSide(PictureSize picture, int longestSide);
 // Writes `size` RGBA pixels (bytes R, G, B, A) as an RGBA PNG of `pngSize`, resampled bilinearly
 // where the two differ (alpha counted, so no colour bleeds in from transparent pixels). `path` is
 // the name as the system takes it. The file appears only when it is whole: it is written to a
-// file of its own beside the target and renamed into place. Returns an empty text, or why nothing
-// was written.
-QString WriteRgbaPng(const QByteArray& path, const std::uint32_t* pixels, PictureSize size,
-                     PictureSize pngSize);
+// file of its own beside the target and renamed into place.
+PreviewStatus WriteRgbaPng(const std::string& path, const std::uint32_t* pixels, PictureSize size,
+                           PictureSize pngSize);

@@ -1,23 +1,24 @@
 // tarnview-info's thumbnail export: the preview's buffer, or the picture the preview shows, as PNG.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include <string>
+
+#include "preview_code.h"
 
 enum class ThumbnailKind {
     kBuffer,  // the region read's RGBA output, transparent where there is no data
     kView,    // what the preview window shows: the checkerboard under the thumbnail, opaque
 };
 
-struct ThumbnailExportResult {
-    QString error;    // why nothing was written; empty when the PNG was written
-    QString warning;  // a PNG was written, but not every tile could be read
+struct ExportedThumbnail {
+    std::string warning;  // a PNG was written, but not every tile could be read; empty otherwise
 };
 
 // `packagePath` names a package (the caller has checked its extension); both paths are names as
-// the system takes them, bytes that need not be UTF-8. Writes the PNG at
-// `outPath` through a temporary file beside it, so a failure leaves nothing. `longestSide` > 0
+// the system takes them, bytes that need not be UTF-8, and so may be the messages. Writes the PNG
+// at `outPath` through a temporary file beside it, so a failure leaves nothing. `longestSide` > 0
 // scales the picture, proportions kept, until its longer side has that many pixels; 0 keeps the
 // thumbnail's own 512 columns. An `outPath` that is the package itself is refused.
-ThumbnailExportResult ExportThumbnail(const QByteArray& packagePath, const QByteArray& outPath,
-                                      ThumbnailKind kind, int longestSide = 0);
+PreviewResult<ExportedThumbnail> ExportThumbnail(const std::string& packagePath,
+                                                 const std::string& outPath, ThumbnailKind kind,
+                                                 int longestSide = 0);

@@ -2,8 +2,13 @@
 // two never disagree. Numbers are kept at full precision.
 #pragma once
 
-#include <QJsonObject>
+#include <nlohmann/json.hpp>
+
+#include <string>
 
 #include "report.h"
 
-QJsonObject RenderJsonReport(const FileFacts& facts);
+nlohmann::json RenderJsonReport(const FileFacts& facts);
+
+// The JSON as text: indented by four spaces, or on one line when `compact`; no final newline.
+std::string JsonText(const nlohmann::json& json, bool compact);

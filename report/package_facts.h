@@ -2,13 +2,13 @@
 // closed, so that the text report and JSON render the same facts.
 #pragma once
 
-#include <QByteArray>
-
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "geo_transform.h"
+#include "report_code.h"
 
 struct PackageLevel {
     std::int64_t width = 0;  // level pixels: the image reduced by 2^level, rounded up
@@ -30,10 +30,5 @@ struct PackageFacts {
     GeoTransform geoTransform{};
 };
 
-struct PackageFactsResult {
-    std::optional<PackageFacts> facts;
-    QByteArray error;  // the package reader's message when the package cannot be opened
-};
-
-// Opens the package at the UTF-8 path, gathers its facts and closes it before returning.
-PackageFactsResult GatherPackageFacts(const QByteArray& utf8Path);
+// Opens the package at the path, gathers its facts and closes it before returning.
+ReportResult<PackageFacts> GatherPackageFacts(const std::string& path);

@@ -3,12 +3,13 @@
 // analyses it. Enter reads the boxes and closes, Escape and the close box cancel.
 #pragma once
 
-#include <QByteArray>
 #include <QDialog>
 #include <QIcon>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+
+#include <string>
 
 #include "dynamic_layout.h"
 
@@ -64,7 +65,7 @@ class CTarnviewDlg : public QDialog {
     // The path box's path as the system takes it: the dropped name's own bytes while the box
     // still holds that drop (a name that is not UTF-8 cannot survive the box's text), else the
     // box's text in UTF-8.
-    QByteArray LocalPath() const;
+    std::string LocalPath() const;
 
     QLabel* label_ = nullptr;
     PathBox* path_ = nullptr;
@@ -74,5 +75,5 @@ class CTarnviewDlg : public QDialog {
     QMenu* systemMenu_ = nullptr;
     DynamicLayout layout_;
     QSize normalSize_;
-    QByteArray droppedPath_;  // the last dropped name, byte for byte
+    std::string droppedPath_;  // the last dropped name, byte for byte
 };

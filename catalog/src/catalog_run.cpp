@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 
 #include "catalog_entry.h"
@@ -12,9 +13,9 @@
 
 namespace {
 
-void Write(const CatalogStreams& streams, const QByteArray& bytes) {
-    if (!bytes.isEmpty())
-        streams.output(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+void Write(const CatalogStreams& streams, const std::string& bytes) {
+    if (!bytes.empty())
+        streams.output(bytes);
 }
 
 constexpr std::chrono::milliseconds kSlowFileCheck{250};
@@ -30,12 +31,12 @@ class SlowFileWatch {
             // Wakes every check interval, and at once when the run is over.
             while (!stop.stop_requested()) {
                 wake_.wait_for(lock, stop, kSlowFileCheck, [] { return false; });
-                for (const QByteArray& path : CatalogFilesInFlight().NewlySlow(
+                for (const std::string& path : CatalogFilesInFlight().NewlySlow(
                          FilesInFlight::Clock::now(), request.slowFileNotice)) {
                     const double seconds = request.slowFileNotice.count() / 1000.0;
-                    const QByteArray line =
-                        "still reading " + path + " after " + QByteArray::number(seconds) + " s\n";
-                    streams.notice(std::string_view(line.constData(), line.size()));
+                    const std::string line =
+                        "still reading " + path + " after " + std::to_string(seconds) + " s\n";
+                    streams.notice(line);
                 }
             }
         });
@@ -64,7 +65,7 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
         // Items in flight have distinct indexes modulo the number of jobs.
         const std::size_t slot =
             index % static_cast<std::size_t>(std::clamp(request.jobs, 1, kMaxCatalogJobs));
-        CatalogFilesInFlight().Begin(slot, entry.path.constData(), FilesInFlight::Clock::now());
+        CatalogFilesInFlight().Begin(slot, entry.path.c_str(), FilesInFlight::Clock::now());
         GatheredEntry gathered = GatherEntry(entry);
         CatalogFilesInFlight().End(slot);
         return RenderEntry(std::move(gathered), request.format, request.inList);

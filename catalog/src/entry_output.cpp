@@ -1,39 +1,40 @@
 #include "entry_output.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include "json_report.h"
 #include "terminal_text.h"
 
 namespace {
 
 constexpr char kPathKey[] = "path";
-constexpr char kIndent[] = "    ";  // Qt's indentation of a nested value
+constexpr char kIndent[] = "    ";  // the indentation of a nested value
 
 bool IsJsonArray(CatalogFormat format, bool inList) {
     return inList && (format == CatalogFormat::kJson || format == CatalogFormat::kJsonCompact);
 }
 
-QByteArray Indented(const QByteArray& text) {
-    QByteArray out;
-    for (const QByteArray& line : text.split('\n')) {
-        if (!out.isEmpty())
+std::string Indented(const std::string& text) {
+    std::string out;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (start != 0)
             out += '\n';
-        if (!line.isEmpty())
+        if (end > start)
             out += kIndent;
-        out += line;
+        out.append(text, start, end - start);
+        start = end + 1;
     }
     return out;
 }
 
-// The object as Qt writes it, with "path" first and spelled from the path's own bytes (Qt would
-// replace what is not UTF-8).
-QByteArray JsonWithPath(QJsonObject object, const QByteArray& path, bool compact) {
-    object.remove(QLatin1String(kPathKey));
-    const QByteArray rest =
-        QJsonDocument(object).toJson(compact ? QJsonDocument::Compact : QJsonDocument::Indented);
-    QByteArray out = compact ? "{" : "{\n";
+// The object with "path" first, spelled from the path's own bytes (the report's JSON holds it as
+// valid UTF-8).
+std::string JsonWithPath(nlohmann::json object, const std::string& path, bool compact) {
+    object.erase(kPathKey);
+    const std::string rest = JsonText(object, compact);
+    std::string out = compact ? "{" : "{\n";
     if (!compact)
         out += kIndent;
     out += '"';
@@ -42,14 +43,12 @@ QByteArray JsonWithPath(QJsonObject object, const QByteArray& path, bool compact
     out += JsonPathString(path);
     // The rest always holds "kind" or "error", so a comma follows.
     out += compact ? "," : ",\n";
-    out += rest.mid(compact ? 1 : 2);  // after "{" or "{\n"
-    if (out.endsWith('\n'))
-        out.chop(1);
+    out.append(rest, compact ? 1 : 2);  // after "{" or "{\n"
     return out;
 }
 
-QByteArray TextEntry(const GatheredEntry& entry, bool inList) {
-    QByteArray out;
+std::string TextEntry(const GatheredEntry& entry, bool inList) {
+    std::string out;
     if (inList) {
         out += "==> ";
         out += entry.path;
@@ -61,9 +60,9 @@ QByteArray TextEntry(const GatheredEntry& entry, bool inList) {
 
 }  // namespace
 
-QByteArray JsonPathString(const QByteArray& path) {
+std::string JsonPathString(const std::string& path) {
     static constexpr char kHex[] = "0123456789abcdef";
-    QByteArray out = "\"";
+    std::string out = "\"";
     for (const char c : path) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
@@ -89,26 +88,26 @@ RenderedEntry RenderEntry(const GatheredEntry& entry, CatalogFormat format, bool
         return rendered;
     }
     const bool compact = format != CatalogFormat::kJson;
-    const QByteArray json = JsonWithPath(RenderJsonReport(entry.facts), entry.path, compact);
+    const std::string json = JsonWithPath(RenderJsonReport(entry.facts), entry.path, compact);
     rendered.text = IsJsonArray(format, inList) && !compact ? Indented(json) : json;
     if (!IsJsonArray(format, inList))
         rendered.text += '\n';
     return rendered;
 }
 
-QByteArray ListOpening(CatalogFormat format, bool inList, bool empty) {
+std::string ListOpening(CatalogFormat format, bool inList, bool empty) {
     if (!IsJsonArray(format, inList))
         return {};
     return format == CatalogFormat::kJson && !empty ? "[\n" : "[";
 }
 
-QByteArray ListSeparator(CatalogFormat format, bool inList) {
+std::string ListSeparator(CatalogFormat format, bool inList) {
     if (IsJsonArray(format, inList))
         return format == CatalogFormat::kJson ? ",\n" : ",";
     return format == CatalogFormat::kText && inList ? "\n" : "";
 }
 
-QByteArray ListClosing(CatalogFormat format, bool inList, bool empty) {
+std::string ListClosing(CatalogFormat format, bool inList, bool empty) {
     if (!IsJsonArray(format, inList))
         return {};
     return format == CatalogFormat::kJson && !empty ? "\n]\n" : "]\n";

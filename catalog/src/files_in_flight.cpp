@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <unistd.h>
+#include <string>
 
 #include <cstring>
 
@@ -62,8 +63,8 @@ void FilesInFlight::End(std::size_t slot) {
     slots_[slot % slots_.size()].path.store(nullptr);
 }
 
-std::vector<QByteArray> FilesInFlight::NewlySlow(Clock::time_point now, Clock::duration limit) {
-    std::vector<QByteArray> slow;
+std::vector<std::string> FilesInFlight::NewlySlow(Clock::time_point now, Clock::duration limit) {
+    std::vector<std::string> slow;
     for (Slot& entry : slots_) {
         const char* path = entry.path.load();
         if (path == nullptr || entry.named.load())

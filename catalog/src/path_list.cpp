@@ -1,12 +1,11 @@
 #include "path_list.h"
 
-#include <QByteArrayList>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -16,21 +15,18 @@ namespace {
 constexpr char kListFromStdin[] = "-";
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-QByteArray CannotRead(const QByteArray& listPath, int error) {
-    QByteArray message = "cannot read the list ";
-    message += listPath;
-    message += ": ";
-    message += std::strerror(error);
-    return message;
+Error<CatalogCode> CannotRead(const std::string& listPath, int error) {
+    return MakeError(CatalogCode::kCannotReadList,
+                     "cannot read the list " + listPath + ": " + std::strerror(error));
 }
 
-QByteArray Bytes(const fs::path& path) {
-    return QByteArray::fromStdString(path.native());
+std::string Bytes(const fs::path& path) {
+    return path.native();
 }
 
-QByteArray CannotList(const std::error_code& error) {
-    QByteArray message = "cannot list the folder: ";
-    message += QByteArray::fromStdString(error.message());
+std::string CannotList(const std::error_code& error) {
+    std::string message = "cannot list the folder: ";
+    message += error.message();
     return message;
 }
 
@@ -92,39 +88,46 @@ void Walk(const fs::path& folder, std::vector<CatalogEntry>& out) {
 
 }  // namespace
 
-std::vector<QByteArray> SplitPathList(const QByteArray& bytes, bool nulSeparated) {
-    std::vector<QByteArray> paths;
-    for (const QByteArray& entry : bytes.split(nulSeparated ? '\0' : '\n')) {
-        if (!entry.isEmpty())
-            paths.push_back(entry);
+std::vector<std::string> SplitPathList(const std::string& bytes, bool nulSeparated) {
+    std::vector<std::string> paths;
+    const char separator = nulSeparated ? '\0' : '\n';
+    std::size_t start = 0;
+    while (start <= bytes.size()) {
+        std::size_t end = bytes.find(separator, start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        if (end > start)
+            paths.push_back(bytes.substr(start, end - start));
+        start = end + 1;
     }
     return paths;
 }
 
-PathListResult ReadPathList(const QByteArray& listPath, bool nulSeparated) {
+Result<std::vector<std::string>, CatalogCode> ReadPathList(const std::string& listPath,
+                                                           bool nulSeparated) {
     const bool fromStdin = listPath == kListFromStdin;
-    std::FILE* stream = fromStdin ? stdin : std::fopen(listPath.constData(), "rb");
+    std::FILE* stream = fromStdin ? stdin : std::fopen(listPath.c_str(), "rb");
     if (stream == nullptr)
-        return {{}, CannotRead(listPath, errno)};
-    QByteArray bytes;
+        return CannotRead(listPath, errno);
+    std::string bytes;
     char chunk[kReadChunk];
     std::size_t got = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, stream)) > 0)
-        bytes.append(chunk, static_cast<qsizetype>(got));
+        bytes.append(chunk, got);
     const int readError = std::ferror(stream) != 0 ? errno : 0;
     if (!fromStdin)
         std::fclose(stream);
     if (readError != 0)
-        return {{}, CannotRead(listPath, readError)};
-    return {SplitPathList(bytes, nulSeparated), {}};
+        return CannotRead(listPath, readError);
+    return SplitPathList(bytes, nulSeparated);
 }
 
-std::vector<CatalogEntry> ExpandPaths(const std::vector<QByteArray>& given, bool recursive) {
+std::vector<CatalogEntry> ExpandPaths(const std::vector<std::string>& given, bool recursive) {
     std::vector<CatalogEntry> entries;
-    for (const QByteArray& path : given) {
+    for (const std::string& path : given) {
         std::error_code error;
-        if (recursive && fs::is_directory(fs::path(path.toStdString()), error))
-            Walk(fs::path(path.toStdString()), entries);
+        if (recursive && fs::is_directory(fs::path(path), error))
+            Walk(fs::path(path), entries);
         else
             entries.push_back({path, {}, {}});
     }

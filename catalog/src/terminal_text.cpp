@@ -1,13 +1,22 @@
 #include "terminal_text.h"
 
-#include "text_helpers.h"
+namespace {
+constexpr std::string_view kCrLf = "\r\n";
+}
 
-QByteArray TerminalText(const QString& report, bool crlf) {
+std::string TerminalText(std::string_view report, bool crlf) {
     if (crlf)
-        return WideToUtf8(report);
-    QString text = report;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (!text.endsWith(u'\n'))
-        text += u'\n';
-    return WideToUtf8(text);
+        return std::string(report);
+    std::string text;
+    text.reserve(report.size() + 1);
+    std::size_t start = 0;
+    for (std::size_t end; (end = report.find(kCrLf, start)) != std::string_view::npos;
+         start = end + kCrLf.size()) {
+        text.append(report.substr(start, end - start));
+        text += '\n';
+    }
+    text.append(report.substr(start));
+    if (text.empty() || text.back() != '\n')
+        text += '\n';
+    return text;
 }

@@ -14,9 +14,9 @@ std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t hei
     return static_cast<std::int32_t>(rows);
 }
 
-PackageThumbnail ReadPackageThumbnail(const QByteArray& utf8Path) {
+PackageThumbnail ReadPackageThumbnail(const std::string& path) {
     PackageThumbnail thumbnail;
-    const PackageHandle reader(OpenPackage(utf8Path.toStdString(), thumbnail.readerMessage));
+    const PackageHandle reader(OpenPackage(path, thumbnail.readerMessage));
     if (!reader)
         return thumbnail;
 

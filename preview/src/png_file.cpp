@@ -22,12 +22,12 @@ constexpr int kRgbaBands = 4;
 constexpr int kAlphaBand = 4;
 constexpr mode_t kNewFileMode = 0666;
 
-QString CannotWrite(const QByteArray& path, const QString& reason) {
-    return QStringLiteral("cannot write %1: %2").arg(QString::fromUtf8(path), reason);
+Error<PreviewCode> CannotWrite(const std::string& path, const std::string& reason) {
+    return MakeError(PreviewCode::kCannotWrite, "cannot write " + path + ": " + reason);
 }
 
-QString SystemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+std::string SystemError(int error) {
+    return std::strerror(error);
 }
 
 // The pixels as a dataset in memory, band 4 marked as alpha so that resampling weighs by it.
@@ -84,10 +84,10 @@ PictureSize ScaledToLongestSide(PictureSize picture, int longestSide) {
 }
 
 // GDAL is already loaded for the report, so its PNG driver costs tarnview-info nothing at start-up.
-QString WriteRgbaPng(const QByteArray& path, const std::uint32_t* pixels, PictureSize size,
-                     PictureSize pngSize) {
+PreviewStatus WriteRgbaPng(const std::string& path, const std::uint32_t* pixels, PictureSize size,
+                           PictureSize pngSize) {
     // A name of its own beside the target, so that two exports to one file never share it.
-    QByteArray partial = path + ".partial-XXXXXX";
+    std::string partial = path + ".partial-XXXXXX";
     const int descriptor = ::mkstemp(partial.data());
     if (descriptor < 0)
         return CannotWrite(path, SystemError(errno));
@@ -97,27 +97,31 @@ QString WriteRgbaPng(const QByteArray& path, const std::uint32_t* pixels, Pictur
     ::fchmod(descriptor, kNewFileMode & ~mask);
     ::close(descriptor);
 
-    // GDAL's own printing is silenced: its message is ours to give, once.
-    CPLPushErrorHandler(CPLQuietErrorHandler);
-    CPLErrorReset();
-    GDALDatasetH memory = MemoryDataset(pixels, size);
-    GDALDatasetH png =
-        memory != nullptr ? TranslateToPng(partial.constData(), memory, size, pngSize) : nullptr;
-    const QString gdalError = QString::fromUtf8(CPLGetLastErrorMsg());
-    const bool written = png != nullptr;
-    if (png != nullptr)
-        GDALClose(png);
-    if (memory != nullptr)
-        GDALClose(memory);
-    CPLPopErrorHandler();
-    if (!written) {
-        ::unlink(partial.constData());
-        return CannotWrite(path,
-                           memory == nullptr ? QStringLiteral("not enough memory") : gdalError);
+    bool haveMemory = false;
+    bool written = false;
+    std::string gdalError;
+    {
+        // GDAL's own printing is silenced: its message is ours to give, once.
+        CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
+        CPLErrorReset();
+        GDALDatasetH memory = MemoryDataset(pixels, size);
+        GDALDatasetH png =
+            memory != nullptr ? TranslateToPng(partial.c_str(), memory, size, pngSize) : nullptr;
+        gdalError = CPLGetLastErrorMsg();
+        haveMemory = memory != nullptr;
+        written = png != nullptr;
+        if (png != nullptr)
+            GDALClose(png);
+        if (memory != nullptr)
+            GDALClose(memory);
     }
-    if (std::rename(partial.constData(), path.constData()) != 0) {
+    if (!written) {
+        ::unlink(partial.c_str());
+        return CannotWrite(path, haveMemory ? gdalError : "not enough memory");
+    }
+    if (std::rename(partial.c_str(), path.c_str()) != 0) {
         const int error = errno;
-        ::unlink(partial.constData());
+        ::unlink(partial.c_str());
         return CannotWrite(path, SystemError(error));
     }
     return {};

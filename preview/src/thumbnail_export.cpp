@@ -4,10 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
-
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <vector>
 
@@ -20,36 +19,38 @@ namespace {
 constexpr std::uint32_t kOpaque = 0xFF000000u;  // the alpha byte of an R, G, B, A pixel
 
 // The same file by name or by device and inode (a hard link, another spelling of the path).
-bool SameFile(const QByteArray& a, const QByteArray& b) {
-    const auto absolute = [](const QByteArray& path) {
-        return QDir::cleanPath(QDir(QString::fromUtf8(path)).absolutePath());
+bool SameFile(const std::string& a, const std::string& b) {
+    const auto absolute = [](const std::string& path) {
+        std::error_code error;
+        const std::filesystem::path whole = std::filesystem::absolute(path, error);
+        return error ? std::filesystem::path(path) : whole.lexically_normal();
     };
     if (a == b || absolute(a) == absolute(b))
         return true;
     struct stat first {};
     struct stat second {};
-    return ::stat(a.constData(), &first) == 0 && ::stat(b.constData(), &second) == 0 &&
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 // What the system says about opening the path, for a package that did not open.
-QString SystemReason(const QByteArray& path) {
-    const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+std::string SystemReason(const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return std::strerror(errno);
     struct stat status {};
     const bool regular = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
     ::close(descriptor);
-    return regular ? QString() : QStringLiteral("not a regular file");
+    return regular ? std::string() : "not a regular file";
 }
 
 // The preview's own message, then why in plain words.
-QString NoThumbnail(const QString& reason) {
-    return kThumbnailFailedMessage.toString() + QLatin1Char(' ') + reason;
+Error<PreviewCode> NoThumbnail(PreviewCode code, const std::string& reason) {
+    return MakeError(code, std::string(kThumbnailFailedMessage) + ' ' + reason);
 }
 
-QString PackageSize(const PackageThumbnail& thumbnail) {
-    return QStringLiteral("%1 x %2 pixels").arg(thumbnail.width).arg(thumbnail.height);
+std::string PackageSize(const PackageThumbnail& thumbnail) {
+    return std::to_string(thumbnail.width) + " x " + std::to_string(thumbnail.height) + " pixels";
 }
 
 // The picture as the preview window shows it: every pixel opaque.
@@ -67,58 +68,58 @@ std::vector<std::uint32_t> OpaqueView(const PackageThumbnail& thumbnail) {
 
 }  // namespace
 
-ThumbnailExportResult ExportThumbnail(const QByteArray& packagePath, const QByteArray& outPath,
-                                      ThumbnailKind kind, int longestSide) {
-    if (SameFile(packagePath, outPath))
-        return {QStringLiteral("%1 is the package itself; nothing was written")
-                    .arg(QString::fromUtf8(outPath)),
-                {}};
+PreviewResult<ExportedThumbnail> ExportThumbnail(const std::string& packagePath,
+                                                 const std::string& outPath, ThumbnailKind kind,
+                                                 int longestSide) {
+    if (SameFile(packagePath, outPath)) {
+        return MakeError(PreviewCode::kSamePath,
+                         outPath + " is the package itself; nothing was written");
+    }
     PackageThumbnail thumbnail = ReadPackageThumbnail(packagePath);
-    QString warning;
+    ExportedThumbnail exported;
     switch (thumbnail.status) {
         case ThumbnailStatus::kCannotOpen: {
-            QString error = QStringLiteral("cannot open package: ") +
-                            QString::fromStdString(thumbnail.readerMessage);
-            if (const QString reason = SystemReason(packagePath); !reason.isEmpty())
-                error += QStringLiteral(" (") + reason + QLatin1Char(')');
-            return {error, {}};
+            std::string message = "cannot open package: " + thumbnail.readerMessage;
+            if (const std::string reason = SystemReason(packagePath); !reason.empty())
+                message += " (" + reason + ')';
+            return MakeError(PreviewCode::kCannotOpen, std::move(message));
         }
         case ThumbnailStatus::kNoSize:
-            return {NoThumbnail(QStringLiteral("no thumbnail for a package of %1: it would be "
-                                               "empty or taller than %2 rows of %3")
-                                    .arg(PackageSize(thumbnail))
-                                    .arg(kMaxThumbnailRows)
-                                    .arg(kThumbnailColumns)),
-                    {}};
+            return NoThumbnail(PreviewCode::kNoThumbnail,
+                               "no thumbnail for a package of " + PackageSize(thumbnail) +
+                                   ": it would be empty or taller than " +
+                                   std::to_string(kMaxThumbnailRows) + " rows of " +
+                                   std::to_string(kThumbnailColumns));
         case ThumbnailStatus::kNoMemory:
-            return {NoThumbnail(QStringLiteral("not enough memory for a thumbnail of %1 rows")
-                                    .arg(thumbnail.rows)),
-                    {}};
+            return NoThumbnail(
+                PreviewCode::kNoMemory,
+                "not enough memory for a thumbnail of " + std::to_string(thumbnail.rows) + " rows");
         case ThumbnailStatus::kReadFailed:
-            warning = QStringLiteral(
-                          "some tiles could not be read (region read result %1); they are "
-                          "transparent in the picture")
-                          .arg(thumbnail.readResult);
+            exported.warning = "some tiles could not be read (region read result " +
+                               std::to_string(thumbnail.readResult) +
+                               "); they are transparent in the picture";
             break;
         case ThumbnailStatus::kRead:
             break;
     }
-    if (thumbnail.rows < 1)
-        return {NoThumbnail(QStringLiteral("no thumbnail for a package of %1: it is more than %2 "
-                                           "times as wide as it is tall")
-                                .arg(PackageSize(thumbnail))
-                                .arg(kThumbnailColumns)),
-                {}};
-    QString error;
+    if (thumbnail.rows < 1) {
+        return NoThumbnail(PreviewCode::kNoThumbnail,
+                           "no thumbnail for a package of " + PackageSize(thumbnail) +
+                               ": it is more than " + std::to_string(kThumbnailColumns) +
+                               " times as wide as it is tall");
+    }
+    PreviewStatus written;
     try {
         std::vector<std::uint32_t> picture =
             kind == ThumbnailKind::kBuffer ? std::move(thumbnail.pixels) : OpaqueView(thumbnail);
         const PictureSize size{kThumbnailColumns, thumbnail.rows};
-        error = WriteRgbaPng(outPath, picture.data(), size,
-                             longestSide > 0 ? ScaledToLongestSide(size, longestSide) : size);
+        written = WriteRgbaPng(outPath, picture.data(), size,
+                               longestSide > 0 ? ScaledToLongestSide(size, longestSide) : size);
     } catch (const std::bad_alloc&) {
-        error = NoThumbnail(
-            QStringLiteral("not enough memory for a picture of %1 rows").arg(thumbnail.rows));
+        return NoThumbnail(PreviewCode::kNoMemory, "not enough memory for a picture of " +
+                                                       std::to_string(thumbnail.rows) + " rows");
     }
-    return {error, error.isEmpty() ? warning : QString()};
+    if (!written)
+        return written.error();
+    return exported;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include <string>
 
-// Size in bytes of the file at the UTF-8 path, following links; 0 when it cannot be read
+// Size in bytes of the file at the path, following links; 0 when it cannot be read
 // (missing, a folder, no permission to look).
-double FileSizeOnDisk(const QByteArray& utf8Path);
+double FileSizeOnDisk(const std::string& path);

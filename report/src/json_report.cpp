@@ -1,147 +1,157 @@
 #include "json_report.h"
 
-#include <QJsonArray>
+#include <cmath>
+#include <cstdint>
 
 #include "text_helpers.h"
 
 namespace {
 
+using Json = nlohmann::json;
+
+constexpr int kIndentWidth = 4;
+// Doubles from -2^63 up to (not including) 2^63 can be whole numbers of 64 bits.
+constexpr double kWholeNumberLimit = 9223372036854775808.0;
+
+// A whole number is written as one ("1024", not "1024.0"); a NaN or infinity as null.
+Json Number(double value) {
+    if (std::isfinite(value) && std::trunc(value) == value && value >= -kWholeNumberLimit &&
+        value < kWholeNumberLimit) {
+        return static_cast<std::int64_t>(value);
+    }
+    return value;
+}
+
 // KEY=VALUE entries as an object; an entry without "=" keeps its whole text as key, null value.
-QJsonObject MetadataObject(const QList<QByteArray>& entries) {
-    QJsonObject object;
-    for (const QByteArray& entry : entries) {
-        const qsizetype equals = entry.indexOf('=');
-        if (equals < 0) {
-            object.insert(Utf8ToWide(entry), QJsonValue::Null);
+Json MetadataObject(const std::vector<std::string>& entries) {
+    Json object = Json::object();
+    for (const std::string& entry : entries) {
+        const std::size_t equals = entry.find('=');
+        if (equals == std::string::npos) {
+            object[ValidUtf8(entry)] = nullptr;
         } else {
-            object.insert(Utf8ToWide(entry.left(equals)), Utf8ToWide(entry.mid(equals + 1)));
+            object[ValidUtf8(std::string_view(entry).substr(0, equals))] =
+                ValidUtf8(std::string_view(entry).substr(equals + 1));
         }
     }
     return object;
 }
 
-QJsonArray SizePair(double width, double height) {
-    return QJsonArray{width, height};
-}
-
-// The percentage the text report prints, or null where it prints none.
-QJsonValue CompressionPercentValue(double stored, double theoretical) {
-    const std::optional<double> percent = CompressionPercent(stored, theoretical);
-    return percent ? QJsonValue(*percent) : QJsonValue(QJsonValue::Null);
+Json SizePair(double width, double height) {
+    return Json::array({Number(width), Number(height)});
 }
 
 // What both kinds of file report alike: the kind, the size and the bytes against the theory.
-void InsertSizes(QJsonObject& json, const QString& kind, int width, int height, double stored,
+void InsertSizes(Json& json, const char* kind, int width, int height, double stored,
                  double theoretical) {
-    json.insert(QStringLiteral("kind"), kind);
-    json.insert(QStringLiteral("width"), width);
-    json.insert(QStringLiteral("height"), height);
-    json.insert(QStringLiteral("storedBytes"), stored);
-    json.insert(QStringLiteral("theoreticalBytes"), theoretical);
-    json.insert(QStringLiteral("compressionPercent"), CompressionPercentValue(stored, theoretical));
+    json["kind"] = kind;
+    json["width"] = width;
+    json["height"] = height;
+    json["storedBytes"] = Number(stored);
+    json["theoreticalBytes"] = Number(theoretical);
+    const std::optional<double> percent = CompressionPercent(stored, theoretical);
+    json["compressionPercent"] = percent ? Number(*percent) : Json(nullptr);
 }
 
-void InsertGeoreferencing(QJsonObject& json, const std::optional<GeoTransform>& gt, int width,
+void InsertGeoreferencing(Json& json, const std::optional<GeoTransform>& gt, int width,
                           int height) {
     if (!gt) {
-        json.insert(QStringLiteral("extent"), QJsonValue::Null);
-        json.insert(QStringLiteral("geoTransform"), QJsonValue::Null);
+        json["extent"] = nullptr;
+        json["geoTransform"] = nullptr;
         return;
     }
     const GeoExtent extent = ComputeExtent(*gt, width, height);
-    json.insert(QStringLiteral("extent"), QJsonObject{{QStringLiteral("north"), extent.north},
-                                                      {QStringLiteral("south"), extent.south},
-                                                      {QStringLiteral("west"), extent.west},
-                                                      {QStringLiteral("east"), extent.east}});
-    QJsonArray coefficients;
+    json["extent"] = {{"north", Number(extent.north)},
+                      {"south", Number(extent.south)},
+                      {"west", Number(extent.west)},
+                      {"east", Number(extent.east)}};
+    Json coefficients = Json::array();
     for (double coefficient : *gt)
-        coefficients.append(coefficient);
-    json.insert(QStringLiteral("geoTransform"), coefficients);
+        coefficients.push_back(Number(coefficient));
+    json["geoTransform"] = std::move(coefficients);
 }
 
-QJsonObject BandObject(const RasterBand& band) {
-    QJsonArray overviews;
+Json BandObject(const RasterBand& band) {
+    Json overviews = Json::array();
     for (const auto& overview : band.overviews) {
-        overviews.append(overview ? QJsonValue(SizePair(overview->width, overview->height))
-                                  : QJsonValue(QJsonValue::Null));
+        overviews.push_back(overview ? SizePair(overview->width, overview->height) : Json(nullptr));
     }
     return {
-        {QStringLiteral("index"), band.number},
-        {QStringLiteral("dataType"),
-         band.dataType ? QJsonValue(Utf8ToWide(*band.dataType)) : QJsonValue(QJsonValue::Null)},
-        {QStringLiteral("blockSize"), SizePair(band.blockWidth, band.blockHeight)},
-        {QStringLiteral("overviews"), overviews},
-        {QStringLiteral("metadata"), MetadataObject(band.metadata)},
+        {"index", band.number},
+        {"dataType", band.dataType ? Json(ValidUtf8(*band.dataType)) : Json(nullptr)},
+        {"blockSize", SizePair(band.blockWidth, band.blockHeight)},
+        {"overviews", std::move(overviews)},
+        {"metadata", MetadataObject(band.metadata)},
     };
 }
 
-void InsertRaster(QJsonObject& json, const RasterFacts& facts) {
-    InsertSizes(json, QStringLiteral("raster"), facts.width, facts.height, facts.storedBytes,
-                facts.theoreticalBytes);
-    json.insert(QStringLiteral("driver"), Utf8ToWide(facts.driver));
-
-    QJsonArray files;
-    for (const RasterFile& file : facts.files) {
-        files.append(QJsonObject{{QStringLiteral("name"), Utf8ToWide(file.name)},
-                                 {QStringLiteral("bytes"), file.bytes}});
-    }
-    json.insert(QStringLiteral("files"), files);
-
-    QJsonArray bands;
-    for (const RasterBand& band : facts.bands)
-        bands.append(BandObject(band));
-    json.insert(QStringLiteral("bands"), bands);
-
+Json CoordinateSystemObject(const std::optional<CoordinateSystem>& crs) {
     // GDAL gives an empty WKT for a raster without a coordinate system.
-    if (facts.crs && !facts.crs->wkt.isEmpty()) {
-        const CoordinateSystem& crs = *facts.crs;
-        json.insert(
-            QStringLiteral("crs"),
-            QJsonObject{{QStringLiteral("wkt"), Utf8ToWide(crs.wkt)},
-                        {QStringLiteral("proj4"), crs.proj4 ? QJsonValue(Utf8ToWide(*crs.proj4))
-                                                            : QJsonValue(QJsonValue::Null)},
-                        {QStringLiteral("epsg"),
-                         crs.epsg != -1 ? QJsonValue(crs.epsg) : QJsonValue(QJsonValue::Null)}});
-    } else {
-        json.insert(QStringLiteral("crs"), QJsonValue::Null);
-    }
-    json.insert(QStringLiteral("metadata"), MetadataObject(facts.metadata));
-    json.insert(QStringLiteral("makerMetadata"),
-                facts.makerMetadata ? QJsonValue(MetadataObject(*facts.makerMetadata))
-                                    : QJsonValue(QJsonValue::Null));
+    if (!crs || crs->wkt.empty())
+        return nullptr;
+    return {
+        {"wkt", ValidUtf8(crs->wkt)},
+        {"proj4", crs->proj4 ? Json(ValidUtf8(*crs->proj4)) : Json(nullptr)},
+        {"epsg", crs->epsg != -1 ? Json(crs->epsg) : Json(nullptr)},
+    };
+}
+
+void InsertRaster(Json& json, const RasterFacts& facts) {
+    InsertSizes(json, "raster", facts.width, facts.height, facts.storedBytes,
+                facts.theoreticalBytes);
+    json["driver"] = ValidUtf8(facts.driver);
+
+    Json files = Json::array();
+    for (const RasterFile& file : facts.files)
+        files.push_back({{"name", ValidUtf8(file.name)}, {"bytes", Number(file.bytes)}});
+    json["files"] = std::move(files);
+
+    Json bands = Json::array();
+    for (const RasterBand& band : facts.bands)
+        bands.push_back(BandObject(band));
+    json["bands"] = std::move(bands);
+
+    json["crs"] = CoordinateSystemObject(facts.crs);
+    json["metadata"] = MetadataObject(facts.metadata);
+    json["makerMetadata"] = facts.makerMetadata ? MetadataObject(*facts.makerMetadata) : nullptr;
     InsertGeoreferencing(json, facts.geoTransform, facts.width, facts.height);
 }
 
-void InsertPackage(QJsonObject& json, const PackageFacts& facts) {
-    InsertSizes(json, QStringLiteral("package"), facts.width, facts.height, facts.storedBytes,
+void InsertPackage(Json& json, const PackageFacts& facts) {
+    InsertSizes(json, "package", facts.width, facts.height, facts.storedBytes,
                 facts.theoreticalBytes);
-    json.insert(QStringLiteral("topLevel"), static_cast<qint64>(facts.topLevel));
-    json.insert(QStringLiteral("headerLength"), static_cast<qint64>(facts.headerLength));
-    json.insert(QStringLiteral("tileCount"), static_cast<qint64>(facts.tileCount));
-    json.insert(QStringLiteral("tilesPresent"), static_cast<qint64>(facts.tilesPresent));
-    QJsonArray levels;
+    json["topLevel"] = facts.topLevel;
+    json["headerLength"] = facts.headerLength;
+    json["tileCount"] = facts.tileCount;
+    json["tilesPresent"] = facts.tilesPresent;
+    Json levels = Json::array();
     for (std::size_t level = 0; level < facts.levels.size(); ++level) {
         const PackageLevel& info = facts.levels[level];
-        levels.append(QJsonObject{{QStringLiteral("level"), static_cast<int>(level)},
-                                  {QStringLiteral("width"), static_cast<qint64>(info.width)},
-                                  {QStringLiteral("height"), static_cast<qint64>(info.height)},
-                                  {QStringLiteral("rows"), info.rows},
-                                  {QStringLiteral("columns"), info.columns}});
+        levels.push_back({{"level", level},
+                          {"width", info.width},
+                          {"height", info.height},
+                          {"rows", info.rows},
+                          {"columns", info.columns}});
     }
-    json.insert(QStringLiteral("levels"), levels);
+    json["levels"] = std::move(levels);
     InsertGeoreferencing(json, facts.geoTransform, facts.width, facts.height);
 }
 
 }  // namespace
 
-QJsonObject RenderJsonReport(const FileFacts& facts) {
-    QJsonObject json{{QStringLiteral("path"), facts.path}};
+nlohmann::json RenderJsonReport(const FileFacts& facts) {
+    Json json = {{"path", ValidUtf8(facts.path)}};
     if (facts.raster) {
         InsertRaster(json, *facts.raster);
     } else if (facts.package) {
         InsertPackage(json, *facts.package);
     } else {
-        json.insert(QStringLiteral("error"), facts.error);
+        json["error"] = ValidUtf8(facts.error);
     }
     return json;
+}
+
+std::string JsonText(const nlohmann::json& json, bool compact) {
+    // Every string put in is valid UTF-8 already; replacing keeps the dump from ever throwing.
+    return json.dump(compact ? -1 : kIndentWidth, ' ', false, Json::error_handler_t::replace);
 }

@@ -6,18 +6,18 @@
 #include "package_layout.h"
 #include "package_reader.h"
 
-PackageFactsResult GatherPackageFacts(const QByteArray& utf8Path) {
+ReportResult<PackageFacts> GatherPackageFacts(const std::string& path) {
     std::string error;
-    const PackageHandle reader(OpenPackage(utf8Path.toStdString(), error));
+    const PackageHandle reader(OpenPackage(path, error));
     if (!reader)
-        return {std::nullopt, QByteArray::fromStdString(error)};
+        return MakeError(ReportCode::kPackageCannotOpen, std::move(error));
 
     PackageFacts facts;
     facts.width = static_cast<std::int32_t>(reader->Width());
     facts.height = static_cast<std::int32_t>(reader->Height());
     facts.theoreticalBytes =
         static_cast<double>(facts.width) * static_cast<double>(facts.height) * 3.0;
-    facts.storedBytes = FileSizeOnDisk(utf8Path);
+    facts.storedBytes = FileSizeOnDisk(path);
     facts.topLevel = reader->TopLevel();
     facts.headerLength = reader->HeaderLength();
     facts.geoTransform = reader->GeoTransform();
@@ -33,5 +33,5 @@ PackageFactsResult GatherPackageFacts(const QByteArray& utf8Path) {
         if (!reader->IndexEntry(entry).IsAbsent())
             ++facts.tilesPresent;
     }
-    return {std::move(facts), {}};
+    return facts;
 }

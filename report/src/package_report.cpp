@@ -2,16 +2,15 @@
 
 #include "text_helpers.h"
 
-QString RenderPackageReport(const PackageFacts& facts) {
-    QString report = QStringLiteral("压缩包尺寸:\r\n");
-    report += QStringLiteral("\t宽: ") + QString::number(facts.width) +
-              QStringLiteral(" 像素 高: ") + QString::number(facts.height) +
-              QStringLiteral(" 像素\r\n\t压缩包文件大小: ") + FormatFileSize(facts.storedBytes);
+std::string RenderPackageReport(const PackageFacts& facts) {
+    std::string report = "压缩包尺寸:\r\n";
+    report += "\t宽: " + std::to_string(facts.width) + " 像素 高: " + std::to_string(facts.height) +
+              " 像素\r\n\t压缩包文件大小: " + FormatFileSize(facts.storedBytes);
     AppendRatioLine(report, facts.storedBytes, facts.theoreticalBytes);
     AppendExtentBlock(report, facts.geoTransform, facts.width, facts.height);
     return report;
 }
 
-QString RenderPackageOpenFailure(const QByteArray& readerMessage) {
-    return QStringLiteral("打开压缩包失败:") + Utf8ToWide(readerMessage);
+std::string RenderPackageOpenFailure(std::string_view readerMessage) {
+    return "打开压缩包失败:" + ValidUtf8(readerMessage);
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include <string>
+#include <string_view>
 
 #include "package_facts.h"
 
 // The package report text (CR LF line ends) of gathered facts.
-QString RenderPackageReport(const PackageFacts& facts);
+std::string RenderPackageReport(const PackageFacts& facts);
 
 // The report shown when a package cannot be opened: a fixed prefix and the reader's message.
-QString RenderPackageOpenFailure(const QByteArray& readerMessage);
+std::string RenderPackageOpenFailure(std::string_view readerMessage);

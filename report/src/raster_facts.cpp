@@ -13,28 +13,16 @@
 
 namespace {
 
-// GDAL's messages become report text; it must not also print them.
-class QuietGdalErrors {
-  public:
-    QuietGdalErrors() {
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        CPLErrorReset();
-    }
-    ~QuietGdalErrors() { CPLPopErrorHandler(); }
-    QuietGdalErrors(const QuietGdalErrors&) = delete;
-    QuietGdalErrors& operator=(const QuietGdalErrors&) = delete;
-};
-
 struct DatasetCloser {
     void operator()(void* dataset) const { GDALClose(dataset); }
 };
 using DatasetHandle = std::unique_ptr<void, DatasetCloser>;
 
-QList<QByteArray> MetadataList(GDALMajorObjectH object, const char* domain) {
-    QList<QByteArray> entries;
+std::vector<std::string> MetadataList(GDALMajorObjectH object, const char* domain) {
+    std::vector<std::string> entries;
     char** list = GDALGetMetadata(object, domain);
     for (char** entry = list; entry != nullptr && *entry != nullptr; ++entry) {
-        entries.append(QByteArray(*entry));
+        entries.emplace_back(*entry);
     }
     return entries;
 }
@@ -42,7 +30,7 @@ QList<QByteArray> MetadataList(GDALMajorObjectH object, const char* domain) {
 void GatherFiles(GDALDatasetH dataset, RasterFacts& facts) {
     char** list = GDALGetFileList(dataset);
     for (char** name = list; name != nullptr && *name != nullptr; ++name) {
-        RasterFile file{QByteArray(*name), FileSizeOnDisk(QByteArray(*name))};
+        RasterFile file{*name, FileSizeOnDisk(*name)};
         facts.storedBytes += file.bytes;
         facts.files.push_back(std::move(file));
     }
@@ -58,7 +46,7 @@ RasterBand GatherBand(GDALDatasetH dataset, int number) {
     band.present = true;
     GDALGetBlockSize(handle, &band.blockWidth, &band.blockHeight);
     if (const char* name = GDALGetDataTypeName(GDALGetRasterDataType(handle))) {
-        band.dataType = QByteArray(name);
+        band.dataType = name;
     }
     const int overviewCount = GDALGetOverviewCount(handle);
     for (int j = 0; j < overviewCount; ++j) {
@@ -76,11 +64,11 @@ RasterBand GatherBand(GDALDatasetH dataset, int number) {
 
 CoordinateSystem GatherCoordinateSystem(const char* wkt) {
     CoordinateSystem crs;
-    crs.wkt = QByteArray(wkt);
+    crs.wkt = wkt;
     OGRSpatialReference reference(wkt);
     char* proj4 = nullptr;
     if (reference.exportToProj4(&proj4) == OGRERR_NONE) {
-        crs.proj4 = QByteArray(proj4 != nullptr ? proj4 : "");
+        crs.proj4 = proj4 != nullptr ? proj4 : "";
     }
     CPLFree(proj4);
     crs.epsg = reference.GetEPSGGeogCS();
@@ -89,20 +77,25 @@ CoordinateSystem GatherCoordinateSystem(const char* wkt) {
 
 }  // namespace
 
-RasterFactsResult GatherRasterFacts(const QByteArray& utf8Path, const char* const* siblingFiles) {
+ReportResult<RasterFacts> GatherRasterFacts(const std::string& path,
+                                            const char* const* siblingFiles) {
     // GDAL would open a FIFO or a device and wait on it for ever.
-    if (NamesSpecialFile(utf8Path.toStdString()))
-        return {std::nullopt, utf8Path + " is not a regular file (a FIFO, a device or a socket)"};
-    QuietGdalErrors quiet;
-    DatasetHandle dataset(GDALOpenEx(utf8Path.constData(), GDAL_OF_RASTER | GDAL_OF_VERBOSE_ERROR,
-                                     nullptr, nullptr, siblingFiles));
+    if (NamesSpecialFile(path)) {
+        return MakeError(ReportCode::kNotRegularFile,
+                         path + " is not a regular file (a FIFO, a device or a socket)");
+    }
+    // GDAL's messages become report text; it must not also print them.
+    CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
+    CPLErrorReset();
+    DatasetHandle dataset(GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_VERBOSE_ERROR, nullptr,
+                                     nullptr, siblingFiles));
     if (!dataset)
-        return {std::nullopt, QByteArray(CPLGetLastErrorMsg())};
+        return MakeError(ReportCode::kRasterCannotOpen, std::string(CPLGetLastErrorMsg()));
 
     GDALDatasetH handle = dataset.get();
     RasterFacts facts;
     if (GDALDriverH driver = GDALGetDatasetDriver(handle)) {
-        facts.driver = QByteArray(GDALGetDriverShortName(driver));
+        facts.driver = GDALGetDriverShortName(driver);
     }
     facts.width = GDALGetRasterXSize(handle);
     facts.height = GDALGetRasterYSize(handle);
@@ -124,5 +117,5 @@ RasterFactsResult GatherRasterFacts(const QByteArray& utf8Path, const char* cons
     facts.metadata = MetadataList(handle, nullptr);
     if (GDALGetMetadata(handle, "QV") != nullptr)
         facts.makerMetadata = MetadataList(handle, "QV");
-    return {std::move(facts), {}};
+    return facts;
 }

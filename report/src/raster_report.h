@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QString>
+#include <string>
+#include <string_view>
 
 #include "raster_facts.h"
 
 // The raster report text (CR LF line ends, tab indentation) of gathered facts.
-QString RenderRasterReport(const RasterFacts& facts);
+std::string RenderRasterReport(const RasterFacts& facts);

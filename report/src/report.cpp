@@ -5,36 +5,32 @@
 #include "text_helpers.h"
 
 namespace {
-constexpr QStringView kPackageExtension = u".qvrmp";
+constexpr std::string_view kPackageExtension = ".qvrmp";
 }
 
-bool EndsInPackageExtension(const QString& path) {
-    return path.endsWith(kPackageExtension, Qt::CaseSensitive);
+bool EndsInPackageExtension(std::string_view path) {
+    return path.ends_with(kPackageExtension);
 }
 
-bool IsPackagePath(const QString& path) {
+bool IsPackagePath(std::string_view path) {
     return path.size() > kPackageExtension.size() && EndsInPackageExtension(path);
 }
 
-FileFacts GatherFileFacts(const QString& path) {
-    FileFacts facts = GatherFileFactsAt(WideToUtf8(path));
-    facts.path = path;
-    return facts;
-}
-
-FileFacts GatherFileFactsAt(const QByteArray& utf8Path, const char* const* siblingFiles) {
+FileFacts GatherFileFacts(const std::string& path, const char* const* siblingFiles) {
     FileFacts facts;
-    facts.path = Utf8ToWide(utf8Path);
-    if (IsPackagePath(facts.path)) {
-        PackageFactsResult result = GatherPackageFacts(utf8Path);
-        facts.package = std::move(result.facts);
-        if (!facts.package)
-            facts.error = RenderPackageOpenFailure(result.error);
+    facts.path = path;
+    if (IsPackagePath(path)) {
+        ReportResult<PackageFacts> result = GatherPackageFacts(path);
+        if (result)
+            facts.package = std::move(result).value();
+        else
+            facts.error = RenderPackageOpenFailure(result.message());
     } else {
-        RasterFactsResult result = GatherRasterFacts(utf8Path, siblingFiles);
-        facts.raster = std::move(result.facts);
-        if (!facts.raster)
-            facts.error = Utf8ToWide(result.error);
+        ReportResult<RasterFacts> result = GatherRasterFacts(path, siblingFiles);
+        if (result)
+            facts.raster = std::move(result).value();
+        else
+            facts.error = ValidUtf8(result.message());
     }
     return facts;
 }

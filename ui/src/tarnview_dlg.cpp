@@ -28,7 +28,7 @@
 #include "report.h"
 #include "report_box.h"
 #include "resource_ids.h"
-#include "text_helpers.h"
+#include "text_conversion.h"
 #include "ui_texts.h"
 #include "window_placement.h"
 #include "x11_frame_hints.h"
@@ -200,14 +200,14 @@ void CTarnviewDlg::OnBrowse() {
 void CTarnviewDlg::AnalyzeFile() {
     UpdateData(true);  // a failed length rule still leaves the path read back
     preview_->setEnabled(false);
-    const Report report = RenderReport(GatherFileFactsAt(LocalPath()));
-    m_strReport = report.text;
+    const Report report = RenderReport(GatherFileFacts(LocalPath()));
+    m_strReport = Utf8ToWide(report.text);
     UpdateData(false);
     preview_->setEnabled(report.previewAllowed);
 }
 
-QByteArray CTarnviewDlg::LocalPath() const {
-    if (!droppedPath_.isEmpty() && QString::fromUtf8(droppedPath_) == m_strPath)
+std::string CTarnviewDlg::LocalPath() const {
+    if (!droppedPath_.empty() && Utf8ToWide(droppedPath_) == m_strPath)
         return droppedPath_;
     return WideToUtf8(m_strPath);
 }
@@ -266,7 +266,7 @@ void CTarnviewDlg::dropEvent(QDropEvent* event) {
         return;
     event->acceptProposedAction();
     if (names->locals.size() == 1)
-        droppedPath_ = names->locals.first();
+        droppedPath_ = names->locals.first().toStdString();
     OnDropFiles(names->paths);
 }
 

@@ -7,18 +7,18 @@
 #include "path_box.h"
 #include "report.h"
 #include "tarnview_dlg.h"
-#include "text_helpers.h"
+#include "text_conversion.h"
 #include "ui_texts.h"
 
 void CTarnviewDlg::OnPreview() {
     UpdateData(true);  // the path as the box now holds it, edited or not
-    const QByteArray localPath = LocalPath();
+    const std::string localPath = LocalPath();
     // Disabling the focused button would hand the focus on to the path box and select its text;
     // the dialog itself holds it while the button is off.
     if (preview_->hasFocus())
         setFocus(Qt::OtherFocusReason);
     preview_->setEnabled(false);
-    if (!EndsInPackageExtension(m_strPath))
+    if (!EndsInPackageExtension(WideToUtf8(m_strPath)))
         return;
 
     const PackageThumbnail thumbnail = ReadPackageThumbnail(localPath);
@@ -29,7 +29,7 @@ void CTarnviewDlg::OnPreview() {
             return;
         case ThumbnailStatus::kNoSize:
         case ThumbnailStatus::kNoMemory:
-            ShowMessageBox({this, kThumbnailFailedMessage.toString(), kErrorCaption.toString(),
+            ShowMessageBox({this, Utf8ToWide(kThumbnailFailedMessage), kErrorCaption.toString(),
                             QMessageBox::Ok, QMessageBox::NoIcon});
             return;
         case ThumbnailStatus::kRead:

@@ -1,0 +1,24 @@
+#include "program_output.h"
+
+#include <cerrno>
+#include <cstring>
+
+bool WriteText(std::FILE* stream, std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
+
+int FinishOutput(const char* program, int exitCode) {
+    errno = 0;
+    const bool failedBefore = std::ferror(stdout) != 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    const int flushError = errno;
+    const bool closed = std::fclose(stdout) == 0;
+    const int closeError = errno;
+    if (!failedBefore && flushed && closed) {
+        return exitCode;
+    }
+    const int error = flushError != 0 ? flushError : closeError;
+    std::fprintf(stderr, "%s: cannot write the output: %s\n", program,
+                 error != 0 ? std::strerror(error) : "write error");
+    return kExitFailure;
+}
