@@ -60,13 +60,16 @@ std::string WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH
         return "the coordinate system has no WKT form for " + path;
     }
     OutputFile file;
-    if (std::string error = file.Create(path, {}); !error.empty()) {
-        return error;
+    if (WriteStatus created = file.Create(path, {}); !created) {
+        return created.message();
     }
-    if (std::string error = file.WriteAt(0, text.data(), text.size()); !error.empty()) {
-        return error;
+    if (WriteStatus written = file.WriteAt(0, text.data(), text.size()); !written) {
+        return written.message();
     }
-    return file.Commit();
+    if (WriteStatus committed = file.Commit(); !committed) {
+        return committed.message();
+    }
+    return {};
 }
 
 std::string RemoveStaleAuxSidecar(const std::string& packagePath) {

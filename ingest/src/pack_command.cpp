@@ -152,7 +152,7 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     writeOptions.existing = options.force ? ExistingTarget::kReplace : ExistingTarget::kKeep;
     writeOptions.cancelled = [&] { return !keepGoing(); };
 
-    PackageWriteResult result;
+    PackageWriteResult result = MakeError(WriteCode::kOutOfMemory, std::string());
     try {
         result =
             WritePackage(options.output, width, height, source->GeoTransform(), rows, writeOptions);
@@ -160,18 +160,19 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
         // The writer's pixels stay within its budget (kPixelBudgetBytes) whatever the size, but
         // GDAL and the encoded tiles take memory too; the temporary file is removed as the writer
         // unwinds.
-        result.errorText = "not enough memory for rows of " + std::to_string(width) + " pixels";
+        result = MakeError(WriteCode::kOutOfMemory,
+                           "not enough memory for rows of " + std::to_string(width) + " pixels");
     } catch (const std::exception& exception) {
-        result.errorText = exception.what();
+        result = MakeError(WriteCode::kEncodeFailed, std::string(exception.what()));
     }
     display.End();
     if (interrupted) {
         return Failure("interrupted; " + options.output + " was not written");
     }
-    if (!result.ok) {
-        return Failure(options.output + " was not written: " + result.errorText);
+    if (!result.ok()) {
+        return Failure(options.output + " was not written: " + result.message());
     }
-    if (result.tilesWritten == 0) {
+    if (result->tilesWritten == 0) {
         writeError("tarnview-pack: warning: " + options.input +
                    " has no valid pixel (all nodata, masked or transparent), so " + options.output +
                    " holds no tile\n");
@@ -191,9 +192,9 @@ PackOutcome RunPack(const PackOptions& options, const PackEnvironment& environme
     summary.output = options.output;
     summary.width = width;
     summary.height = height;
-    summary.levels = result.levels;
-    summary.tilesWritten = result.tilesWritten;
-    summary.bytes = result.bytesWritten;
+    summary.levels = result->levels;
+    summary.tilesWritten = result->tilesWritten;
+    summary.bytes = result->bytesWritten;
     summary.seconds = display.Seconds();
     summary.auxPath = auxPath;
     return PackOutcome{kPackSucceeded, FormatSummary(summary)};
