@@ -1,6 +1,9 @@
 // tarnview-pack: makes a QVRMP package from any raster GDAL opens.
 #include <unistd.h>
 
+#include <cpl_conv.h>
+#include <gdal.h>
+
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -151,12 +154,20 @@ Parsed Parse(const CommandLine& line) {
     return {Request::kRun, std::move(options), {}};
 }
 
+// Every failure, an interruption included, exits with kExitFailure.
+int ExitCodeOf(const PackResult& result) {
+    return result ? kExitSuccess : kExitFailure;
+}
+
 int Run(const Parsed& parsed) {
     if (const std::optional<int> answered =
             AnswerWithoutRunning(parsed.request, kProgram, kUsage, parsed.error))
         return *answered;
 
     InitGdal();
+    if (CPLGetConfigOption("GDAL_CACHEMAX", nullptr) == nullptr) {
+        GDALSetCacheMax64(kPackReadCacheBytes);
+    }
     InstallInterruptHandlers();
     PackEnvironment environment;
     environment.writeError = [](const std::string& text) {
@@ -165,11 +176,10 @@ int Run(const Parsed& parsed) {
     };
     environment.terminal = ::isatty(STDERR_FILENO) != 0;
     environment.interrupted = InterruptRequested;
-    const PackOutcome outcome = RunPack(parsed.options, environment);
-    const std::string prefix =
-        outcome.exitCode == kPackSucceeded ? "" : std::string(kProgram) + ": ";
-    WriteText(stderr, prefix + outcome.message + "\n");
-    return outcome.exitCode;
+    const PackResult result = RunPack(parsed.options, environment);
+    WriteText(stderr, result ? result->summary + "\n"
+                             : std::string(kProgram) + ": " + result.message() + "\n");
+    return ExitCodeOf(result);
 }
 
 }  // namespace
