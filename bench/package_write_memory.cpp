@@ -110,15 +110,15 @@ int main(int argc, char** argv) {
     std::filesystem::remove(path);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    if (!result.ok) {
-        std::fprintf(stderr, "%s\n", result.errorText.c_str());
+    if (!result.ok()) {
+        std::fprintf(stderr, "%s\n", result.message().c_str());
         return 1;
     }
     std::printf(
         "%u x %u: %.1f s, %llu tiles, %llu sub-tiles, %.1f MB, %d levels, peak RSS %.0f MB\n",
-        width, height, seconds, static_cast<unsigned long long>(result.tilesWritten),
-        static_cast<unsigned long long>(result.subTilesWritten),
-        static_cast<double>(result.bytesWritten) / 1e6, result.levels,
+        width, height, seconds, static_cast<unsigned long long>(result->tilesWritten),
+        static_cast<unsigned long long>(result->subTilesWritten),
+        static_cast<double>(result->bytesWritten) / 1e6, result->levels,
         static_cast<double>(usage.ru_maxrss) / 1024.0);
     return 0;
 }

@@ -51,8 +51,8 @@ inline BenchPackage MakeTopTilePackage(const std::string& folder, std::uint32_t 
     const std::string small = package.path + ".top";
     const PackageWriteResult written = WritePackageFromRgba(
         small, image.data(), topWidth, topHeight, std::size_t{topWidth} * 4, kBenchGeo, options);
-    if (!written.ok) {
-        std::fprintf(stderr, "%s\n", written.errorText.c_str());
+    if (!written.ok()) {
+        std::fprintf(stderr, "%s\n", written.message().c_str());
         std::exit(1);
     }
     const std::vector<std::uint8_t> smallFile = ReadAll(small);

@@ -7,10 +7,6 @@
 
 #include "package_writer.h"
 
-// The pack command's results, which tarnview-pack exits with.
-inline constexpr int kPackSucceeded = 0;
-inline constexpr int kPackFailed = 1;
-
 struct ValueRange {
     double minimum = 0;
     double maximum = 0;

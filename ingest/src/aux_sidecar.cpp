@@ -5,6 +5,8 @@
 #include <cpl_minixml.h>
 #include <cpl_string.h>
 
+#include <utility>
+
 #include "output_file.h"
 
 namespace {
@@ -47,29 +49,37 @@ std::string SidecarText(OGRSpatialReferenceH srs) {
     return text;
 }
 
+PackStatus SidecarFailed(std::string message) {
+    return MakeError(PackCode::kSidecarFailed, std::move(message));
+}
+
 }  // namespace
 
 std::string AuxSidecarPath(const std::string& packagePath) {
     return packagePath + kAuxSuffix;
 }
 
-std::string WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH srs) {
+PackStatus WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH srs) {
     const std::string path = AuxSidecarPath(packagePath);
     const std::string text = SidecarText(srs);
     if (text.empty()) {
-        return "the coordinate system has no WKT form for " + path;
+        return SidecarFailed("the coordinate system has no WKT form for " + path);
     }
     OutputFile file;
-    if (std::string error = file.Create(path, {}); !error.empty()) {
-        return error;
+    WriteStatus written = file.Create(path, {});
+    if (written) {
+        written = file.WriteAt(0, text.data(), text.size());
     }
-    if (std::string error = file.WriteAt(0, text.data(), text.size()); !error.empty()) {
-        return error;
+    if (written) {
+        written = file.Commit();
     }
-    return file.Commit();
+    if (!written) {
+        return SidecarFailed(written.message());
+    }
+    return {};
 }
 
-std::string RemoveStaleAuxSidecar(const std::string& packagePath) {
+PackStatus RemoveStaleAuxSidecar(const std::string& packagePath) {
     const std::string path = AuxSidecarPath(packagePath);
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
@@ -80,7 +90,7 @@ std::string RemoveStaleAuxSidecar(const std::string& packagePath) {
         message += path;
         message += " could not be removed: ";
         message += ErrorText(error);
-        return message;
+        return SidecarFailed(std::move(message));
     }
     return {};
 }

@@ -80,16 +80,16 @@ bool IsPlain(GDALDatasetH dataset, const BandChoice& choice) {
     return true;  // one band, alone or with its alpha: nothing else it could be
 }
 
-BandChoice FromRequest(GDALDatasetH dataset, const std::vector<int>& requested) {
-    BandChoice choice;
+PackResultOf<BandChoice> FromRequest(GDALDatasetH dataset, const std::vector<int>& requested) {
     const int bandCount = GDALGetRasterCount(dataset);
     for (const int band : requested) {
         if (band < 1 || band > bandCount) {
-            choice.error = "--bands names band " + std::to_string(band) + "; the input has " +
-                           std::to_string(bandCount) + " band" + (bandCount == 1 ? "" : "s");
-            return choice;
+            return MakeError(PackCode::kBandsRefused,
+                             "--bands names band " + std::to_string(band) + "; the input has " +
+                                 std::to_string(bandCount) + " band" + (bandCount == 1 ? "" : "s"));
         }
     }
+    BandChoice choice;
     choice.colourBands.assign(requested.begin(), requested.begin() + kRgbBands);
     if (requested.size() == kRgbaBands) {
         choice.alphaBand = requested[kRgbBands];
@@ -127,13 +127,18 @@ BandChoice FromInterpretation(GDALDatasetH dataset) {
 
 }  // namespace
 
-BandChoice ChooseBands(GDALDatasetH dataset, const std::vector<int>& requested) {
-    BandChoice choice =
-        requested.empty() ? FromInterpretation(dataset) : FromRequest(dataset, requested);
-    if (choice.error.empty() && !requested.empty()) {
-        choice.note = "using " + Describe(dataset, choice) + ", as --bands says";
-    } else if (choice.error.empty() && !IsPlain(dataset, choice)) {
-        choice.note = "using " + Describe(dataset, choice) + "; --bands R,G,B[,A] chooses others";
+PackResultOf<BandChoice> ChooseBands(GDALDatasetH dataset, const std::vector<int>& requested) {
+    if (requested.empty()) {
+        BandChoice choice = FromInterpretation(dataset);
+        if (!IsPlain(dataset, choice)) {
+            choice.note =
+                "using " + Describe(dataset, choice) + "; --bands R,G,B[,A] chooses others";
+        }
+        return choice;
+    }
+    PackResultOf<BandChoice> choice = FromRequest(dataset, requested);
+    if (choice) {
+        choice->note = "using " + Describe(dataset, *choice) + ", as --bands says";
     }
     return choice;
 }

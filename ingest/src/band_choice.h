@@ -7,13 +7,15 @@
 
 #include <gdal.h>
 
+#include "pack_code.h"
+
 struct BandChoice {
     std::vector<int> colourBands;  // 1-based; one for grey or a palette, three for red, green, blue
     int alphaBand = 0;             // 0: none
     bool palette = false;          // the one colour band indexes its colour table
     std::string note;              // how the bands were chosen, when it is not plain; else empty
-    std::string error;             // why the requested bands cannot be used; else empty
 };
 
-// `requested`: the user's R,G,B[,A] band numbers, or empty.
-BandChoice ChooseBands(GDALDatasetH dataset, const std::vector<int>& requested);
+// `requested`: the user's R,G,B[,A] band numbers, or empty. Fails with kBandsRefused when they
+// name a band the input does not have.
+PackResultOf<BandChoice> ChooseBands(GDALDatasetH dataset, const std::vector<int>& requested);

@@ -5,6 +5,8 @@
 #include <gdalwarper.h>
 #include <ogr_srs_api.h>
 
+#include <utility>
+
 #include "file_io.h"
 
 namespace {
@@ -44,8 +46,12 @@ bool HasGeoTransform(GDALDatasetH dataset) {
     return has;
 }
 
+PackResultOf<OpenedDataset> CannotOpen(std::string message) {
+    return MakeError(PackCode::kCannotOpen, std::move(message));
+}
+
 // A north-up view of a dataset placed by ground control points or RPCs, or an error.
-OpenedDataset Warp(const std::string& path, GDALDatasetH dataset) {
+PackResultOf<OpenedDataset> Warp(const std::string& path, GDALDatasetH dataset) {
     OpenedDataset opened;
     opened.file = dataset;
     const bool byRpc = GDALGetMetadata(dataset, kRpcDomain) != nullptr;
@@ -70,12 +76,11 @@ OpenedDataset Warp(const std::string& path, GDALDatasetH dataset) {
                                               kWarpMaxError, nullptr, transformerOptions);
     CSLDestroy(transformerOptions);
     if (opened.pixels == nullptr) {
-        opened.error = path + " is placed only by " + method +
-                       ", and GDAL's warper cannot make a north-up grid of it: " +
-                       LastGdalError("no transformation found");
+        std::string message = path + " is placed only by " + method +
+                              ", and GDAL's warper cannot make a north-up grid of it: " +
+                              LastGdalError("no transformation found");
         GDALClose(dataset);
-        opened.file = nullptr;
-        return opened;
+        return CannotOpen(std::move(message));
     }
     opened.note = path + " is placed only by " + method +
                   "; it is warped to a north-up grid with GDAL's warper (bilinear), " +
@@ -86,33 +91,31 @@ OpenedDataset Warp(const std::string& path, GDALDatasetH dataset) {
 
 }  // namespace
 
-OpenedDataset OpenDataset(const std::string& path) {
-    OpenedDataset opened;
+PackResultOf<OpenedDataset> OpenDataset(const std::string& path) {
     // GDAL would open a FIFO or a device and wait on it for ever.
     if (NamesSpecialFile(path)) {
-        opened.error = "it is not a regular file (a FIFO, a device or a socket)";
-        return opened;
+        return CannotOpen("it is not a regular file (a FIFO, a device or a socket)");
     }
     CPLErrorReset();
     GDALDatasetH dataset =
         GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
                    nullptr, nullptr);
     if (dataset == nullptr) {
-        opened.error = LastGdalError("not a raster GDAL can open");
-        return opened;
+        return CannotOpen(LastGdalError("not a raster GDAL can open"));
     }
     if (GDALGetRasterCount(dataset) < 1) {
         char** subdatasets = GDALGetMetadata(dataset, kSubdatasetDomain);
-        opened.error =
+        std::string message =
             subdatasets != nullptr ? SubdatasetList(path, subdatasets) : "it holds no raster band";
         GDALClose(dataset);
-        return opened;
+        return CannotOpen(std::move(message));
     }
     const bool placedIndirectly =
         GDALGetGCPCount(dataset) > 0 || GDALGetMetadata(dataset, kRpcDomain) != nullptr;
     if (placedIndirectly && !HasGeoTransform(dataset)) {
         return Warp(path, dataset);
     }
+    OpenedDataset opened;
     opened.file = dataset;
     opened.pixels = dataset;
     return opened;

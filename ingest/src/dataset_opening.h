@@ -7,14 +7,16 @@
 
 #include <gdal.h>
 
+#include "pack_code.h"
+
 struct OpenedDataset {
     GDALDatasetH file = nullptr;    // the input as opened, read-only
     GDALDatasetH pixels = nullptr;  // what is read: `file`, or a warped view of it
     std::string note;               // said on stderr when not empty (the warping)
-    std::string error;              // why it cannot be packed; both handles null
 };
 
-OpenedDataset OpenDataset(const std::string& path);
+// Fails with kCannotOpen and why it cannot be packed; nothing is left open then.
+PackResultOf<OpenedDataset> OpenDataset(const std::string& path);
 
 // Closes the warped view before the file it reads.
 void CloseDataset(OpenedDataset& opened);

@@ -5,10 +5,15 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+PackStatus Refused(std::string message) {
+    return MakeError(PackCode::kOutputRefused, std::move(message));
+}
 
 bool SameFile(const fs::path& a, const std::string& b) {
     std::error_code error;
@@ -17,44 +22,45 @@ bool SameFile(const fs::path& a, const std::string& b) {
 
 }  // namespace
 
-std::string CheckOutputTarget(const std::string& output, bool force,
-                              const std::vector<std::string>& inputFiles) {
+PackStatus CheckOutputTarget(const std::string& output, bool force,
+                             const std::vector<std::string>& inputFiles) {
     const fs::path path(output);
     if (output.empty() || !path.has_filename()) {
-        return "OUTPUT \"" + output + "\" names no file";
+        return Refused("OUTPUT \"" + output + "\" names no file");
     }
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     const fs::file_status linkStatus = fs::symlink_status(path, error);
     if (fs::is_symlink(linkStatus)) {
-        return output + " is a symbolic link; choose the file itself or another OUTPUT";
+        return Refused(output + " is a symbolic link; choose the file itself or another OUTPUT");
     }
     if (fs::exists(status)) {
         if (fs::is_directory(status)) {
-            return output + " is a folder";
+            return Refused(output + " is a folder");
         }
         for (const std::string& file : inputFiles) {
             if (SameFile(path, file)) {
-                return output + " is the input itself; choose another OUTPUT";
+                return Refused(output + " is the input itself; choose another OUTPUT");
             }
         }
         if (!force) {
-            return output + " exists; --force replaces it";
+            return Refused(output + " exists; --force replaces it");
         }
         if (!fs::is_regular_file(status)) {
-            return output + " is not a regular file; --force replaces only a regular file";
+            return Refused(output + " is not a regular file; --force replaces only a regular file");
         }
     }
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
     const fs::file_status folderStatus = fs::status(folder, error);
     if (!fs::exists(folderStatus)) {
-        return "the folder " + folder.string() + " does not exist";
+        return Refused("the folder " + folder.string() + " does not exist");
     }
     if (!fs::is_directory(folderStatus)) {
-        return folder.string() + " is not a folder";
+        return Refused(folder.string() + " is not a folder");
     }
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        return "cannot write into the folder " + folder.string() + ": " + std::strerror(errno);
+        return Refused("cannot write into the folder " + folder.string() + ": " +
+                       std::strerror(errno));
     }
     return {};
 }

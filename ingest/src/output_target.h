@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
-// Returns "" or a one-line message. `inputFiles` are the files the input dataset reads.
-std::string CheckOutputTarget(const std::string& output, bool force,
-                              const std::vector<std::string>& inputFiles);
+#include "pack_code.h"
+
+// Fails with kOutputRefused and a one-line message. `inputFiles` are the files the input dataset
+// reads.
+PackStatus CheckOutputTarget(const std::string& output, bool force,
+                             const std::vector<std::string>& inputFiles);

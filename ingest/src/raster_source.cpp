@@ -92,17 +92,15 @@ int KeepGoing(double share, const char*, void* data) {
 
 }  // namespace
 
-std::unique_ptr<RasterSource> RasterSource::Open(const std::string& path, std::string& errorText,
-                                                 SourceSettings settings) {
-    OpenedDataset opened = OpenDataset(path);
-    if (!opened.error.empty()) {
-        errorText = opened.error;
-        return nullptr;
+PackResultOf<std::unique_ptr<RasterSource>> RasterSource::Open(const std::string& path,
+                                                               SourceSettings settings) {
+    const PackResultOf<OpenedDataset> opened = OpenDataset(path);
+    if (!opened) {
+        return opened.error();
     }
-    std::unique_ptr<RasterSource> source(new RasterSource(opened, std::move(settings)));
-    if (std::string problem = source->MapBands(); !problem.empty()) {
-        errorText = problem;
-        return nullptr;
+    std::unique_ptr<RasterSource> source(new RasterSource(*opened, std::move(settings)));
+    if (const PackStatus mapped = source->MapBands(); !mapped) {
+        return mapped.error();
     }
     return source;
 }
@@ -122,11 +120,12 @@ RasterSource::~RasterSource() {
     CloseDataset(opened_);
 }
 
-std::string RasterSource::MapBands() {
-    const BandChoice choice = ChooseBands(dataset_, settings_.bands);
-    if (!choice.error.empty()) {
-        return choice.error;
+PackStatus RasterSource::MapBands() {
+    const PackResultOf<BandChoice> chosen = ChooseBands(dataset_, settings_.bands);
+    if (!chosen) {
+        return chosen.error();
     }
+    const BandChoice& choice = *chosen;
     if (!choice.note.empty()) {
         notes_.push_back(choice.note);
     }
@@ -210,9 +209,9 @@ void RasterSource::MapColourMasks(ChannelBand& channel) {
 GDALRasterIOExtraArg RasterSource::ReadArguments() const {
     GDALRasterIOExtraArg arguments;
     INIT_RASTERIO_EXTRA_ARG(arguments);
-    if (settings_.keepGoing) {
+    if (keepGoing_) {
         arguments.pfnProgress = KeepGoing;
-        arguments.pProgressData = const_cast<std::function<bool(double)>*>(&settings_.keepGoing);
+        arguments.pProgressData = const_cast<std::function<bool(double)>*>(&keepGoing_);
     }
     return arguments;
 }

@@ -11,21 +11,21 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gdal.h>
 
 #include "dataset_opening.h"
+#include "pack_code.h"
 #include "pack_options.h"
 #include "package_format.h"
 #include "package_writer.h"
 
-// What the user asked of the bands, and how a long read learns it should stop.
+// What the user asked of the bands.
 struct SourceSettings {
     std::vector<int> bands;           // R,G,B[,A]; empty: by colour interpretation
     std::optional<ValueRange> scale;  // unset: the colour bands' common range
-    // Asked while rows are read, with the share of the current read done; false stops the read.
-    std::function<bool(double)> keepGoing;
 };
 
 // How one input band becomes one channel of the RGBA pixels.
@@ -45,9 +45,10 @@ struct ChannelBand {
 
 class RasterSource {
   public:
-    // Opens `path` read-only. Null with `errorText` set (GDAL's message) when it cannot.
-    static std::unique_ptr<RasterSource> Open(const std::string& path, std::string& errorText,
-                                              SourceSettings settings = {});
+    // Opens `path` read-only and chooses its bands. Fails with kCannotOpen (GDAL's message) or
+    // kBandsRefused.
+    static PackResultOf<std::unique_ptr<RasterSource>> Open(const std::string& path,
+                                                            SourceSettings settings = {});
 
     RasterSource(const RasterSource&) = delete;
     RasterSource& operator=(const RasterSource&) = delete;
@@ -66,6 +67,10 @@ class RasterSource {
     // What the user should know about how the input is read (bands chosen, warping), one line each.
     const std::vector<std::string>& Notes() const { return notes_; }
 
+    // Asked while rows are read, with the share of the current read done; false stops the read,
+    // which then fails.
+    void SetKeepGoing(std::function<bool(double)> keepGoing) { keepGoing_ = std::move(keepGoing); }
+
     // Fills `region` as RGBA pixels, `stride` bytes apart; a RegionSource for WritePackage.
     StripContent ReadRegion(const PixelRegion& region, std::uint8_t* pixels, std::size_t stride,
                             std::string& errorText);
@@ -75,8 +80,7 @@ class RasterSource {
 
   private:
     RasterSource(const OpenedDataset& opened, SourceSettings settings);
-    // Returns "" or why the bands cannot be used.
-    std::string MapBands();
+    PackStatus MapBands();
     void MapColourMasks(ChannelBand& channel);
     void ExpandPalette(std::uint32_t rowCount, std::uint8_t* pixels, std::size_t stride) const;
     GDALRasterIOExtraArg ReadArguments() const;
@@ -100,6 +104,7 @@ class RasterSource {
     OpenedDataset opened_;
     GDALDatasetH dataset_ = nullptr;  // the pixels read: the input or a warped view of it
     SourceSettings settings_;
+    std::function<bool(double)> keepGoing_;
     std::vector<std::string> notes_;
     bool palette_ = false;
     static constexpr std::size_t kByteValues = 256;  // a Byte palette band indexes this many

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "file_io.h"
+#include "write_code.h"
 
 // Writes `size` bytes at `offset`; returns 0 or an errno value. WriteBytesAt by default; tests put
 // their own in to make a write fail.
@@ -34,16 +35,15 @@ class OutputFile {
     ~OutputFile();  // an uncommitted file is closed and removed
 
     // Creates the temporary file beside `targetPath`, first removing those killed runs to the
-    // same target left behind. Returns "" or an error message.
-    std::string Create(const std::string& targetPath, WriteAtFunction writeAt,
+    // same target left behind.
+    WriteStatus Create(const std::string& targetPath, WriteAtFunction writeAt,
                        ExistingTarget existing = ExistingTarget::kReplace);
 
-    // Returns "" or an error message.
-    std::string WriteAt(std::uint64_t offset, const void* data, std::size_t size);
+    WriteStatus WriteAt(std::uint64_t offset, const void* data, std::size_t size);
 
-    // Flushes, closes and renames the temporary file to the target. Returns "" or an error message;
-    // on failure the temporary file is removed.
-    std::string Commit();
+    // Flushes, closes and renames the temporary file to the target; on failure the temporary file
+    // is removed.
+    WriteStatus Commit();
 
     const std::string& TemporaryPath() const { return temporaryPath_; }
 

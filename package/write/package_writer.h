@@ -12,6 +12,7 @@
 
 #include "output_file.h"
 #include "package_format.h"
+#include "write_code.h"
 
 // WebP quality of a lossy package unless the caller says otherwise.
 inline constexpr int kDefaultQuality = 85;
@@ -23,6 +24,7 @@ enum class StripContent {
     kPixels,       // the rows were written
     kTransparent,  // every pixel of the rows has alpha 0; nothing was written
     kFailed,       // the rows could not be had; errorText says why
+    kStopped,      // the source was asked to stop; the write fails with kInterrupted
 };
 
 // A rectangle of the full-resolution image.
@@ -71,7 +73,7 @@ struct PackageWriteOptions {
     WriteAtFunction writeAt;                             // empty: the file layer's WriteBytesAt
     ExistingTarget existing = ExistingTarget::kReplace;  // what happens to a file at `path`
     // Asked between sub-tiles and strips and before each row halved; true stops the write, which
-    // then fails "interrupted".
+    // then fails with kInterrupted.
     std::function<bool()> cancelled;
     // The pixel buffers the writer may hold (strips, tiles of the coarser levels); wider images
     // are walked in blocks. Tests set it small; the file's content does not depend on it, only the
@@ -79,14 +81,14 @@ struct PackageWriteOptions {
     std::uint64_t pixelBudgetBytes = kPixelBudgetBytes;
 };
 
-struct PackageWriteResult {
-    bool ok = false;
-    std::string errorText;              // why the write failed; empty on success
+struct WrittenPackage {
     std::uint64_t tilesWritten = 0;     // tile blocks stored (absent tiles not counted)
     std::uint64_t subTilesWritten = 0;  // non-empty sub-tiles stored
     std::uint64_t bytesWritten = 0;     // size of the package file
     int levels = 0;
 };
+
+using PackageWriteResult = WriteResult<WrittenPackage>;
 
 // Writes the package to `path` through a temporary file beside it, renamed into place at the end;
 // on failure no file is left behind and an existing file at `path` is untouched.

@@ -52,7 +52,7 @@ class ThumbnailExport : public ::testing::Test {
         const PackageWriteResult result =
             WritePackageFromRgba(path.toStdString(), rgba.data(), width, height,
                                  std::size_t{width} * 4, {0, 1, 0, 0, 0, -1}, options);
-        EXPECT_TRUE(result.ok) << result.errorText;
+        EXPECT_TRUE(result.ok()) << result.message();
         return path;
     }
 

@@ -73,8 +73,8 @@ void Written(Corpus& corpus, const std::string& name, std::uint32_t width, std::
                                          : 0);
     const std::string path = (corpus.folder / "written.qvrmp").string();
     const PackageWriteResult result = WriteImagePackage(path, image, options);
-    if (!result.ok) {
-        std::fprintf(stderr, "%s: %s\n", name.c_str(), result.errorText.c_str());
+    if (!result.ok()) {
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), result.message().c_str());
         corpus.ok = false;
         return;
     }
@@ -114,7 +114,7 @@ void WrittenShapes(Corpus& corpus) {
     const std::string path = (corpus.folder / "empty.qvrmp").string();
     for (const auto& [name, width, height] :
          {std::tuple{"empty-small", 300u, 200u}, std::tuple{"empty-large", 60000u, 9000u}}) {
-        if (!WriteEmptyPackage(path, width, height).ok) {
+        if (!WriteEmptyPackage(path, width, height).ok()) {
             corpus.ok = false;
             continue;
         }

@@ -74,7 +74,7 @@ class QvrmpPlugin : public ::testing::Test {
         const PackageWriteResult written =
             WritePackageFromRgba(path, image.bytes.data(), image.width, image.height,
                                  image.Stride(), kTransform, options);
-        EXPECT_TRUE(written.ok) << written.errorText;
+        EXPECT_TRUE(written.ok()) << written.message();
         return path;
     }
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "file_bytes.h"
 #include "file_io.h"
@@ -24,15 +25,24 @@ namespace fs = std::filesystem;
 namespace {
 
 struct PackRun {
-    PackOutcome outcome;
+    bool ok = false;
+    std::optional<PackCode> code;  // unset on success
+    std::string message;           // the summary, or why the pack failed
     std::string stderrText;
 };
 
 PackRun Pack(const PackOptions& options, PackEnvironment environment = {}) {
     PackRun run;
     environment.writeError = [&run](const std::string& text) { run.stderrText += text; };
-    run.outcome = RunPack(options, environment);
-    EXPECT_EQ(run.outcome.message.find('\n'), std::string::npos) << run.outcome.message;
+    const PackResult result = RunPack(options, environment);
+    run.ok = result.ok();
+    if (result) {
+        run.message = result->summary;
+    } else {
+        run.code = result.code();
+        run.message = result.message();
+    }
+    EXPECT_EQ(run.message.find('\n'), std::string::npos) << run.message;
     return run;
 }
 
@@ -134,7 +144,7 @@ TEST_F(PackCommandTest, GreyWithARotatedGeoTransformReadsBack) {
     raster.value = Texture;
     raster.geoTransform = {{1000, 2, 0.3, 5000, 0.2, -2}};
     const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
-    ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
+    ASSERT_TRUE(run.ok) << run.message;
     PackageHandle reader = OpenOrFail(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     ExpectHeader(*reader, 300, 200, 0, {1000, 2, 0.3, 5000, 0.2, -2});
@@ -157,7 +167,7 @@ TEST_F(PackCommandTest, RgbOfTwoLevelsReadsBackAtTheCoarserLevel) {
     raster.bands = 3;
     raster.value = ramp;
     const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
-    ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
+    ASSERT_TRUE(run.ok) << run.message;
     PackageHandle reader = OpenOrFail(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     ExpectHeader(*reader, 2100, 200, 1, {0, 1, 0, 0, 0, 1});
@@ -180,7 +190,7 @@ TEST_F(PackCommandTest, RgbaKeepsItsAlpha) {
         return band == 4 ? alpha(x, y) : Texture(band, x, y);
     };
     const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
-    ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
+    ASSERT_TRUE(run.ok) << run.message;
     PackageHandle reader = OpenOrFail(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     ExpectPreviewMatches(*reader,
@@ -206,7 +216,7 @@ TEST_F(PackCommandTest, Int16WithNoDataIsScaledAndTransparentWhereNoData) {
     };
     raster.value = [&](int, int x, int y) { return value(x, y); };
     const PackRun run = Pack(Lossless(MakeRaster(folder.Path("in.tif"), raster)));
-    ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
+    ASSERT_TRUE(run.ok) << run.message;
     PackageHandle reader = OpenOrFail(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     ExpectPreviewMatches(*reader,
@@ -230,15 +240,14 @@ TEST_F(PackCommandTest, TransparentTilesAreLeftAbsent) {
     raster.noData = 0;
     raster.value = [](int, int x, int) { return x < 2048 ? 50 : 0; };
     const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)));
-    ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
+    ASSERT_TRUE(run.ok) << run.message;
     PackageHandle reader = OpenOrFail(folder.Path("out.qvrmp"));
     ASSERT_NE(reader, nullptr);
     EXPECT_FALSE(reader->IndexEntry(0).IsAbsent());
     EXPECT_TRUE(reader->IndexEntry(1).IsAbsent());   // level 0, the tile right of x = 2048
     EXPECT_FALSE(reader->IndexEntry(2).IsAbsent());  // level 1
-    EXPECT_NE(run.outcome.message.find("2600 x 100 pixels, 2 levels, 2 tiles written"),
-              std::string::npos)
-        << run.outcome.message;
+    EXPECT_NE(run.message.find("2600 x 100 pixels, 2 levels, 2 tiles written"), std::string::npos)
+        << run.message;
 }
 
 TEST_F(PackCommandTest, TheFileDoesNotDependOnTheThreadCount) {
@@ -248,10 +257,10 @@ TEST_F(PackCommandTest, TheFileDoesNotDependOnTheThreadCount) {
     raster.bands = 3;
     raster.value = Texture;
     PackOptions options = Options(MakeRaster(folder.Path("in.tif"), raster), "one.qvrmp");
-    ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
+    ASSERT_TRUE(Pack(options).ok);
     options.output = folder.Path("two.qvrmp");
     options.threads = 2;
-    ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
+    ASSERT_TRUE(Pack(options).ok);
     const std::vector<std::uint8_t> one = ReadFileBytes(folder.Path("one.qvrmp"));
     EXPECT_GT(one.size(), 65536u);
     EXPECT_EQ(one, ReadFileBytes(folder.Path("two.qvrmp")));
@@ -263,22 +272,22 @@ TEST_F(PackCommandTest, SummaryAndProgress) {
     raster.height = 1100;
     const std::string input = MakeRaster(folder.Path("in.tif"), raster);
     const PackRun quiet = Pack(Options(input));
-    ASSERT_EQ(quiet.outcome.exitCode, kPackSucceeded) << quiet.outcome.message;
+    ASSERT_TRUE(quiet.ok) << quiet.message;
     EXPECT_EQ(quiet.stderrText, "");  // no terminal, no bar
     const std::string bytes = std::to_string(fs::file_size(folder.Path("out.qvrmp")));
-    EXPECT_EQ(quiet.outcome.message.rfind(folder.Path("out.qvrmp") +
-                                              ": 64 x 1100 pixels, 1 level, 1 tile written, " +
-                                              bytes + " bytes (",
-                                          0),
+    EXPECT_EQ(quiet.message.rfind(folder.Path("out.qvrmp") +
+                                      ": 64 x 1100 pixels, 1 level, 1 tile written, " + bytes +
+                                      " bytes (",
+                                  0),
               0u)
-        << quiet.outcome.message;
+        << quiet.message;
 
     PackEnvironment terminal;
     terminal.terminal = true;
     PackOptions again = Options(input);
     again.force = true;
     const PackRun drawn = Pack(again, terminal);
-    ASSERT_EQ(drawn.outcome.exitCode, kPackSucceeded) << drawn.outcome.message;
+    ASSERT_TRUE(drawn.ok) << drawn.message;
     EXPECT_NE(drawn.stderrText.find("\r[##############################] 100%  level 1/1  tiles "
                                     "1/1"),
               std::string::npos)
@@ -292,11 +301,10 @@ TEST_F(PackCommandTest, TheCoordinateSystemGoesToTheSidecarUnlessNoAux) {
     raster.geoTransform = {{100, 0.01, 0, 30, 0, -0.01}};
     PackOptions options = Options(MakeRaster(folder.Path("in.tif"), raster));
     const PackRun run = Pack(options);
-    ASSERT_EQ(run.outcome.exitCode, kPackSucceeded) << run.outcome.message;
+    ASSERT_TRUE(run.ok) << run.message;
     EXPECT_EQ(run.stderrText, "");
     const std::string aux = folder.Path("out.qvrmp.aux.xml");
-    EXPECT_NE(run.outcome.message.find(", coordinate system in " + aux), std::string::npos)
-        << run.outcome.message;
+    EXPECT_NE(run.message.find(", coordinate system in " + aux), std::string::npos) << run.message;
     // GDAL reads the sidecar back as the input's coordinate system.
     CPLXMLNode* tree = CPLParseXMLFile(aux.c_str());
     ASSERT_NE(tree, nullptr);
@@ -308,7 +316,7 @@ TEST_F(PackCommandTest, TheCoordinateSystemGoesToTheSidecarUnlessNoAux) {
     options.output = folder.Path("bare.qvrmp");
     options.writeAux = false;
     const PackRun bare = Pack(options);
-    ASSERT_EQ(bare.outcome.exitCode, kPackSucceeded) << bare.outcome.message;
+    ASSERT_TRUE(bare.ok) << bare.message;
     EXPECT_EQ(bare.stderrText, "tarnview-pack: note: " + folder.Path("in.tif") +
                                    " is in WGS 84; a package holds no coordinate system, so it "
                                    "is left out\n");
@@ -318,7 +326,7 @@ TEST_F(PackCommandTest, TheCoordinateSystemGoesToTheSidecarUnlessNoAux) {
     // Replacing the package without a sidecar takes the old one away: it described the old one.
     options.output = folder.Path("out.qvrmp");
     options.force = true;
-    ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
+    ASSERT_TRUE(Pack(options).ok);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"bare.qvrmp", "in.tif", "out.qvrmp"}));
 }
 
@@ -327,12 +335,12 @@ TEST_F(PackCommandTest, AnExistingOutputIsReplacedOnlyWithForce) {
     WriteFileText(folder.Path("out.qvrmp"), "old");
     PackOptions options = Options(input);
     const PackRun refused = Pack(options);
-    EXPECT_EQ(refused.outcome.exitCode, kPackFailed);
-    EXPECT_EQ(refused.outcome.message, folder.Path("out.qvrmp") + " exists; --force replaces it");
+    EXPECT_EQ(refused.code, PackCode::kOutputRefused);
+    EXPECT_EQ(refused.message, folder.Path("out.qvrmp") + " exists; --force replaces it");
     EXPECT_EQ(ReadFileBytes(folder.Path("out.qvrmp")), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 
     options.force = true;
-    ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
+    ASSERT_TRUE(Pack(options).ok);
     EXPECT_NE(OpenOrFail(folder.Path("out.qvrmp")), nullptr);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.tif", "out.qvrmp"}));
 }
@@ -345,7 +353,7 @@ TEST_F(PackCommandTest, ForceReplacesOnlyARegularFileAndKeepsItsPermissions) {
         SCOPED_TRACE("permission bits");
         WriteFileText(folder.Path("out.qvrmp"), "old");
         fs::permissions(folder.Path("out.qvrmp"), fs::perms(0640));
-        ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded);
+        ASSERT_TRUE(Pack(options).ok);
         EXPECT_EQ(fs::status(folder.Path("out.qvrmp")).permissions(), fs::perms(0640));
     }
     {
@@ -354,10 +362,9 @@ TEST_F(PackCommandTest, ForceReplacesOnlyARegularFileAndKeepsItsPermissions) {
         fs::remove(folder.Path("out.qvrmp"));
         fs::create_symlink(folder.Path("elsewhere"), folder.Path("out.qvrmp"));
         const PackRun run = Pack(options);
-        EXPECT_EQ(run.outcome.exitCode, kPackFailed);
-        EXPECT_EQ(run.outcome.message,
-                  folder.Path("out.qvrmp") +
-                      " is a symbolic link; choose the file itself or another OUTPUT");
+        EXPECT_EQ(run.code, PackCode::kOutputRefused);
+        EXPECT_EQ(run.message, folder.Path("out.qvrmp") +
+                                   " is a symbolic link; choose the file itself or another OUTPUT");
         EXPECT_EQ(ReadFileBytes(folder.Path("elsewhere")),
                   (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
         EXPECT_TRUE(fs::is_symlink(folder.Path("out.qvrmp")));
@@ -366,7 +373,7 @@ TEST_F(PackCommandTest, ForceReplacesOnlyARegularFileAndKeepsItsPermissions) {
         SCOPED_TRACE("a FIFO, before the write and in its place while it is written");
         fs::remove(folder.Path("out.qvrmp"));
         ASSERT_EQ(::mkfifo(folder.Path("out.qvrmp").c_str(), 0600), 0);
-        EXPECT_EQ(Pack(options).outcome.message,
+        EXPECT_EQ(Pack(options).message,
                   folder.Path("out.qvrmp") +
                       " is not a regular file; --force replaces only a regular file");
         fs::remove(folder.Path("out.qvrmp"));
@@ -379,11 +386,10 @@ TEST_F(PackCommandTest, ForceReplacesOnlyARegularFileAndKeepsItsPermissions) {
             return WriteBytesAt(file, offset, data, size);
         };
         const PackRun run = Pack(options, environment);
-        EXPECT_EQ(run.outcome.exitCode, kPackFailed);
-        EXPECT_NE(
-            run.outcome.message.find("is not a regular file; only a regular file is replaced"),
-            std::string::npos)
-            << run.outcome.message;
+        EXPECT_EQ(run.code, PackCode::kWriteFailed);
+        EXPECT_NE(run.message.find("is not a regular file; only a regular file is replaced"),
+                  std::string::npos)
+            << run.message;
         EXPECT_TRUE(fs::is_fifo(folder.Path("out.qvrmp")));
     }
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"elsewhere", "in.tif", "out.qvrmp"}));
@@ -400,10 +406,10 @@ TEST_F(PackCommandTest, AFileMadeWhileWritingIsNeverReplacedWithoutForce) {
         return WriteBytesAt(file, offset, data, size);
     };
     const PackRun run = Pack(Options(input), environment);
-    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
-    EXPECT_EQ(run.outcome.message, folder.Path("out.qvrmp") +
-                                       " was not written: " + folder.Path("out.qvrmp") +
-                                       " appeared while it was written; it is left as it is");
+    EXPECT_EQ(run.code, PackCode::kWriteFailed);
+    EXPECT_EQ(run.message, folder.Path("out.qvrmp") +
+                               " was not written: " + folder.Path("out.qvrmp") +
+                               " appeared while it was written; it is left as it is");
     EXPECT_EQ(ReadFileBytes(folder.Path("out.qvrmp")).size(), 9u);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.tif", "out.qvrmp"}));
 }
@@ -413,7 +419,7 @@ TEST_F(PackCommandTest, TemporaryNamesAreShortAndStaleOnesAreRemoved) {
     const std::string longName = std::string(249, 'n') + ".qvrmp";  // 255 bytes
     PackOptions options = Options(input, longName);
     options.writeAux = false;
-    ASSERT_EQ(Pack(options).outcome.exitCode, kPackSucceeded) << Pack(options).outcome.message;
+    ASSERT_TRUE(Pack(options).ok) << Pack(options).message;
 
     // A process that has ended left its temporary file; this one's own is still being written.
     const pid_t ended = ::fork();
@@ -429,7 +435,7 @@ TEST_F(PackCommandTest, TemporaryNamesAreShortAndStaleOnesAreRemoved) {
     for (const std::string& name : {stale, live, otherTarget}) {
         WriteFileText(folder.Path(name), "partial");
     }
-    ASSERT_EQ(Pack(Options(input)).outcome.exitCode, kPackSucceeded);
+    ASSERT_TRUE(Pack(Options(input)).ok);
     EXPECT_FALSE(fs::exists(folder.Path(stale)));
     EXPECT_TRUE(fs::exists(folder.Path(live)));
     EXPECT_TRUE(fs::exists(folder.Path(otherTarget)));
@@ -440,7 +446,7 @@ TEST_F(PackCommandTest, AnInputWithoutAValidPixelWarns) {
     raster.noData = 0;
     raster.value = [](int, int, int) { return 0; };
     const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)));
-    EXPECT_EQ(run.outcome.exitCode, kPackSucceeded);
+    EXPECT_TRUE(run.ok);
     EXPECT_EQ(run.stderrText, "tarnview-pack: warning: " + folder.Path("in.tif") +
                                   " has no valid pixel (all nodata, masked or transparent), so " +
                                   folder.Path("out.qvrmp") + " holds no tile\n");
@@ -452,8 +458,8 @@ TEST_F(PackCommandTest, TheInputIsNeverTheOutput) {
     PackOptions options = Options(input, "in.tif");
     options.force = true;
     const PackRun run = Pack(options);
-    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
-    EXPECT_EQ(run.outcome.message, input + " is the input itself; choose another OUTPUT");
+    EXPECT_EQ(run.code, PackCode::kOutputRefused);
+    EXPECT_EQ(run.message, input + " is the input itself; choose another OUTPUT");
     EXPECT_EQ(ReadFileBytes(input), before);
 }
 
@@ -475,10 +481,10 @@ TEST_F(PackCommandTest, AWriteErrorMidwayLeavesTheOldFileAndNoOther) {
     };
     const PackRun run = Pack(options, environment);
     EXPECT_EQ(writes, 2);
-    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
-    EXPECT_EQ(run.outcome.message.rfind(folder.Path("out.qvrmp") + " was not written: ", 0), 0u)
-        << run.outcome.message;
-    EXPECT_NE(run.outcome.message.find("No space left on device"), std::string::npos);
+    EXPECT_EQ(run.code, PackCode::kWriteFailed);
+    EXPECT_EQ(run.message.rfind(folder.Path("out.qvrmp") + " was not written: ", 0), 0u)
+        << run.message;
+    EXPECT_NE(run.message.find("No space left on device"), std::string::npos);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.tif", "out.qvrmp"}));
     EXPECT_EQ(ReadFileBytes(folder.Path("out.qvrmp")), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 }
@@ -499,9 +505,8 @@ TEST_F(PackCommandTest, AnOutputFolderThatVanishesMidwayLeavesNothing) {
         return WriteBytesAt(file, offset, data, size);
     };
     const PackRun run = Pack(options, environment);
-    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
-    EXPECT_NE(run.outcome.message.find("was not written"), std::string::npos)
-        << run.outcome.message;
+    EXPECT_EQ(run.code, PackCode::kWriteFailed);
+    EXPECT_NE(run.message.find("was not written"), std::string::npos) << run.message;
     EXPECT_TRUE(fs::is_empty(outputFolder));
 }
 
@@ -513,8 +518,8 @@ TEST_F(PackCommandTest, AnInterruptionStopsAtTheNextBandAndLeavesNoFile) {
     int asked = 0;
     environment.interrupted = [&asked] { return ++asked == 2; };
     const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)), environment);
-    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
-    EXPECT_EQ(run.outcome.message, "interrupted; " + folder.Path("out.qvrmp") + " was not written");
+    EXPECT_EQ(run.code, PackCode::kInterrupted);
+    EXPECT_EQ(run.message, "interrupted; " + folder.Path("out.qvrmp") + " was not written");
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"in.tif"});
 }
@@ -529,8 +534,8 @@ TEST_F(PackCommandTest, AnInterruptionIsAnsweredWithinABandOfRows) {
     int asked = 0;
     environment.interrupted = [&asked] { return ++asked == 3; };
     const PackRun run = Pack(Options(MakeRaster(folder.Path("in.tif"), raster)), environment);
-    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
-    EXPECT_EQ(run.outcome.message, "interrupted; " + folder.Path("out.qvrmp") + " was not written");
+    EXPECT_EQ(run.code, PackCode::kInterrupted);
+    EXPECT_EQ(run.message, "interrupted; " + folder.Path("out.qvrmp") + " was not written");
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"in.tif"});
 }
 
@@ -540,22 +545,24 @@ TEST_F(PackCommandTest, BadInputsAndOutputsSayWhy) {
     fs::create_directory(folder.Path("dir"));
     const std::string tooWide = MakeEmptyVrt(folder.Path("wide.vrt"), 67108865, 1, 1);
 
-    const auto message = [&](const std::string& in, const std::string& out) {
+    const auto message = [&](const std::string& in, const std::string& out, PackCode code) {
         const PackRun run = Pack(Options(in, out));
-        EXPECT_EQ(run.outcome.exitCode, kPackFailed) << in << " -> " << out;
-        return run.outcome.message;
+        EXPECT_EQ(run.code, code) << in << " -> " << out;
+        return run.message;
     };
-    EXPECT_EQ(message(folder.Path("missing.tif"), "a.qvrmp"),
+    EXPECT_EQ(message(folder.Path("missing.tif"), "a.qvrmp", PackCode::kCannotOpen),
               "cannot open " + folder.Path("missing.tif") + ": " + folder.Path("missing.tif") +
                   ": No such file or directory");
-    EXPECT_NE(message(folder.Path("notes.txt"), "a.qvrmp").find("not recognized as a supported"),
+    EXPECT_NE(message(folder.Path("notes.txt"), "a.qvrmp", PackCode::kCannotOpen)
+                  .find("not recognized as a supported"),
               std::string::npos);
-    EXPECT_EQ(message(tooWide, "a.qvrmp"),
+    EXPECT_EQ(message(tooWide, "a.qvrmp", PackCode::kTooLarge),
               tooWide + " is 67108865 x 1 pixels; a package side can be at most 67108864");
-    EXPECT_EQ(message(input, "no/such/a.qvrmp"),
+    EXPECT_EQ(message(input, "no/such/a.qvrmp", PackCode::kOutputRefused),
               "the folder " + folder.Path("no/such") + " does not exist");
-    EXPECT_EQ(message(input, "dir"), folder.Path("dir") + " is a folder");
-    EXPECT_EQ(message(input, "in.tif/a.qvrmp"), folder.Path("in.tif") + " is not a folder");
+    EXPECT_EQ(message(input, "dir", PackCode::kOutputRefused), folder.Path("dir") + " is a folder");
+    EXPECT_EQ(message(input, "in.tif/a.qvrmp", PackCode::kOutputRefused),
+              folder.Path("in.tif") + " is not a folder");
     EXPECT_EQ(folder.Entries(),
               (std::vector<std::string>{"dir", "in.tif", "notes.txt", "wide.vrt"}));
 }
@@ -568,8 +575,8 @@ TEST_F(PackCommandTest, AnUnwritableFolderIsRefused) {
     fs::create_directory(folder.Path("locked"));
     fs::permissions(folder.Path("locked"), fs::perms::owner_read | fs::perms::owner_exec);
     const PackRun run = Pack(Options(input, "locked/a.qvrmp"));
-    EXPECT_EQ(run.outcome.exitCode, kPackFailed);
-    EXPECT_EQ(run.outcome.message,
+    EXPECT_EQ(run.code, PackCode::kOutputRefused);
+    EXPECT_EQ(run.message,
               "cannot write into the folder " + folder.Path("locked") + ": Permission denied");
     fs::permissions(folder.Path("locked"), fs::perms::owner_all);
 }

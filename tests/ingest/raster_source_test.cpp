@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include <cpl_error.h>
 
@@ -38,16 +39,32 @@ Rows ReadRows(RasterSource& source, std::uint32_t firstRow, std::uint32_t rowCou
     return rows;
 }
 
-std::unique_ptr<RasterSource> Open(const std::string& path) {
-    std::string errorText;
-    std::unique_ptr<RasterSource> source = RasterSource::Open(path, errorText);
-    EXPECT_NE(source, nullptr) << errorText;
-    return source;
+std::unique_ptr<RasterSource> Open(const std::string& path, SourceSettings settings = {}) {
+    PackResultOf<std::unique_ptr<RasterSource>> source =
+        RasterSource::Open(path, std::move(settings));
+    if (!source) {
+        ADD_FAILURE() << source.message();
+        return nullptr;
+    }
+    return std::move(*source);
+}
+
+// Why `path` does not open, which must be for `code`.
+std::string OpenFailure(const std::string& path, PackCode code, SourceSettings settings = {}) {
+    const PackResultOf<std::unique_ptr<RasterSource>> source =
+        RasterSource::Open(path, std::move(settings));
+    if (source) {
+        ADD_FAILURE() << path << " opened";
+        return {};
+    }
+    EXPECT_EQ(source.code(), code);
+    return source.message();
 }
 
 class RasterSourceTest : public ::testing::Test {
   protected:
-    // The command registers the drivers and silences GDAL's own printing; so do the tests.
+    // The program registers the drivers and the command silences GDAL's own printing; so do the
+    // tests.
     void SetUp() override {
         GDALAllRegister();
         CPLPushErrorHandler(CPLQuietErrorHandler);
@@ -125,16 +142,14 @@ TEST_F(RasterSourceTest, BandsGoByColourInterpretationAndSaySoWhenNotPlain) {
     }
     {
         SCOPED_TRACE("--bands 4,1,2");
-        std::string errorText;
-        std::unique_ptr<RasterSource> source = RasterSource::Open(
-            folder.Path("nir.tif"), errorText, SourceSettings{{4, 1, 2}, {}, {}});
-        ASSERT_NE(source, nullptr) << errorText;
+        std::unique_ptr<RasterSource> source =
+            Open(folder.Path("nir.tif"), SourceSettings{{4, 1, 2}, {}});
+        ASSERT_NE(source, nullptr);
         EXPECT_EQ(ReadRows(*source, 0, 32).Pixel(5, 3),
                   (std::array<int, 4>{ByteAt(4, 5, 3), ByteAt(1, 5, 3), ByteAt(2, 5, 3), 255}));
-        EXPECT_EQ(RasterSource::Open(folder.Path("nir.tif"), errorText,
-                                     SourceSettings{{1, 2, 5}, {}, {}}),
-                  nullptr);
-        EXPECT_EQ(errorText, "--bands names band 5; the input has 4 bands");
+        EXPECT_EQ(OpenFailure(folder.Path("nir.tif"), PackCode::kBandsRefused,
+                              SourceSettings{{1, 2, 5}, {}}),
+                  "--bands names band 5; the input has 4 bands");
     }
     {
         SCOPED_TRACE("plain red, green, blue, alpha");
@@ -207,9 +222,8 @@ TEST_F(RasterSourceTest, ColourBandsShareOneStretchOrTheUsersOwn) {
     const std::array<int, 4> common = ReadRows(*source, 0, 1).Pixel(63, 0);
     EXPECT_EQ(common, (std::array<int, 4>{85, 170, 255, 255}));  // 1000, 2000, 3000 of 3000
 
-    std::string errorText;
-    source = RasterSource::Open(path, errorText, SourceSettings{{}, ValueRange{0, 2000}, {}});
-    ASSERT_NE(source, nullptr) << errorText;
+    source = Open(path, SourceSettings{{}, ValueRange{0, 2000}});
+    ASSERT_NE(source, nullptr);
     EXPECT_EQ(ReadRows(*source, 0, 1).Pixel(63, 0), (std::array<int, 4>{128, 255, 255, 255}));
 }
 
@@ -309,14 +323,12 @@ TEST_F(RasterSourceTest, GeoTransformAndCoordinateSystem) {
 }
 
 TEST_F(RasterSourceTest, OpenFailuresCarryGdalsMessage) {
-    std::string errorText;
-    EXPECT_EQ(RasterSource::Open(folder.Path("missing.tif"), errorText), nullptr);
-    EXPECT_NE(errorText.find("No such file or directory"), std::string::npos) << errorText;
+    const std::string missing = OpenFailure(folder.Path("missing.tif"), PackCode::kCannotOpen);
+    EXPECT_NE(missing.find("No such file or directory"), std::string::npos) << missing;
 
     WriteFileText(folder.Path("notes.txt"), "not a raster\n");
-    errorText.clear();
-    EXPECT_EQ(RasterSource::Open(folder.Path("notes.txt"), errorText), nullptr);
-    EXPECT_NE(errorText.find("not recognized"), std::string::npos) << errorText;
+    const std::string notes = OpenFailure(folder.Path("notes.txt"), PackCode::kCannotOpen);
+    EXPECT_NE(notes.find("not recognized"), std::string::npos) << notes;
 }
 
 TEST_F(RasterSourceTest, ReadingLeavesTheInputAndItsFolderAsTheyWere) {
@@ -378,8 +390,7 @@ TEST_F(RasterSourceTest, AFileOfSubdatasetsNamesThem) {
     GDALGroupRelease(group);
     GDALClose(dataset);
 
-    std::string errorText;
-    EXPECT_EQ(RasterSource::Open(path, errorText), nullptr);
+    const std::string errorText = OpenFailure(path, PackCode::kCannotOpen);
     EXPECT_NE(errorText.find(path + " holds 2 subdatasets and no raster of its own; give one of "
                                     "them as INPUT, quoted: \"NETCDF:\""),
               std::string::npos)

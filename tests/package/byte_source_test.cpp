@@ -50,7 +50,7 @@ TEST(ByteSource, ACallersSourceReadsLikeTheFile) {
     const std::string path = dir.Path("p.qvrmp");
     PackageWriteOptions lossless;
     lossless.lossless = true;
-    ASSERT_TRUE(WriteImagePackage(path, CoordinateImage(3000, 1500, 4), lossless).ok);
+    ASSERT_TRUE(WriteImagePackage(path, CoordinateImage(3000, 1500, 4), lossless).ok());
     std::string error;
     const PackageHandle fromFile(OpenPackage(path, error));
     ASSERT_TRUE(fromFile) << error;

@@ -272,7 +272,7 @@ TEST(HostileHeader, ExtremeFieldsOpenOrFailWithTheirMessage) {
 
     TempFolder dir;
     const std::string path = dir.Path("p");
-    ASSERT_TRUE(WriteEmptyPackage(path, kMax, 1).ok);  // 798720 bytes, all tiles absent
+    ASSERT_TRUE(WriteEmptyPackage(path, kMax, 1).ok());  // 798720 bytes, all tiles absent
     for (const Size& size : sizes) {
         PatchU32(path, kWidthOffset, size.width);
         PatchU32(path, kHeightOffset, size.height);

@@ -46,7 +46,7 @@ class PackageOpen : public ::testing::Test {
     std::string Written(std::uint32_t width, std::uint32_t height) {
         const std::string path = dir.Path(std::to_string(width) + "x" + std::to_string(height));
         const PackageWriteResult result = WriteEmptyPackage(path, width, height);
-        EXPECT_TRUE(result.ok) << result.errorText;
+        EXPECT_TRUE(result.ok()) << result.message();
         return path;
     }
 
@@ -244,7 +244,7 @@ TEST_F(PackageOpen, FailedOpensLeaveNoFileOpen) {
 
 TEST_F(PackageOpen, NonAsciiPathsOpen) {
     const std::string path = dir.Path("影像 金字塔 ü.qvrmp");
-    ASSERT_TRUE(WriteEmptyPackage(path, 3000, 2000).ok);
+    ASSERT_TRUE(WriteEmptyPackage(path, 3000, 2000).ok());
     EXPECT_EQ(OpenError(path), "opened");
 }
 

@@ -57,10 +57,10 @@ TEST_F(PackageWriterTest, LosslessReadsBackPixelExactAtThePreviewLevel) {
     PackageWriteOptions options;
     options.lossless = true;
     const PackageWriteResult result = WriteImagePackage(dir.Path("p"), image, options);
-    ASSERT_TRUE(result.ok) << result.errorText;
-    EXPECT_EQ(result.levels, 2);
-    EXPECT_EQ(result.tilesWritten, 3u);  // two tiles of level 0, one of level 1
-    EXPECT_EQ(result.bytesWritten, std::filesystem::file_size(dir.Path("p")));
+    ASSERT_TRUE(result.ok()) << result.message();
+    EXPECT_EQ(result->levels, 2);
+    EXPECT_EQ(result->tilesWritten, 3u);  // two tiles of level 0, one of level 1
+    EXPECT_EQ(result->bytesWritten, std::filesystem::file_size(dir.Path("p")));
 
     PackageHandle reader = OpenOrFail(dir.Path("p"));
     EXPECT_EQ(reader->GeoTransform(), kTestGeoTransform);
@@ -87,7 +87,7 @@ TEST_F(PackageWriterTest, LossyKeepsColoursClose) {
     const std::uint32_t colour = Rgba(180, 90, 40, 255);
     const PackageWriteResult result =
         WriteImagePackage(dir.Path("p"), SolidImage(900, 700, colour));
-    ASSERT_TRUE(result.ok) << result.errorText;
+    ASSERT_TRUE(result.ok()) << result.message();
     PackageHandle reader = OpenOrFail(dir.Path("p"));
     const std::vector<std::uint32_t> output = Read(*reader, 900, 700, 398);
     std::uint8_t bytes[4];
@@ -109,9 +109,9 @@ TEST_F(PackageWriterTest, FullyTransparentTilesAndSubTilesTakeNoBytes) {
     PackageWriteOptions options;
     options.lossless = true;
     const PackageWriteResult result = WriteImagePackage(dir.Path("p"), image, options);
-    ASSERT_TRUE(result.ok) << result.errorText;
-    EXPECT_EQ(result.tilesWritten, 2u);
-    EXPECT_EQ(result.subTilesWritten, 2u + 1u);  // 2 of level 0, 1 of level 1
+    ASSERT_TRUE(result.ok()) << result.message();
+    EXPECT_EQ(result->tilesWritten, 2u);
+    EXPECT_EQ(result->subTilesWritten, 2u + 1u);  // 2 of level 0, 1 of level 1
 
     PackageHandle reader = OpenOrFail(dir.Path("p"));
     EXPECT_TRUE(reader->IndexEntry(1).IsAbsent());  // level 0, tile (0, 1)
@@ -138,7 +138,7 @@ TEST_F(PackageWriterTest, EdgeSubTilesAreCroppedOrPaddedAsAsked) {
         options.lossless = true;
         options.edgeSubTiles = edge;
         const std::string path = dir.Path(cropped ? "cropped" : "full");
-        ASSERT_TRUE(WriteImagePackage(path, image, options).ok);
+        ASSERT_TRUE(WriteImagePackage(path, image, options).ok());
         PackageHandle reader = OpenOrFail(path);
         const std::vector<std::uint8_t> block = BlockBytes(path, reader->IndexEntry(0));
         const auto ranges = SubTileRanges(block);
@@ -180,7 +180,7 @@ TEST_F(PackageWriterTest, StreamsTheImageInBandsOfSubTileRows) {
     };
     PackageWriteOptions options;
     options.lossless = true;
-    ASSERT_TRUE(WritePackage(dir.Path("p"), 2100, 1100, kTestGeoTransform, source, options).ok);
+    ASSERT_TRUE(WritePackage(dir.Path("p"), 2100, 1100, kTestGeoTransform, source, options).ok());
     const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected = {
         {0, 512}, {512, 512}, {1024, 76}};
     EXPECT_EQ(requests, expected);
@@ -213,7 +213,7 @@ TEST_F(PackageWriterTest, ATransparentBandBeforeDataLeavesItsRowsEmpty) {
     };
     PackageWriteOptions options;
     options.lossless = true;
-    ASSERT_TRUE(WritePackage(dir.Path("p"), 2100, 1100, kTestGeoTransform, source, options).ok);
+    ASSERT_TRUE(WritePackage(dir.Path("p"), 2100, 1100, kTestGeoTransform, source, options).ok());
     PackageHandle reader = OpenOrFail(dir.Path("p"));
     const std::vector<std::uint32_t> preview = Read(*reader, 2100, 1100, 268);
     EXPECT_EQ(preview[10 * 512 + 10], 0u);       // level-1 row 20: from band 0
@@ -229,9 +229,9 @@ TEST_F(PackageWriterTest, ThreadsDoNotChangeTheFile) {
     }
     PackageWriteOptions options;
     options.quality = 60;
-    ASSERT_TRUE(WriteImagePackage(dir.Path("one"), image, options).ok);
+    ASSERT_TRUE(WriteImagePackage(dir.Path("one"), image, options).ok());
     options.threads = 3;
-    ASSERT_TRUE(WriteImagePackage(dir.Path("three"), image, options).ok);
+    ASSERT_TRUE(WriteImagePackage(dir.Path("three"), image, options).ok());
     EXPECT_EQ(ReadFileBytes(dir.Path("one")), ReadFileBytes(dir.Path("three")));
 }
 
@@ -243,7 +243,7 @@ TEST_F(PackageWriterTest, ReportsProgressPerStripAndTileRowNeverBackwards) {
                                           std::string&) { return StripContent::kTransparent; };
     // 5000 x 4500: level 0 has 3 tile rows of 3, level 1 2 rows of 2, level 2 one tile.
     ASSERT_TRUE(
-        WritePackage(dir.Path("p"), 5000, 4500, kTestGeoTransform, transparent, options).ok);
+        WritePackage(dir.Path("p"), 5000, 4500, kTestGeoTransform, transparent, options).ok());
     // One report per level-0 strip (9) and per tile row (6).
     ASSERT_EQ(reports.size(), 15u);
     WriteProgress previous;
@@ -274,11 +274,12 @@ TEST_F(PackageWriterTest, AFailedWriteLeavesNoFileAndKeepsTheOldOne) {
     };
     const PackageWriteResult result =
         WriteImagePackage(path, SolidImage(3000, 600, Rgba(1, 2, 3, 255)), options);
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.errorText.find("cannot write " + dir.Path(TemporaryNamePrefix(path))),
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.code(), WriteCode::kFileFailed);
+    EXPECT_NE(result.message().find("cannot write " + dir.Path(TemporaryNamePrefix(path))),
               std::string::npos)
-        << result.errorText;
-    EXPECT_NE(result.errorText.find(ErrorText(ENOSPC)), std::string::npos) << result.errorText;
+        << result.message();
+    EXPECT_NE(result.message().find(ErrorText(ENOSPC)), std::string::npos) << result.message();
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"p.qvrmp"});
     EXPECT_EQ(ReadFileBytes(path), (std::vector<std::uint8_t>{1, 2, 3}));
 
@@ -286,7 +287,7 @@ TEST_F(PackageWriterTest, AFailedWriteLeavesNoFileAndKeepsTheOldOne) {
     options.writeAt = [&](FileHandle, std::uint64_t offset, const void*, std::size_t) {
         return offset == 0 ? EIO : 0;
     };
-    EXPECT_FALSE(WriteImagePackage(path, SolidImage(10, 10, Rgba(1, 1, 1, 255)), options).ok);
+    EXPECT_FALSE(WriteImagePackage(path, SolidImage(10, 10, Rgba(1, 1, 1, 255)), options).ok());
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"p.qvrmp"});
 }
 
@@ -301,28 +302,34 @@ TEST_F(PackageWriterTest, AFailingSourceEndsTheWrite) {
     };
     const PackageWriteResult result =
         WritePackage(dir.Path("p"), 100, 1500, kTestGeoTransform, source);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "cannot read image rows 512 to 1023: device gone");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.code(), WriteCode::kSourceFailed);
+    EXPECT_EQ(result.message(), "cannot read image rows 512 to 1023: device gone");
     EXPECT_TRUE(dir.Entries().empty());
 }
 
 TEST_F(PackageWriterTest, RefusesWhatCannotBeWritten) {
     PackageWriteResult result = WriteEmptyPackage(dir.Path("missing/p"), 10, 10);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText.rfind(
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.code(), WriteCode::kFileFailed);
+    EXPECT_EQ(result.message().rfind(
                   "cannot create " + dir.Path("missing/" + TemporaryNamePrefix("p")), 0),
               0u)
-        << result.errorText;
+        << result.message();
 
     result = WriteEmptyPackage(dir.Path("p"), 67108865, 1);
-    EXPECT_EQ(result.errorText, "an image of 67108865 x 1 pixels does not fit a package");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.code(), WriteCode::kTooLarge);
+    EXPECT_EQ(result.message(), "an image of 67108865 x 1 pixels does not fit a package");
     result = WriteEmptyPackage(dir.Path("p"), 67108864, 67108864);
-    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.ok());
 
     PackageWriteOptions options;
     options.quality = 101;
     result = WriteImagePackage(dir.Path("p"), SolidImage(4, 4, 0), options);
-    EXPECT_EQ(result.errorText, "quality 101 is not within 0 to 100");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.code(), WriteCode::kBadOptions);
+    EXPECT_EQ(result.message(), "quality 101 is not within 0 to 100");
     EXPECT_TRUE(dir.Entries().empty());
 }
 
@@ -335,9 +342,9 @@ TEST_F(PackageWriterTest, EmptyImagesGiveAHeaderOnly) {
     };
     const PackageWriteResult result =
         WritePackage(dir.Path("p"), 0, 3000, kTestGeoTransform, source);
-    ASSERT_TRUE(result.ok) << result.errorText;
+    ASSERT_TRUE(result.ok()) << result.message();
     EXPECT_EQ(calls, 0);
-    EXPECT_EQ(result.bytesWritten, 65536u);
+    EXPECT_EQ(result->bytesWritten, 65536u);
     EXPECT_EQ(OpenOrFail(dir.Path("p"))->Height(), 3000u);
 }
 
@@ -428,7 +435,7 @@ TEST_F(PackageWriterTest, ABlockWalkWritesTheSameTileBlocksAsFullWidthStrips) {
     options.quality = 50;
     options.threads = 2;
     const PackageWriteResult strips = WriteImagePackage(dir.Path("strips"), image, options);
-    ASSERT_TRUE(strips.ok) << strips.errorText;
+    ASSERT_TRUE(strips.ok()) << strips.message();
     const std::vector<std::vector<std::uint8_t>> expected = BlocksByEntry(dir.Path("strips"));
 
     const PackageLayout layout = MakePackageLayout(9001, 600);
@@ -457,12 +464,12 @@ TEST_F(PackageWriterTest, ABlockWalkWritesTheSameTileBlocksAsFullWidthStrips) {
         const std::string path = dir.Path("blocks" + std::to_string(blockLevel));
         const PackageWriteResult blocks =
             WritePackage(path, image.width, image.height, kTestGeoTransform, source, options);
-        ASSERT_TRUE(blocks.ok) << blocks.errorText;
+        ASSERT_TRUE(blocks.ok()) << blocks.message();
         EXPECT_EQ(std::count(asked.begin(), asked.end(), 1),
                   static_cast<std::ptrdiff_t>(asked.size()));
-        EXPECT_EQ(blocks.tilesWritten, strips.tilesWritten);
-        EXPECT_EQ(blocks.subTilesWritten, strips.subTilesWritten);
-        EXPECT_EQ(blocks.bytesWritten, strips.bytesWritten);
+        EXPECT_EQ(blocks->tilesWritten, strips->tilesWritten);
+        EXPECT_EQ(blocks->subTilesWritten, strips->subTilesWritten);
+        EXPECT_EQ(blocks->bytesWritten, strips->bytesWritten);
         EXPECT_TRUE(BlocksByEntry(path) == expected) << "block level " << blockLevel;
         ASSERT_FALSE(reports.empty());
         EXPECT_EQ(reports.back().tilesDone, layout.entryCount);
@@ -492,11 +499,11 @@ TEST_F(PackageWriterTest, ABlockWalkWritesTheSameTileBlocksAsFullWidthStrips) {
         return StripContent::kPixels;
     };
     options.pixelBudgetBytes = kPixelBudgetBytes;
-    ASSERT_TRUE(WriteImagePackage(dir.Path("holed"), holed, options).ok);
+    ASSERT_TRUE(WriteImagePackage(dir.Path("holed"), holed, options).ok());
     options.pixelBudgetBytes = BlockWalkBytes(layout, 1);
     ASSERT_TRUE(
         WritePackage(dir.Path("rows"), image.width, image.height, kTestGeoTransform, rows, options)
-            .ok);
+            .ok());
     EXPECT_TRUE(BlocksByEntry(dir.Path("rows")) == BlocksByEntry(dir.Path("holed")));
 }
 
@@ -510,13 +517,22 @@ TEST_F(PackageWriterTest, ACancelIsSeenInsideTheHalvingOfAStrip) {
     EXPECT_TRUE(completed.empty());
     EXPECT_EQ(asked, 11);
 
-    // A write told to stop while it halves the strip fails "interrupted" and leaves no file.
+    // A write told to stop while it halves the strip fails as interrupted and leaves no file.
     PackageWriteOptions options;
     int calls = 0;
     options.cancelled = [&] { return ++calls > 3; };
     const PackageWriteResult result =
         WriteImagePackage(dir.Path("p"), SolidImage(4000, 512, Rgba(1, 2, 3, 255)), options);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorText, "interrupted");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.code(), WriteCode::kInterrupted);
+    EXPECT_TRUE(dir.Entries().empty());
+
+    // So does a source that was told to stop.
+    const RowStripSource stopped = [](std::uint32_t, std::uint32_t, std::uint8_t*, std::size_t,
+                                      std::string&) { return StripContent::kStopped; };
+    const PackageWriteResult fromSource =
+        WritePackage(dir.Path("p"), 100, 100, kTestGeoTransform, stopped);
+    ASSERT_FALSE(fromSource.ok());
+    EXPECT_EQ(fromSource.code(), WriteCode::kInterrupted);
     EXPECT_TRUE(dir.Entries().empty());
 }

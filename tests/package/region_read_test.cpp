@@ -147,7 +147,7 @@ TEST_F(RegionRead, RegionsBeyondTheImageShrinkTheOutput) {
 }
 
 TEST_F(RegionRead, ARegionTooSmallForItsLevelHasNoLevelBuffer) {
-    ASSERT_TRUE(WriteEmptyPackage(dir.Path("p"), 100000, 100000).ok);
+    ASSERT_TRUE(WriteEmptyPackage(dir.Path("p"), 100000, 100000).ok());
     PackageHandle reader = OpenOrFail(dir.Path("p"));
     std::vector<std::uint32_t> output = Output(1);
     // N = 1/31 lets level 5 qualify, and 31 rows at 1/32 are 0 rows.
@@ -156,7 +156,7 @@ TEST_F(RegionRead, ARegionTooSmallForItsLevelHasNoLevelBuffer) {
 }
 
 TEST_F(RegionRead, LevelBuffersBeyond32BitsAreRefused) {
-    ASSERT_TRUE(WriteEmptyPackage(dir.Path("tall"), 2048, 67108864).ok);
+    ASSERT_TRUE(WriteEmptyPackage(dir.Path("tall"), 2048, 67108864).ok());
     PackageHandle reader = OpenOrFail(dir.Path("tall"));
     std::vector<std::uint32_t> output = Output(1);
     // Level 0 in full: 2048 x 67,108,864 pixels.
@@ -164,14 +164,14 @@ TEST_F(RegionRead, LevelBuffersBeyond32BitsAreRefused) {
     EXPECT_TRUE(Untouched(output));
 
     // 2048 x 524,288 pixels fit 32 bits, but their 2^32 bytes do not fit the result.
-    ASSERT_TRUE(WriteEmptyPackage(dir.Path("less tall"), 2048, 524288).ok);
+    ASSERT_TRUE(WriteEmptyPackage(dir.Path("less tall"), 2048, 524288).ok());
     reader = OpenOrFail(dir.Path("less tall"));
     EXPECT_EQ(reader->ReadRegionRgba(2048, 524288, output.data(), 524288), -3);
     EXPECT_TRUE(Untouched(output));
 }
 
 TEST_F(RegionRead, ArgumentsAndAClosedFileAreRefused) {
-    ASSERT_TRUE(WriteEmptyPackage(dir.Path("p"), 3000, 2000).ok);
+    ASSERT_TRUE(WriteEmptyPackage(dir.Path("p"), 3000, 2000).ok());
     PackageHandle reader = OpenOrFail(dir.Path("p"));
     std::vector<std::uint32_t> output = Output(341);
     EXPECT_EQ(reader->ReadRegionRgba(0, 2000, output.data(), 341), -2);
@@ -183,7 +183,7 @@ TEST_F(RegionRead, ArgumentsAndAClosedFileAreRefused) {
 }
 
 TEST_F(RegionRead, AbsentTilesReadAsTransparent) {
-    ASSERT_TRUE(WriteEmptyPackage(dir.Path("p"), 3000, 2000).ok);
+    ASSERT_TRUE(WriteEmptyPackage(dir.Path("p"), 3000, 2000).ok());
     PackageHandle reader = OpenOrFail(dir.Path("p"));
     std::vector<std::uint32_t> output = Output(341);
     // Level 1: 1500 x 1000 pixels in a buffer of 1536 x 1024.

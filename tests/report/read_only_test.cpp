@@ -70,7 +70,7 @@ TEST(ReadOnly, AnalysingAndPreviewingLeaveEveryInputAsItWas) {
     const QString package = fixtures.Path(QStringLiteral("input.qvrmp"));
     ASSERT_TRUE(WritePackageFromRgba(package.toStdString(), rgba.data(), 700, 500, 700 * 4,
                                      {0, 1, 0, 0, 0, -1})
-                    .ok);
+                    .ok());
 
     const QString folder = QFileInfo(raster).absolutePath();
     const QStringList filesBefore = QDir(folder).entryList(QDir::Files | QDir::Hidden);

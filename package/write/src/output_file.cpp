@@ -24,7 +24,7 @@ void OutputFile::Abandon() {
     registrySlot_ = -1;
 }
 
-std::string OutputFile::Create(const std::string& targetPath, WriteAtFunction writeAt,
+WriteStatus OutputFile::Create(const std::string& targetPath, WriteAtFunction writeAt,
                                ExistingTarget existing) {
     targetPath_ = targetPath;
     existing_ = existing;
@@ -36,25 +36,28 @@ std::string OutputFile::Create(const std::string& targetPath, WriteAtFunction wr
         error = CreateNewFile(temporaryPath_, file_);
     }
     if (error != 0) {
-        return "cannot create " + temporaryPath_ + ": " + ErrorText(error);
+        return MakeError(WriteCode::kFileFailed,
+                         "cannot create " + temporaryPath_ + ": " + ErrorText(error));
     }
     registrySlot_ = RegisterTemporary(temporaryPath_);
     return {};
 }
 
-std::string OutputFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
+WriteStatus OutputFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
     const int error = writeAt_(file_, offset, data, size);
     if (error != 0) {
-        return "cannot write " + temporaryPath_ + ": " + ErrorText(error);
+        return MakeError(WriteCode::kFileFailed,
+                         "cannot write " + temporaryPath_ + ": " + ErrorText(error));
     }
     return {};
 }
 
-std::string OutputFile::Commit() {
+WriteStatus OutputFile::Commit() {
     int error = SyncFile(file_);
     if (error != 0) {
         Abandon();
-        return "cannot write " + temporaryPath_ + ": " + ErrorText(error);
+        return MakeError(WriteCode::kFileFailed,
+                         "cannot write " + temporaryPath_ + ": " + ErrorText(error));
     }
     if (existing_ == ExistingTarget::kReplace) {
         // rename() replaces a symbolic link itself, never what it points to; anything but a
@@ -62,12 +65,15 @@ std::string OutputFile::Commit() {
         const PathKind target = LinkStatus(targetPath_);
         if (target.exists && !target.regularFile) {
             Abandon();
-            return targetPath_ + " is not a regular file; only a regular file is replaced";
+            return MakeError(
+                WriteCode::kTargetRefused,
+                targetPath_ + " is not a regular file; only a regular file is replaced");
         }
         if (target.exists && (error = SetPermissions(file_, target.permissions)) != 0) {
             Abandon();
-            return "cannot give " + temporaryPath_ + " the permissions of " + targetPath_ + ": " +
-                   ErrorText(error);
+            return MakeError(WriteCode::kFileFailed, "cannot give " + temporaryPath_ +
+                                                         " the permissions of " + targetPath_ +
+                                                         ": " + ErrorText(error));
         }
     }
     CloseFile(file_);
@@ -79,9 +85,11 @@ std::string OutputFile::Commit() {
         UnregisterTemporary(registrySlot_);
         registrySlot_ = -1;
         if (error == EEXIST) {
-            return targetPath_ + " appeared while it was written; it is left as it is";
+            return MakeError(WriteCode::kTargetRefused,
+                             targetPath_ + " appeared while it was written; it is left as it is");
         }
-        return "cannot rename " + temporaryPath_ + " to " + targetPath_ + ": " + ErrorText(error);
+        return MakeError(WriteCode::kFileFailed, "cannot rename " + temporaryPath_ + " to " +
+                                                     targetPath_ + ": " + ErrorText(error));
     }
     UnregisterTemporary(registrySlot_);
     registrySlot_ = -1;

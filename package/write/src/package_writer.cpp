@@ -22,6 +22,24 @@ constexpr int kMaxThreads = 64;
 // Whole rows read at once for a block of an image walked block by block, from a row source.
 constexpr std::size_t kRowScratchBytes = std::size_t{16} << 20;
 
+WriteStatus Interrupted() {
+    return MakeError(WriteCode::kInterrupted, kInterruptedMessage);
+}
+
+// A failed run of encoding jobs; an interruption stays what it is.
+WriteStatus EncodingFailure(const WriteStatus& failed) {
+    if (failed.code() == WriteCode::kInterrupted) {
+        return failed;
+    }
+    return MakeError(failed.code(), "cannot encode sub-tiles: " + failed.message());
+}
+
+WriteStatus WebPFailure(int level, int error) {
+    return MakeError(WriteCode::kEncodeFailed, "cannot encode a sub-tile of level " +
+                                                   std::to_string(level) + ": WebP error " +
+                                                   std::to_string(error));
+}
+
 // Encoded sub-tiles of one level's tile row, kept until its fourth sub-tile row is done.
 struct PendingTileRow {
     std::vector<EncodedSubTiles> tiles;  // one per tile column; empty while the row has no data
@@ -70,45 +88,43 @@ class PackageWriter {
     }
 
     PackageWriteResult Run(const std::string& path, const GeoTransformCoefficients& geoTransform) {
-        PackageWriteResult result;
-        result.levels = layout_.LevelCount();
-        std::string error = output_.Create(path, options_.writeAt, options_.existing);
+        WriteStatus status = output_.Create(path, options_.writeAt, options_.existing);
         header_ = BuildPackageHeader(layout_, geoTransform);
-        if (error.empty() && layout_.width > 0 && layout_.height > 0) {
-            error = plan_.blockLevel < 0 ? WriteWindow() : WriteTile(layout_.topLevel, 0, 0);
+        if (status && layout_.width > 0 && layout_.height > 0) {
+            status = plan_.blockLevel < 0 ? WriteWindow() : WriteTile(layout_.topLevel, 0, 0);
         }
-        if (error.empty()) {
-            error = output_.WriteAt(0, header_.data(), header_.size());
+        if (status) {
+            status = output_.WriteAt(0, header_.data(), header_.size());
         }
-        if (error.empty()) {
-            error = output_.Commit();
+        if (status) {
+            status = output_.Commit();
         }
-        if (!error.empty()) {
-            result.errorText = error;
-            return result;
+        if (!status) {
+            return status.error();
         }
-        result.ok = true;
-        result.tilesWritten = tilesWritten_;
-        result.subTilesWritten = subTilesWritten_;
-        result.bytesWritten = nextBlockOffset_;
-        return result;
+        WrittenPackage written;
+        written.tilesWritten = tilesWritten_;
+        written.subTilesWritten = subTilesWritten_;
+        written.bytesWritten = nextBlockOffset_;
+        written.levels = layout_.LevelCount();
+        return written;
     }
 
   private:
     bool Cancelled() const { return options_.cancelled && options_.cancelled(); }
 
     // Every strip of the window the strips are set to, top to bottom.
-    std::string WriteWindow() {
-        std::string error;
+    WriteStatus WriteWindow() {
+        WriteStatus status;
         const std::uint32_t stripCount = strips_.Strip(0).StripCount();
-        for (std::uint32_t strip = 0; strip < stripCount && error.empty(); ++strip) {
-            error = Cancelled() ? kInterruptedText : WriteStrip(strip);
+        for (std::uint32_t strip = 0; strip < stripCount && status; ++strip) {
+            status = Cancelled() ? Interrupted() : WriteStrip(strip);
         }
-        return error;
+        return status;
     }
 
     // A block walk: tile (row, column) of `level`, from the blocks below it in Z-order.
-    std::string WriteTile(int level, std::uint32_t row, std::uint32_t column) {
+    WriteStatus WriteTile(int level, std::uint32_t row, std::uint32_t column) {
         if (row >= layout_.tileRows[level] || column >= layout_.tileColumns[level]) {
             return {};
         }
@@ -124,10 +140,10 @@ class PackageWriter {
         tile.height = std::min(kTileSize, layout_.levelHeight[level] - row * kTileSize);
         tile.hasData = false;
         for (std::uint32_t quarter = 0; quarter < 4; ++quarter) {
-            std::string error =
+            WriteStatus status =
                 WriteTile(level - 1, 2 * row + quarter / 2, 2 * column + quarter % 2);
-            if (!error.empty()) {
-                return error;
+            if (!status) {
+                return status;
             }
         }
         return FinishTile(level);
@@ -167,12 +183,12 @@ class PackageWriter {
     }
 
     // Encodes and writes the tile of `level` now assembled, and carries it into the level above.
-    std::string FinishTile(int level) {
+    WriteStatus FinishTile(int level) {
         TileBuffer& tile = tiles_[level];
         EncodedSubTiles subTiles;
         if (tile.hasData) {
             std::array<int, kSubTilesPerTile> errors{};
-            const std::string failure = RunInParallel(
+            const WriteStatus encoded = RunInParallel(
                 kSubTilesPerTile, threads_,
                 [&](std::size_t n) {
                     const std::uint32_t left =
@@ -192,20 +208,17 @@ class PackageWriter {
                     }
                 },
                 options_.cancelled);
-            if (!failure.empty()) {
-                return failure == kInterruptedText ? failure
-                                                   : "cannot encode sub-tiles: " + failure;
+            if (!encoded) {
+                return EncodingFailure(encoded);
             }
             for (const int error : errors) {
                 if (error != 0) {
-                    return "cannot encode a sub-tile of level " + std::to_string(level) +
-                           ": WebP error " + std::to_string(error);
+                    return WebPFailure(level, error);
                 }
             }
         }
-        if (std::string error = WriteTileBlock(level, tile.row, tile.column, subTiles);
-            !error.empty()) {
-            return error;
+        if (WriteStatus status = WriteTileBlock(level, tile.row, tile.column, subTiles); !status) {
+            return status;
         }
         pixelsDone_ += std::uint64_t{tile.width} * tile.height;
         ++tilesDone_;
@@ -214,36 +227,41 @@ class PackageWriter {
             !CarryIntoTile(level, tile.pixels.get(), TileBuffer::kStride, tile.width, tile.height,
                            std::uint64_t{tile.column} * kTileSize,
                            std::uint64_t{tile.row} * kTileSize, tile.hasData)) {
-            return kInterruptedText;
+            return Interrupted();
         }
         return {};
     }
 
     // Reads level-0 strip `index` of the window, carries it up the pyramid, encodes every strip
     // completed on the way and writes the tile rows that are then complete.
-    std::string WriteStrip(std::uint32_t index) {
+    WriteStatus WriteStrip(std::uint32_t index) {
         std::uint8_t* pixels = strips_.BeginLevel0Strip(index);
         const LevelStrip& strip = strips_.Strip(0);
         const auto firstRow = static_cast<std::uint32_t>(strip.FirstRow());
         std::string sourceError;
         const PixelRegion region{strip.firstColumn, firstRow, strip.width, strip.rows};
         const StripContent content = source_(region, pixels, strip.stride, sourceError);
+        if (content == StripContent::kStopped) {
+            return Interrupted();
+        }
         if (content == StripContent::kFailed) {
             std::string columns;
             if (strip.width != layout_.width) {
                 columns = ", columns " + std::to_string(strip.firstColumn) + " to " +
                           std::to_string(strip.firstColumn + strip.width - 1);
             }
-            return "cannot read image rows " + std::to_string(firstRow) + " to " +
-                   std::to_string(firstRow + strip.rows - 1) + columns + ": " + sourceError;
+            return MakeError(WriteCode::kSourceFailed,
+                             "cannot read image rows " + std::to_string(firstRow) + " to " +
+                                 std::to_string(firstRow + strip.rows - 1) + columns + ": " +
+                                 sourceError);
         }
         const std::vector<int> completed =
             strips_.FinishLevel0Strip(content == StripContent::kPixels, options_.cancelled);
         if (completed.empty()) {
-            return kInterruptedText;
+            return Interrupted();
         }
 
-        std::string error = EncodeStrips(completed);
+        WriteStatus status = EncodeStrips(completed);
         for (const int level : completed) {
             const LevelStrip& done = strips_.Strip(level);
             pixelsDone_ += std::uint64_t{done.width} * done.rows;
@@ -253,25 +271,26 @@ class PackageWriter {
             const LevelStrip& done = strips_.Strip(level);
             const bool lastSubTileRow = done.index % kSubTilesPerSide == kSubTilesPerSide - 1 ||
                                         done.index + 1 == done.StripCount();
-            if (error.empty() && lastSubTileRow) {
-                error = WriteTileRow(level, static_cast<std::uint32_t>(
-                                                (done.firstStrip + done.index) / kSubTilesPerSide));
+            if (status && lastSubTileRow) {
+                status = WriteTileRow(
+                    level,
+                    static_cast<std::uint32_t>((done.firstStrip + done.index) / kSubTilesPerSide));
             }
         }
         // A block's top level strip goes on into the tile of the level above.
         const int blockLevel = plan_.blockLevel;
-        if (error.empty() && blockLevel >= 0 && blockLevel < layout_.topLevel &&
+        if (status && blockLevel >= 0 && blockLevel < layout_.topLevel &&
             completed.back() == blockLevel) {
             LevelStrip& done = strips_.Strip(blockLevel);
             if (!CarryIntoTile(blockLevel, done.pixels.get(), done.stride, done.width, done.rows,
                                done.firstColumn, done.FirstRow(), done.hasData)) {
-                error = kInterruptedText;
+                status = Interrupted();
             }
         }
-        return error;
+        return status;
     }
 
-    std::string EncodeStrips(const std::vector<int>& levels) {
+    WriteStatus EncodeStrips(const std::vector<int>& levels) {
         std::vector<CellJob> jobs;
         for (const int level : levels) {
             const LevelStrip& strip = strips_.Strip(level);
@@ -287,15 +306,14 @@ class PackageWriter {
                 jobs.push_back(CellJob{level, cell, 0});
             }
         }
-        const std::string failure = RunInParallel(
+        const WriteStatus encoded = RunInParallel(
             jobs.size(), threads_, [&](std::size_t i) { EncodeCell(jobs[i]); }, options_.cancelled);
-        if (!failure.empty()) {
-            return failure == kInterruptedText ? failure : "cannot encode sub-tiles: " + failure;
+        if (!encoded) {
+            return EncodingFailure(encoded);
         }
         for (const CellJob& job : jobs) {
             if (job.error != 0) {
-                return "cannot encode a sub-tile of level " + std::to_string(job.level) +
-                       ": WebP error " + std::to_string(job.error);
+                return WebPFailure(job.level, job.error);
             }
         }
         return {};
@@ -324,12 +342,12 @@ class PackageWriter {
 
     // Writes the blocks of tile row `tileRow` of `level` (within the window) and fills in their
     // index entries.
-    std::string WriteTileRow(int level, std::uint32_t tileRow) {
+    WriteStatus WriteTileRow(int level, std::uint32_t tileRow) {
         PendingTileRow& pending = pending_[level];
         for (std::uint32_t column = 0; column < pending.tiles.size(); ++column) {
-            if (std::string error = WriteTileBlock(level, tileRow, column, pending.tiles[column]);
-                !error.empty()) {
-                return error;
+            if (WriteStatus status = WriteTileBlock(level, tileRow, column, pending.tiles[column]);
+                !status) {
+                return status;
             }
         }
         pending.tiles.clear();
@@ -342,18 +360,19 @@ class PackageWriter {
     }
 
     // Writes one tile block and fills in its index entry; an empty tile stays absent.
-    std::string WriteTileBlock(int level, std::uint32_t tileRow, std::uint32_t column,
+    WriteStatus WriteTileBlock(int level, std::uint32_t tileRow, std::uint32_t column,
                                const EncodedSubTiles& subTiles) {
         if (AllSubTilesEmpty(subTiles)) {
             return {};  // absent: its entry stays 0, 0
         }
         const std::vector<std::uint8_t> block = AssembleTileBlock(subTiles);
         if (block.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-            return "a tile block of level " + std::to_string(level) + " is too large";
+            return MakeError(WriteCode::kTooLarge,
+                             "a tile block of level " + std::to_string(level) + " is too large");
         }
-        std::string error = output_.WriteAt(nextBlockOffset_, block.data(), block.size());
-        if (!error.empty()) {
-            return error;
+        if (WriteStatus status = output_.WriteAt(nextBlockOffset_, block.data(), block.size());
+            !status) {
+            return status;
         }
         const TileIndexEntry entry{nextBlockOffset_, static_cast<std::uint32_t>(block.size())};
         SetIndexEntry(header_, layout_.EntryNumber(level, tileRow, column), entry);
@@ -397,16 +416,14 @@ PackageWriteResult WritePackage(const std::string& path, std::uint32_t width, st
                                 const GeoTransformCoefficients& geoTransform,
                                 const RegionSource& source, const PackageWriteOptions& options) {
     if (options.quality < 0 || options.quality > kMaxQuality) {
-        PackageWriteResult result;
-        result.errorText = "quality " + std::to_string(options.quality) + " is not within 0 to 100";
-        return result;
+        return MakeError(WriteCode::kBadOptions,
+                         "quality " + std::to_string(options.quality) + " is not within 0 to 100");
     }
     const PackageLayout layout = MakePackageLayout(width, height);
     if (!layout.Representable()) {
-        PackageWriteResult result;
-        result.errorText = "an image of " + std::to_string(width) + " x " + std::to_string(height) +
-                           " pixels does not fit a package";
-        return result;
+        return MakeError(WriteCode::kTooLarge, "an image of " + std::to_string(width) + " x " +
+                                                   std::to_string(height) +
+                                                   " pixels does not fit a package");
     }
     PackageWriter writer(layout, PlanWrite(layout, options.pixelBudgetBytes), source, options);
     return writer.Run(path, geoTransform);
@@ -432,7 +449,7 @@ PackageWriteResult WritePackage(const std::string& path, std::uint32_t width, st
             const std::uint32_t count = std::min(rowsAtOnce, region.rowCount - done);
             const StripContent content =
                 source(region.firstRow + done, count, rows.data(), rowBytes, errorText);
-            if (content == StripContent::kFailed) {
+            if (content == StripContent::kFailed || content == StripContent::kStopped) {
                 return content;
             }
             for (std::uint32_t row = done; row < done + count; ++row) {

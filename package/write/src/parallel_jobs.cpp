@@ -15,17 +15,17 @@ constexpr char kOutOfMemory[] = "not enough memory";
 
 }  // namespace
 
-std::string RunInParallel(std::size_t count, int threads,
+WriteStatus RunInParallel(std::size_t count, int threads,
                           const std::function<void(std::size_t)>& job,
                           const std::function<bool()>& stop) {
     std::atomic<std::size_t> next{0};
     std::atomic<bool> failed{false};
     std::mutex errorMutex;
-    std::string error;
-    const auto fail = [&](const std::string& message) {
+    WriteStatus status;
+    const auto fail = [&](WriteCode code, const std::string& message) {
         const std::lock_guard<std::mutex> lock(errorMutex);
-        if (error.empty()) {
-            error = message;
+        if (status.ok()) {
+            status = MakeError(code, message);
         }
         failed = true;
     };
@@ -34,17 +34,17 @@ std::string RunInParallel(std::size_t count, int threads,
         try {
             for (std::size_t i = next++; i < count && !failed; i = next++) {
                 if (stop && stop()) {
-                    fail(kInterruptedText);
+                    fail(WriteCode::kInterrupted, kInterruptedMessage);
                     break;
                 }
                 job(i);
             }
         } catch (const std::bad_alloc&) {
-            fail(kOutOfMemory);
+            fail(WriteCode::kOutOfMemory, kOutOfMemory);
         } catch (const std::exception& exception) {
-            fail(exception.what());
+            fail(WriteCode::kEncodeFailed, exception.what());
         } catch (...) {
-            fail("an unknown failure");
+            fail(WriteCode::kEncodeFailed, "an unknown failure");
         }
     };
     // The calling thread is one of the workers.
@@ -65,5 +65,5 @@ std::string RunInParallel(std::size_t count, int threads,
     for (std::thread& thread : pool) {
         thread.join();
     }
-    return error;
+    return status;
 }
