@@ -1,6 +1,7 @@
 #include "catalog_run.h"
 
 #include <algorithm>
+#include <charconv>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -12,6 +13,13 @@
 #include "progress_line.h"
 
 namespace {
+
+// "30", "0.2": the notice's limit in seconds, as short as it can be written.
+std::string Seconds(std::chrono::milliseconds limit) {
+    char text[32];
+    const double seconds = static_cast<double>(limit.count()) / 1000.0;
+    return std::string(text, std::to_chars(text, text + sizeof text, seconds).ptr);
+}
 
 void Write(const CatalogStreams& streams, const std::string& bytes) {
     if (!bytes.empty())
@@ -33,9 +41,8 @@ class SlowFileWatch {
                 wake_.wait_for(lock, stop, kSlowFileCheck, [] { return false; });
                 for (const std::string& path : CatalogFilesInFlight().NewlySlow(
                          FilesInFlight::Clock::now(), request.slowFileNotice)) {
-                    const double seconds = request.slowFileNotice.count() / 1000.0;
-                    const std::string line =
-                        "still reading " + path + " after " + std::to_string(seconds) + " s\n";
+                    const std::string line = "still reading " + path + " after " +
+                                             Seconds(request.slowFileNotice) + " s\n";
                     streams.notice(line);
                 }
             }

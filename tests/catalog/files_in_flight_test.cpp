@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QFile>
-
 #include "catalog_run.h"
+#include "file_bytes.h"
 #include "files_in_flight.h"
-#include "fixture_folder.h"
-#include "qt_printers.h"
+#include "temp_folder.h"
 
 extern "C" void GDALRegister_Misbehaving();
 
@@ -22,7 +20,7 @@ TEST(FilesInFlight, ASlowFileIsNamedOnceAndTheCrashNoteNamesEveryFileStillOpen) 
     const Clock::time_point now = Clock::now();
     files.Begin(0, "old.tif", now - 2s);
     files.Begin(3, "new.tif", now);
-    EXPECT_EQ(files.NewlySlow(now, 1s), std::vector<QByteArray>{"old.tif"});
+    EXPECT_EQ(files.NewlySlow(now, 1s), std::vector<std::string>{"old.tif"});
     EXPECT_TRUE(files.NewlySlow(now + 500ms, 1s).empty());
     files.End(0);
 
@@ -33,31 +31,28 @@ TEST(FilesInFlight, ASlowFileIsNamedOnceAndTheCrashNoteNamesEveryFileStillOpen) 
     char text[64] = {};
     const ssize_t got = ::read(pipeEnds[0], text, sizeof text - 1);
     ::close(pipeEnds[0]);
-    EXPECT_EQ(QByteArray(text, static_cast<int>(got)), "x: new.tif\n");
+    EXPECT_EQ(std::string(text, static_cast<std::size_t>(got)), "x: new.tif\n");
 }
 
 TEST(FilesInFlight, TheCatalogueNamesAFileADriverDawdlesOverAndGoesOn) {
-    FixtureFolder fixtures;
+    TempFolder fixtures;
     GDALRegister_Misbehaving();
-    const QString slow = fixtures.Path(QStringLiteral("slow.bin"));
-    QFile file(slow);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("SLOW and more bytes for the header");
-    file.close();
+    const std::string slow = fixtures.Path("slow.bin");
+    WriteFileText(slow, "SLOW and more bytes for the header");
 
     CatalogRequest request;
-    request.entries = {{slow.toUtf8(), {}, {}}};
+    request.entries = {{slow, {}, {}}};
     request.format = CatalogFormat::kJsonLines;
     request.slowFileNotice = 200ms;
-    QByteArray out;
-    QByteArray notices;
+    std::string out;
+    std::string notices;
     CatalogStreams streams;
     streams.output = [&](std::string_view text) { out.append(text.data(), text.size()); };
     streams.notice = [&](std::string_view text) { notices.append(text.data(), text.size()); };
     const CatalogOutcome outcome = RunCatalog(request, streams);
-    EXPECT_EQ(notices, "still reading " + slow.toUtf8() + " after 0.2 s\n");
+    EXPECT_EQ(notices, "still reading " + slow + " after 0.2 s\n");
     EXPECT_EQ(outcome.failed, 1u);  // the driver gave nothing in the end
-    EXPECT_TRUE(out.contains("\"error\"")) << out.toStdString();
+    EXPECT_NE(out.find("\"error\""), std::string::npos) << out;
 }
 
 }  // namespace

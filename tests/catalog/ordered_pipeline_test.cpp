@@ -15,7 +15,7 @@ namespace {
 // Later items finish sooner, so that results arrive out of order.
 RenderedEntry SlowFirst(std::size_t index, std::size_t count) {
     std::this_thread::sleep_for(std::chrono::microseconds(200 * (count - index)));
-    return {QByteArray::number(static_cast<qulonglong>(index)), index % 3 == 0};
+    return {std::to_string(index), index % 3 == 0};
 }
 
 }  // namespace
@@ -27,7 +27,7 @@ TEST(OrderedPipeline, DeliversInInputOrderOnTheCallingThreadWithBoundedResults) 
         std::atomic<int> mostAlive{0};
         std::mutex threadsMutex;
         std::set<std::thread::id> workThreads;
-        std::vector<QByteArray> delivered;
+        std::vector<std::string> delivered;
         const std::thread::id caller = std::this_thread::get_id();
         RunInOrder(
             kCount, jobs,
@@ -44,7 +44,7 @@ TEST(OrderedPipeline, DeliversInInputOrderOnTheCallingThreadWithBoundedResults) 
             },
             [&](std::size_t index, RenderedEntry&& result) {
                 EXPECT_EQ(std::this_thread::get_id(), caller);
-                EXPECT_EQ(result.text, QByteArray::number(static_cast<qulonglong>(index)));
+                EXPECT_EQ(result.text, std::to_string(index));
                 EXPECT_EQ(result.failed, index % 3 == 0);
                 delivered.push_back(result.text);
                 --alive;

@@ -3,89 +3,81 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
-
 #include <cstdio>
+#include <filesystem>
 
-#include "fixture_folder.h"
+#include "file_bytes.h"
 #include "path_list.h"
-#include "qt_printers.h"
+#include "temp_folder.h"
 
 namespace {
 
-std::vector<QByteArray> PathsOf(const std::vector<CatalogEntry>& entries, const QByteArray& root) {
-    std::vector<QByteArray> paths;
-    for (const CatalogEntry& entry : entries)
-        paths.push_back(entry.path.startsWith(root) ? entry.path.mid(root.size()) : entry.path);
-    return paths;
-}
+using Paths = std::vector<std::string>;
 
-void Touch(const QByteArray& path) {
-    std::FILE* file = std::fopen(path.constData(), "wb");
-    ASSERT_NE(file, nullptr) << path.constData();
-    std::fclose(file);
+Paths PathsOf(const std::vector<CatalogEntry>& entries, const std::string& root) {
+    Paths paths;
+    for (const CatalogEntry& entry : entries)
+        paths.push_back(entry.path.starts_with(root) ? entry.path.substr(root.size()) : entry.path);
+    return paths;
 }
 
 }  // namespace
 
 TEST(PathList, SplitsLinesOrNulsAndDropsEmptyEntries) {
-    EXPECT_EQ(SplitPathList("a.tif\n\nb c.tif\n", false),
-              (std::vector<QByteArray>{"a.tif", "b c.tif"}));
+    EXPECT_EQ(SplitPathList("a.tif\n\nb c.tif\n", false), (Paths{"a.tif", "b c.tif"}));
     // A NUL-separated list keeps newlines inside names.
-    const QByteArray nul("x\ny.tif\0z.tif\0", 14);
-    EXPECT_EQ(SplitPathList(nul, true), (std::vector<QByteArray>{"x\ny.tif", "z.tif"}));
+    const std::string nul("x\ny.tif\0z.tif\0", 14);
+    EXPECT_EQ(SplitPathList(nul, true), (Paths{"x\ny.tif", "z.tif"}));
     EXPECT_TRUE(SplitPathList({}, false).empty());
 }
 
 TEST(PathList, ReadsAListFileAndNamesOneThatCannotBeRead) {
-    FixtureFolder folder;
-    const QString list = folder.WriteFile(QStringLiteral("list"), "one\ntwo\n");
-    const PathListResult read = ReadPathList(list.toUtf8(), false);
-    EXPECT_TRUE(read.error.isEmpty());
-    EXPECT_EQ(read.paths, (std::vector<QByteArray>{"one", "two"}));
-    const PathListResult missing = ReadPathList(folder.Utf8Path(QStringLiteral("none")), false);
-    EXPECT_TRUE(missing.paths.empty());
-    EXPECT_TRUE(missing.error.contains("none")) << missing.error.constData();
+    TempFolder folder;
+    WriteFileText(folder.Path("list"), "one\ntwo\n");
+    const auto read = ReadPathList(folder.Path("list"), false);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(*read, (Paths{"one", "two"}));
+    const auto missing = ReadPathList(folder.Path("none"), false);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.code(), CatalogCode::kCannotReadList);
+    EXPECT_NE(missing.message().find("none"), std::string::npos) << missing.message();
 }
 
 TEST(PathList, WalksFoldersInNameOrderWithoutHiddenEntriesOrLinkedFolders) {
-    FixtureFolder folder;
-    const QByteArray root = folder.Utf8Path({});
-    QDir(QString::fromUtf8(root)).mkpath(QStringLiteral("b/c"));
-    QDir(QString::fromUtf8(root)).mkpath(QStringLiteral(".hidden"));
+    TempFolder folder;
+    const std::string root = folder.Root() + "/";
+    std::filesystem::create_directories(root + "b/c");
+    std::filesystem::create_directories(root + ".hidden");
     for (const char* name : {"b/z.tif", "b/c/y.tif", "a.tif", "c.tif", ".dot.tif", ".hidden/x.tif",
                              "B.tif", "\xff.tif"})
-        Touch(root + name);
-    ASSERT_EQ(::symlink("b", (root + "link").constData()), 0);
-    ASSERT_EQ(::symlink("gone.tif", (root + "broken.tif").constData()), 0);
+        WriteFileText(root + name, "");
+    ASSERT_EQ(::symlink("b", (root + "link").c_str()), 0);
+    ASSERT_EQ(::symlink("gone.tif", (root + "broken.tif").c_str()), 0);
 
-    const std::vector<CatalogEntry> walked = ExpandPaths({root.chopped(1)}, true);
+    const std::vector<CatalogEntry> walked = ExpandPaths({folder.Root()}, true);
     // Byte order: capitals before small letters, a subfolder where its name falls; the broken
     // link is kept to be refused, the linked folder is not walked.
     EXPECT_EQ(PathsOf(walked, root),
-              (std::vector<QByteArray>{"B.tif", "a.tif", "b/c/y.tif", "b/z.tif", "broken.tif",
-                                       "c.tif", "\xff.tif"}));
+              (Paths{"B.tif", "a.tif", "b/c/y.tif", "b/z.tif", "broken.tif", "c.tif", "\xff.tif"}));
     for (const CatalogEntry& entry : walked)
-        EXPECT_TRUE(entry.error.isEmpty());
+        EXPECT_TRUE(entry.error.empty());
 
     // Named hidden files and folders are taken; without -r a folder stays one entry.
     EXPECT_EQ(PathsOf(ExpandPaths({root + ".dot.tif", root + ".hidden"}, true), root),
-              (std::vector<QByteArray>{".dot.tif", ".hidden/x.tif"}));
+              (Paths{".dot.tif", ".hidden/x.tif"}));
     EXPECT_EQ(PathsOf(ExpandPaths({root + "b", root + "a.tif"}, false), root),
-              (std::vector<QByteArray>{"b", "a.tif"}));
+              (Paths{"b", "a.tif"}));
 }
 
 TEST(PathList, AFolderThatCannotBeListedIsAnEntryWithItsError) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind root";
-    FixtureFolder folder;
-    const QByteArray locked = folder.Utf8Path(QStringLiteral("locked"));
-    ASSERT_EQ(::mkdir(locked.constData(), 0), 0);
+    TempFolder folder;
+    const std::string locked = folder.Path("locked");
+    ASSERT_EQ(::mkdir(locked.c_str(), 0), 0);
     const std::vector<CatalogEntry> walked = ExpandPaths({locked}, true);
     ASSERT_EQ(walked.size(), 1u);
     EXPECT_EQ(walked[0].path, locked);
-    EXPECT_TRUE(walked[0].error.startsWith("cannot list the folder"))
-        << walked[0].error.constData();
-    ::chmod(locked.constData(), 0700);
+    EXPECT_TRUE(walked[0].error.starts_with("cannot list the folder")) << walked[0].error;
+    ::chmod(locked.c_str(), 0700);
 }
