@@ -18,12 +18,12 @@ tests/desktop/check_mime_type.sh res/tarnview-mime.xml build/tarnview-pack || [ 
 tests/desktop/check_thumbnailer.sh res/tarnview.thumbnailer build/tarnview-info build/tarnview-pack ||
     [ $? -eq 77 ]
 
-# The package library, the report engine and tarnview-info again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# The package library, the report engine, the catalogue and tarnview-info again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 tarnview_configure asan "$werror"
 cmake --build --preset asan --target package_tests report_tests cli_tests pack_tests \
-    tarnview_pack_tests gdal_tests gdal_QVRMP tarnview-info tarnview-pack
-for area in package report cli ingest; do
+    tarnview_pack_tests catalog_tests gdal_tests gdal_QVRMP tarnview-info tarnview-pack
+for area in package report cli ingest catalog; do
     ctest --test-dir "build-asan/tests/$area" --output-on-failure -j2
 done
 # The plugin inside the sanitized test program (GDAL's own programs would load it uninstrumented).
