@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 source scripts/common.sh
 
 tarnview_install_packages
-tarnview_build build
+tarnview_build default
 
 sample=samples/utm50n_overviews.tif
 if [ -x build/tarnview ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then

@@ -1,5 +1,5 @@
-# Shared by run.sh and test.sh: install the Debian packages the build needs, then configure and
-# build into build/. Safe to run again: it installs only what is missing.
+# Shared by run.sh and test.sh: install the Debian packages the build needs, then configure one of
+# CMakePresets.json's presets and build it. Safe to run again: it installs only what is missing.
 
 TARNVIEW_PACKAGES=(
     build-essential cmake ninja-build pkg-config
@@ -34,11 +34,18 @@ tarnview_install_packages() {
         "${missing[@]}" >/dev/null
 }
 
-# tarnview_build DIR [cmake options...]
+# tarnview_configure PRESET [cmake options...]: configures one of CMakePresets.json's presets
+# (default, asan, tsan, release, fuzz, deb) into its folder (build/, build-asan/, ...).
+tarnview_configure() {
+    cmake --preset "$@" >/dev/null
+}
+
+# tarnview_build PRESET [cmake options...]: configures the preset, then builds all of it. "build"
+# is the default preset, as the folder it builds into.
 tarnview_build() {
-    local dir="$1"
+    local preset="$1"
     shift
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVIEW_BUILD_GUI=ON "$@" \
-        >/dev/null
-    cmake --build "$dir"
+    [ "$preset" = build ] && preset=default
+    tarnview_configure "$preset" "$@"
+    cmake --build --preset "$preset"
 }

@@ -8,11 +8,9 @@ cd "$(dirname "$0")/.."
 source scripts/common.sh
 tarnview_install_packages
 
-# Installed under /usr, so that GNUInstallDirs picks Debian's multiarch library folder and the
-# GDAL plugin lands where Debian's GDAL looks for plugins.
-cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DBUILD_TESTING=OFF -DTARNVIEW_BUILD_GUI=ON >/dev/null
-cmake --build build-deb
+# The deb preset: Release, no tests, installed under /usr, so that GNUInstallDirs picks Debian's
+# multiarch library folder and the GDAL plugin lands where Debian's GDAL looks for plugins.
+tarnview_build deb
 (cd build-deb && cpack -G DEB -B "$out" >/dev/null)
 rm -rf "$out/_CPack_Packages"
 ls "$out"/tarnview_*.deb
