@@ -1,16 +1,16 @@
 // WGS 84 as GDAL writes its WKT, on one line and as the report lays it out.
 #pragma once
 
-#include <QByteArray>
+#include <string_view>
 
-inline const QByteArray kWgs84Wkt =
+inline constexpr std::string_view kWgs84Wkt =
     "GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\",6378137,298.257223563,"
     "AUTHORITY[\"EPSG\",\"7030\"]],AUTHORITY[\"EPSG\",\"6326\"]],PRIMEM[\"Greenwich\",0,"
     "AUTHORITY[\"EPSG\",\"8901\"]],UNIT[\"degree\",0.0174532925199433,"
     "AUTHORITY[\"EPSG\",\"9122\"]],AXIS[\"Latitude\",NORTH],AXIS[\"Longitude\",EAST],"
     "AUTHORITY[\"EPSG\",\"4326\"]]";
 
-inline const QByteArray kWgs84WktLaidOut =
+inline constexpr std::string_view kWgs84WktLaidOut =
     "GEOGCS[\"WGS 84\",\r\n"
     "\tDATUM[\"WGS_1984\",\r\n"
     "\t\tSPHEROID[\"WGS 84\",6378137,298.257223563,\r\n"
