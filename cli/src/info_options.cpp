@@ -45,10 +45,14 @@ void Declare(CLI::App& app, Given& given) {
     app.add_option("--thumbnail", given.thumbnails,
                    "write a package's 512-wide thumbnail as RGBA PNG")
         ->type_name("OUT.png")
+        ->expected(1)
+        ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_option("--thumbnail-view", given.views,
                    "write it as the preview window shows it (opaque)")
         ->type_name("OUT.png")
+        ->expected(1)
+        ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_option(
            "--size", given.size,

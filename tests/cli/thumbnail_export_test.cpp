@@ -88,7 +88,7 @@ class ThumbnailExport : public ::testing::Test {
 
 TEST_F(ThumbnailExport, PngHoldsTheRegionReadAndTheViewTheCheckerboardUnderIt) {
     const QString package = WritePackage();
-    const PackageThumbnail expected = ReadPackageThumbnail(package.toUtf8());
+    const PackageThumbnail expected = ReadPackageThumbnail(package.toStdString());
     ASSERT_EQ(expected.status, ThumbnailStatus::kRead);
     ASSERT_EQ(expected.rows, 204);  // trunc(600 x 512 / 1500)
 
