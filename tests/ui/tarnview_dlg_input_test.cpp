@@ -19,6 +19,7 @@
 #include "report.h"
 #include "report_box.h"
 #include "tarnview_dlg.h"
+#include "text_conversion.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -88,10 +89,10 @@ TEST_F(TarnviewDlgInputTest, DroppingOneRasterShowsItsReport) {
     ASSERT_TRUE(Drop(dialog.get(), {raster}));
     EXPECT_EQ(path->text(), raster);
     EXPECT_EQ(dialog->m_strPath, raster);
-    const Report expected = BuildReport(raster);
-    ASSERT_FALSE(expected.failed);
-    EXPECT_EQ(report->WindowText(), expected.text);
-    EXPECT_EQ(dialog->m_strReport, expected.text);
+    ASSERT_FALSE(BuildReport(raster.toStdString()).failed);
+    const QString expected = ReportText(raster);
+    EXPECT_EQ(report->WindowText(), expected);
+    EXPECT_EQ(dialog->m_strReport, expected);
     EXPECT_FALSE(preview->isEnabled());
     EXPECT_EQ(QDir::currentPath(), folder);
     EXPECT_TRUE(messages.Requests().empty());
@@ -100,10 +101,10 @@ TEST_F(TarnviewDlgInputTest, DroppingOneRasterShowsItsReport) {
 TEST_F(TarnviewDlgInputTest, DropOnEitherBoxReachesTheDialog) {
     ASSERT_TRUE(Drop(path, {raster}));
     EXPECT_EQ(path->text(), raster);  // replaced, not the URL inserted as text
-    EXPECT_EQ(report->WindowText(), BuildReport(raster).text);
+    EXPECT_EQ(report->WindowText(), ReportText(raster));
     ASSERT_TRUE(Drop(report->viewport(), {other}));
     EXPECT_EQ(path->text(), other);
-    EXPECT_EQ(report->WindowText(), BuildReport(other).text);
+    EXPECT_EQ(report->WindowText(), ReportText(other));
 }
 
 TEST_F(TarnviewDlgInputTest, DroppingTwoFilesChangesNothing) {
@@ -131,7 +132,7 @@ TEST_F(TarnviewDlgInputTest, DroppingAFolderAnalysesItsPath) {
     ASSERT_TRUE(Drop(dialog.get(), {sub}));
     EXPECT_TRUE(messages.Requests().empty());
     EXPECT_EQ(path->text(), sub);
-    EXPECT_EQ(report->WindowText(), BuildReport(sub).text);
+    EXPECT_EQ(report->WindowText(), ReportText(sub));
     EXPECT_FALSE(report->WindowText().isEmpty());
     EXPECT_FALSE(preview->isEnabled());
 }
@@ -141,16 +142,16 @@ TEST_F(TarnviewDlgInputTest, ADroppedNameThatIsNotUtf8IsOpenedByItsOwnBytes) {
     ASSERT_EQ(std::rename(raster.toUtf8().constData(), odd.constData()), 0);
     ASSERT_TRUE(
         DropUrls(dialog.get(), {QUrl::fromEncoded("file://" + odd.toPercentEncoding("/"))}));
-    const Report expected = RenderReport(GatherFileFactsAt(odd));
+    const Report expected = RenderReport(GatherFileFacts(odd.toStdString()));
     ASSERT_FALSE(expected.failed);
-    EXPECT_EQ(report->WindowText(), expected.text);
+    EXPECT_EQ(report->WindowText(), Utf8ToWide(expected.text));
 }
 
 TEST_F(TarnviewDlgInputTest, ALongDroppedPathIsTakenWhole) {
     const QString longPath = files.Path(QString(300, u'n') + QStringLiteral(".tif"));
     ASSERT_TRUE(Drop(dialog.get(), {longPath}));
     EXPECT_EQ(path->text(), longPath);
-    EXPECT_EQ(report->WindowText(), BuildReport(longPath).text);
+    EXPECT_EQ(report->WindowText(), ReportText(longPath));
 }
 
 TEST_F(TarnviewDlgInputTest, OnlyLocalFilesCanBeDragged) {
@@ -171,7 +172,7 @@ TEST_F(TarnviewDlgInputTest, BrowseAnalysesTheChosenFileFromTheProgramsFolder) {
     dialog->OnBrowse();
     ASSERT_EQ(files.Calls(), 1);
     EXPECT_EQ(path->text(), raster);
-    EXPECT_EQ(report->WindowText(), BuildReport(raster).text);
+    EXPECT_EQ(report->WindowText(), ReportText(raster));
     EXPECT_FALSE(preview->isEnabled());
     EXPECT_EQ(QDir::currentPath(), QCoreApplication::applicationDirPath());
 
@@ -212,9 +213,9 @@ TEST_F(TarnviewDlgInputTest, BrowseAcceptsANameThatDoesNotExist) {
     FileDialogStub files(missing);
     dialog->OnBrowse();
     EXPECT_EQ(path->text(), missing);
-    const Report expected = BuildReport(missing);
+    const Report expected = BuildReport(missing.toStdString());
     EXPECT_TRUE(expected.failed);
-    EXPECT_EQ(report->WindowText(), expected.text);
+    EXPECT_EQ(report->WindowText(), Utf8ToWide(expected.text));
     EXPECT_FALSE(preview->isEnabled());
     EXPECT_EQ(QDir::currentPath(), QCoreApplication::applicationDirPath());
 }

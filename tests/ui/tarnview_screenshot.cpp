@@ -18,7 +18,7 @@
 #include <QTranslator>
 #include <QUrl>
 
-#include "gdal_setup.h"
+#include <gdal.h>
 #include "qt_translations.h"
 #include "tarnview_dlg.h"
 
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     QTranslator qtTexts;
     if (LoadQtTranslations(qtTexts, QLocale::system()))
         QApplication::installTranslator(&qtTexts);
-    InitGdal();
+    GDALAllRegister();
 
     CTarnviewDlg dialog;
     dialog.show();

@@ -6,7 +6,10 @@
 #include <QApplication>
 #include <QTest>
 
-#include "gdal_setup.h"
+#include <gdal.h>
+
+#include "report.h"
+#include "text_conversion.h"
 
 void EnsureApplication() {
     static int argc = 1;
@@ -15,7 +18,7 @@ void EnsureApplication() {
     static QApplication* application = [] {
         auto* app = new QApplication(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Tarnview"));
-        InitGdal();
+        GDALAllRegister();
         return app;
     }();
     (void)application;
@@ -64,4 +67,8 @@ void ShowAndPaint(QWidget& widget) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
     widget.repaint();
     QApplication::processEvents();
+}
+
+QString ReportText(const QString& path) {
+    return Utf8ToWide(BuildReport(WideToUtf8(path)).text);
 }

@@ -59,3 +59,6 @@ class ModalStub {
 
 // Shows a top-level widget and waits until it is exposed and painted.
 void ShowAndPaint(QWidget& widget);
+
+// The report the dialog shows for `path`, as the dialog's text.
+QString ReportText(const QString& path);
