@@ -16,9 +16,10 @@
 #include <string>
 #include <vector>
 
+#include <gdal.h>
+
 #include "fuzz_gdal_drivers.h"
 #include "fuzz_input.h"
-#include "gdal_setup.h"
 
 struct ReportFile {
     std::string name;  // a file name whose extension picks the reader
@@ -83,7 +84,7 @@ bool StartsWith(const std::uint8_t* data, std::size_t size,
 
 // GDAL as the report targets need it: able to open the rasters made here, and nothing else.
 inline void InitGdalForReportInputs() {
-    InitGdal();
+    GDALAllRegister();
     KeepOnlyGdalDrivers({"GTiff", "PNG"});
 }
 

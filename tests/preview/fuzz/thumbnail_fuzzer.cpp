@@ -1,8 +1,8 @@
 // libFuzzer target: arbitrary bytes (in the package fuzzer's input form, so both share a corpus)
 // as a package, through tarnview-info's thumbnail export: the thumbnail read, the preview's view
 // or the raw buffer, scaling, and the PNG written through its temporary file. Besides the
-// sanitizers' checks it stops on an export that reports success without a PNG in place, leaves
-// a PNG or a temporary file behind after a failure, or warns after a failure.
+// sanitizers' checks it stops on an export that reports success without a PNG in place, or leaves
+// a PNG or a temporary file behind after a failure.
 //
 // The input's last byte picks the picture: raw buffer or view, and the longest side (0 keeps
 // 512 columns). Work is bounded by what a small input can back: a package whose thumbnail is
@@ -17,10 +17,11 @@
 #include <fstream>
 #include <string>
 
+#include <gdal.h>
+
 #include "fuzz_folder.h"
 #include "fuzz_gdal_drivers.h"
 #include "fuzz_input.h"
-#include "gdal_setup.h"
 #include "package_format.h"
 #include "package_thumbnail.h"
 #include "region_plan.h"
@@ -77,7 +78,7 @@ bool IsPng(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    InitGdal();
+    GDALAllRegister();
     KeepOnlyGdalDrivers({"MEM", "PNG"});  // the picture in memory, and the PNG written from it
     return 0;
 }
@@ -95,13 +96,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t choice = size > 0 ? data[size - 1] : 0;
     const ThumbnailKind kind = choice & 1 ? ThumbnailKind::kView : ThumbnailKind::kBuffer;
     const int longestSide = (choice >> 1) % 4 == 0 ? 0 : 1 + (choice >> 3) * kMaxLongestSide / 32;
-    const ThumbnailExportResult result = ExportThumbnail(
-        QByteArray::fromStdString(package), QByteArray::fromStdString(out), kind, longestSide);
-    if (result.error.isEmpty()) {
+    const PreviewResult<ExportedThumbnail> result =
+        ExportThumbnail(package, out, kind, longestSide);
+    if (result) {
         Check(IsPng(out));
         Check(std::remove(out.c_str()) == 0);
-    } else {
-        Check(result.warning.isEmpty());
     }
     Check(OtherFiles(packageName) == 0);
     return 0;

@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
-#include <QJsonDocument>
+#include <nlohmann/json.hpp>
 
 #include "fuzz_folder.h"
 #include "json_report.h"
@@ -15,6 +16,8 @@
 #include "report_input.h"
 
 namespace {
+
+constexpr std::string_view kOpenFailurePrefix = "打开压缩包失败:";
 
 void Check(bool condition) {
     if (!condition)
@@ -24,12 +27,12 @@ void Check(bool condition) {
 void CheckPackageReport(const Report& report) {
     if (report.failed) {
         Check(!report.previewAllowed);
-        Check(report.text.startsWith(QStringLiteral("打开压缩包失败:")));
-        Check(report.text.size() > QStringLiteral("打开压缩包失败:").size());
+        Check(report.text.starts_with(kOpenFailurePrefix));
+        Check(report.text.size() > kOpenFailurePrefix.size());
     } else {
         Check(report.previewAllowed);
-        Check(report.text.startsWith(QStringLiteral("压缩包尺寸:\r\n")));
-        Check(report.text.endsWith(QStringLiteral("]\r\n")));
+        Check(report.text.starts_with("压缩包尺寸:\r\n"));
+        Check(report.text.ends_with("]\r\n"));
     }
 }
 
@@ -46,15 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (path.empty())
         return 0;
 
-    const FileFacts facts = GatherFileFacts(QString::fromStdString(path));
+    const FileFacts facts = GatherFileFacts(path);
     const Report report = RenderReport(facts);
     Check(report.failed == facts.Failed());
-    Check(!report.text.isEmpty());
+    Check(!report.text.empty());
     if (IsPackagePath(facts.path))
         CheckPackageReport(report);
     else
         Check(!report.previewAllowed);
-    const QByteArray json = QJsonDocument(RenderJsonReport(facts)).toJson();
-    Check(QJsonDocument::fromJson(json).isObject());
+    const std::string json = JsonText(RenderJsonReport(facts), false);
+    Check(nlohmann::json::parse(json, nullptr, false).is_object());
     return 0;
 }

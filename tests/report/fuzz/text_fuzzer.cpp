@@ -1,10 +1,16 @@
 // libFuzzer target: the report's text helpers on arbitrary bytes. Besides the sanitizers' checks
-// it stops when IndentWkt loses or changes a byte of its input, when a conversion round trip is
-// not stable, or when a number comes out in another notation than fixed.
+// it stops when ValidUtf8 gives anything but well-formed UTF-8, changes input that already is, or
+// changes its own output; when IndentWkt loses or changes a byte of its input; when the metadata
+// lines or extent block are not valid UTF-8; or when a number comes out in another notation than
+// fixed.
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "text_helpers.h"
 
@@ -15,18 +21,77 @@ void Check(bool condition) {
         std::abort();
 }
 
+// Well-formed UTF-8, decided by decoding each code point and checking its value, a way apart
+// from ValidUtf8's ranges of second bytes.
+bool IsWellFormedUtf8(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        std::size_t length = 0;
+        char32_t point = 0;
+        if (lead < 0x80) {
+            length = 1;
+            point = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            point = lead & 0x1F;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            point = lead & 0x0F;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            point = lead & 0x07;
+        } else {
+            return false;
+        }
+        if (text.size() - at < length)
+            return false;
+        for (std::size_t i = 1; i < length; ++i) {
+            const auto next = static_cast<unsigned char>(text[at + i]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            point = (point << 6) | (next & 0x3F);
+        }
+        constexpr char32_t kShortestFrom[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (point < kShortestFrom[length] || point > 0x10FFFF ||
+            (point >= 0xD800 && point <= 0xDFFF))
+            return false;
+        at += length;
+    }
+    return true;
+}
+
 // The input must come out whole and in order, with only line breaks and tabs put between.
-void CheckIndentKeepsEveryByte(const QByteArray& wkt) {
-    const QByteArray laidOut = IndentWkt(wkt);
-    qsizetype in = 0;
-    for (qsizetype out = 0; out < laidOut.size(); ++out) {
-        if (in < wkt.size() && laidOut[out] == wkt[in]) {
+void CheckIndentKeepsEveryByte(std::string_view wkt) {
+    const std::string laidOut = IndentWkt(wkt);
+    std::size_t in = 0;
+    for (const char c : laidOut) {
+        if (in < wkt.size() && c == wkt[in]) {
             ++in;
         } else {
-            Check(laidOut[out] == '\r' || laidOut[out] == '\n' || laidOut[out] == '\t');
+            Check(c == '\r' || c == '\n' || c == '\t');
         }
     }
     Check(in == wkt.size());
+}
+
+std::vector<std::string> SplitAtZeros(std::string_view bytes) {
+    std::vector<std::string> parts(1);
+    for (const char c : bytes) {
+        if (c == '\0')
+            parts.emplace_back();
+        else
+            parts.back() += c;
+    }
+    return parts;
+}
+
+std::size_t Occurrences(std::string_view text, std::string_view part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string_view::npos;
+         at = text.find(part, at + part.size()))
+        ++count;
+    return count;
 }
 
 double DoubleAt(const std::uint8_t* data, std::size_t size, std::size_t index) {
@@ -41,17 +106,19 @@ double DoubleAt(const std::uint8_t* data, std::size_t size, std::size_t index) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     CheckIndentKeepsEveryByte(bytes);
 
-    const QString wide = Utf8ToWide(bytes);
-    const QByteArray utf8 = WideToUtf8(wide);
-    Check(Utf8ToWide(utf8) == wide);
-    Check(WideToUtf8(Utf8ToWide(utf8)) == utf8);
+    const std::string valid = ValidUtf8(bytes);
+    Check(IsWellFormedUtf8(valid));
+    Check(ValidUtf8(valid) == valid);
+    if (IsWellFormedUtf8(bytes))
+        Check(valid == bytes);
 
-    QString report;
-    AppendMetadataLines(report, bytes.split('\0'), u"\r\n\t");
-    Check(report.count(QStringLiteral("\r\n\t")) >= bytes.count('\0') + 1);
+    std::string report;
+    const std::vector<std::string> entries = SplitAtZeros(bytes);
+    AppendMetadataLines(report, entries, "\r\n\t");
+    Check(Occurrences(report, "\r\n\t") >= entries.size());
 
     GeoTransform gt;
     for (std::size_t i = 0; i < gt.size(); ++i)
@@ -60,13 +127,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int height = size > 1 ? static_cast<int>(data[1]) * 1000 : 0;
     AppendExtentBlock(report, gt, width, height);
     AppendRatioLine(report, DoubleAt(data, size, 6), DoubleAt(data, size, 7));
+    Check(IsWellFormedUtf8(report));
     FormatFileSize(DoubleAt(data, size, 8));
     const double value = DoubleAt(data, size, 9);
-    const QString fixed = FormatFixed(value, 6);
+    const std::string fixed = FormatFixed(value, 6);
     if (std::isfinite(value)) {
-        Check(fixed.at(fixed.size() - 7) == u'.');
-        Check(fixed.toDouble() == 0 ||
-              std::abs(fixed.toDouble() - value) <= 5e-7 * (1 + std::abs(value)));
+        Check(fixed.size() >= 8 && fixed[fixed.size() - 7] == '.');
+        double parsed = 0;
+        const auto [end, error] =
+            std::from_chars(fixed.data(), fixed.data() + fixed.size(), parsed);
+        Check(error == std::errc() && end == fixed.data() + fixed.size());
+        Check(parsed == 0 || std::abs(parsed - value) <= 5e-7 * (1 + std::abs(value)));
     }
     return 0;
 }
