@@ -118,5 +118,5 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return FinishOutput(kProgram, Run(argc, argv));
+    EndProcess(FinishOutput(kProgram, Run(argc, argv)));
 }

@@ -1,6 +1,7 @@
 #include "program_output.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 bool WriteText(std::FILE* stream, std::string_view text) {
@@ -21,4 +22,9 @@ int FinishOutput(const char* program, int exitCode) {
     std::fprintf(stderr, "%s: cannot write the output: %s\n", program,
                  error != 0 ? std::strerror(error) : "write error");
     return kExitFailure;
+}
+
+void EndProcess(int exitCode) {
+    std::fflush(stderr);
+    std::_Exit(exitCode);
 }
