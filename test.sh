@@ -10,6 +10,13 @@ werror=-DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 tarnview_build default "$werror"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
 
+# The terminal programs need no GUI toolkit: a server that catalogues or packs imagery runs them
+# without Qt.
+if ldd build/tarnview-info build/tarnview-pack | grep -i qt; then
+    echo "the terminal programs link Qt" >&2
+    exit 1
+fi
+
 # The files a desktop installs: the entry and the metainfo as their validators see them, the
 # package type through xdg-mime and the thumbnailer's own Exec line (77: skipped, said why).
 desktop-file-validate res/tarnview.desktop
