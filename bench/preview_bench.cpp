@@ -23,8 +23,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <gdal.h>
+
 #include "about_dlg.h"
-#include "gdal_setup.h"
 #include "header_builder.h"
 #include "modal_seam.h"
 #include "package_layout.h"
@@ -103,7 +104,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    InitGdal();
+    GDALAllRegister();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
