@@ -203,30 +203,14 @@ TEST_F(TarnviewPack, FailuresAreOneLineWithExitOne) {
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{});
 }
 
+// The command line's every refusal is tested in process (tests/cli); this is what a terminal sees.
 TEST_F(TarnviewPack, UsageErrorsExitTwoAndHelpZero) {
     ProcessRun run = Run({});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.err.rfind("tarnview-pack: INPUT and OUTPUT are needed\nUsage: tarnview-pack", 0),
-              0u)
-        << run.err;
-    EXPECT_EQ(Run({"--quality", "9", "--lossless", "a", "b"}).exitCode, 2);
-    EXPECT_EQ(Run({"--frobnicate", "a", "b"}).exitCode, 2);
-    for (const char* bands : {"1,2", "1,2,3,4,5", "0,1,2", "1,x,3", "1,,3"}) {
-        run = Run({"--bands", bands, "a", "b"});
-        EXPECT_EQ(run.exitCode, 2) << bands;
-        EXPECT_EQ(run.err.rfind("tarnview-pack: --bands takes R,G,B or R,G,B,A band numbers", 0),
-                  0u)
-            << run.err;
-    }
-    for (const char* scale : {"5", "5,5", "9,1", "0,inf", "a,b"}) {
-        run = Run({"--scale", scale, "a", "b"});
-        EXPECT_EQ(run.exitCode, 2) << scale;
-        EXPECT_EQ(run.err.rfind("tarnview-pack: --scale takes MIN,MAX", 0), 0u) << run.err;
-    }
-
+    EXPECT_EQ(run.err, "tarnview-pack: INPUT and OUTPUT are needed\nTry 'tarnview-pack --help'.\n");
     run = Run({"--help"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out.rfind("Usage: tarnview-pack", 0), 0u);
+    EXPECT_NE(run.out.find("Usage: tarnview-pack"), std::string::npos) << run.out;
     run = Run({"--version"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "tarnview-pack 2.0.0.1\n");
