@@ -12,10 +12,7 @@
 #include <string>
 #include <vector>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QStringDecoder>
+#include <nlohmann/json.hpp>
 
 #include "catalog_entry.h"
 #include "entry_output.h"
@@ -35,42 +32,47 @@ void Check(bool condition) {
         std::abort();
 }
 
-bool IsUtf8(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = decoder.decode(bytes);  // decodes only when made a QString
-    return !decoder.hasError();
+using Json = nlohmann::json;
+
+bool IsUtf8(const std::string& bytes) {
+    return ValidUtf8(bytes) == bytes;
 }
 
-void CheckJson(const QByteArray& output, CatalogFormat format, bool inList,
-               const std::vector<QByteArray>& paths) {
-    std::vector<QJsonObject> objects;
+// The text parsed as JSON, or nothing when it is not JSON.
+Json Parsed(const std::string& text) {
+    return Json::parse(text, nullptr, false);
+}
+
+void CheckJson(const std::string& output, CatalogFormat format, bool inList,
+               const std::vector<std::string>& paths) {
+    std::vector<Json> objects;
     if (paths.empty() && !inList) {
-        Check(output.isEmpty());
+        Check(output.empty());
         return;
     }
     if (format != CatalogFormat::kJsonLines) {
         // One array of the entries, or the one pretty or compact object that stands alone.
-        QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(output, &error);
-        Check(error.error == QJsonParseError::NoError);
-        Check(inList ? document.isArray() : document.isObject());
-        for (const QJsonValue& value : document.array())
-            objects.push_back(value.toObject());
-        if (document.isObject())
-            objects.push_back(document.object());
+        const Json document = Parsed(output);
+        Check(inList ? document.is_array() : document.is_object());
+        if (document.is_array())
+            objects.assign(document.begin(), document.end());
+        else
+            objects.push_back(document);
     } else {
-        for (const QByteArray& line : output.split('\n')) {
-            if (line.isEmpty())
-                continue;
-            QJsonParseError error;
-            const QJsonDocument document = QJsonDocument::fromJson(line, &error);
-            Check(error.error == QJsonParseError::NoError && document.isObject());
-            objects.push_back(document.object());
+        std::size_t start = 0;
+        for (std::size_t end; (end = output.find('\n', start)) != std::string::npos;
+             start = end + 1) {
+            const Json document = Parsed(output.substr(start, end - start));
+            Check(document.is_object());
+            objects.push_back(document);
         }
     }
     Check(objects.size() == paths.size());
-    for (std::size_t i = 0; i < paths.size(); ++i)
-        Check(objects[i].value(QStringLiteral("path")).toString().toUtf8() == paths[i]);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const auto path = objects[i].find("path");
+        Check(path != objects[i].end() && path->is_string() &&
+              path->get<std::string>() == paths[i]);
+    }
 }
 
 }  // namespace
@@ -88,37 +90,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool nulSeparated = (data[0] & 8) != 0;
     const std::size_t listSize =
         std::min<std::size_t>(size - kOptionsSize, data[1] | std::size_t{data[2]} << 8);
-    const QByteArray list(reinterpret_cast<const char*>(data + kOptionsSize),
-                          static_cast<qsizetype>(listSize));
-    const std::vector<QByteArray> split = SplitPathList(list, nulSeparated);
+    const std::string list(reinterpret_cast<const char*>(data + kOptionsSize), listSize);
+    const std::vector<std::string> split = SplitPathList(list, nulSeparated);
     const char separator = nulSeparated ? '\0' : '\n';
-    for (const QByteArray& path : split)
-        Check(!path.isEmpty() && !path.contains(separator) && list.contains(path));
+    for (const std::string& path : split) {
+        Check(!path.empty() && path.find(separator) == std::string::npos &&
+              list.find(path) != std::string::npos);
+    }
 
     const ReportFile file =
         ReportFileFromFuzzInput(data + kOptionsSize + listSize, size - kOptionsSize - listSize);
     const std::string written = WriteFuzzFile(file.name, file.bytes.data(), file.bytes.size());
     if (written.empty())
         return 0;
-    const GatheredEntry gathered = GatherEntry({QByteArray::fromStdString(written), {}, {}});
+    const GatheredEntry gathered = GatherEntry({written, {}, {}});
 
     // An entry that stands alone is the only one.
     const std::size_t entries = std::min(split.size(), inList ? kMaxEntries : 1);
-    const std::vector<QByteArray> paths(split.begin(),
-                                        split.begin() + static_cast<std::ptrdiff_t>(entries));
-    QByteArray output = ListOpening(format, inList, paths.empty());
+    const std::vector<std::string> paths(split.begin(),
+                                         split.begin() + static_cast<std::ptrdiff_t>(entries));
+    std::string output = ListOpening(format, inList, paths.empty());
     bool allUtf8 = true;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         GatheredEntry entry = gathered;
         entry.path = paths[i];
-        entry.facts.path = Utf8ToWide(paths[i]);
+        entry.facts.path = paths[i];
         const RenderedEntry rendered = RenderEntry(entry, format, inList);
         Check(rendered.failed == gathered.facts.Failed());
         if (i > 0)
             output += ListSeparator(format, inList);
         output += rendered.text;
         if (format == CatalogFormat::kText && inList)
-            Check(rendered.text.startsWith("==> " + paths[i] + " <==\n"));
+            Check(rendered.text.starts_with("==> " + paths[i] + " <==\n"));
         allUtf8 = allUtf8 && IsUtf8(paths[i]);
     }
     output += ListClosing(format, inList, paths.empty());
