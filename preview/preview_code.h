@@ -4,11 +4,12 @@
 #include "result.h"
 
 enum class PreviewCode {
-    kSamePath,     // the picture would replace the package itself
-    kCannotOpen,   // the package reader refused the package
-    kNoThumbnail,  // the package has no thumbnail of a size a picture can take
-    kNoMemory,     // a buffer for the thumbnail or the picture could not be had
-    kCannotWrite,  // the picture file could not be written
+    kSamePath,       // the picture would replace the package itself
+    kCannotOpen,     // the package reader refused the package
+    kNoThumbnail,    // the package has no thumbnail of a size a picture can take
+    kNoMemory,       // a buffer for the thumbnail or the picture could not be had
+    kCannotWrite,    // the picture file could not be written
+    kOutputRefused,  // the picture may not go where it was asked: a folder, link, device, FIFO...
 };
 
 template <typename T>

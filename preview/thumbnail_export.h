@@ -18,7 +18,9 @@ struct ExportedThumbnail {
 // the system takes them, bytes that need not be UTF-8, and so may be the messages. Writes the PNG
 // at `outPath` through a temporary file beside it, so a failure leaves nothing. `longestSide` > 0
 // scales the picture, proportions kept, until its longer side has that many pixels; 0 keeps the
-// thumbnail's own 512 columns. An `outPath` that is the package itself is refused.
+// thumbnail's own 512 columns. An existing regular file at `outPath` is replaced (a thumbnailer
+// overwrites its own picture); the package itself, a folder, a symbolic link, a FIFO or a device
+// there is refused before the package is read.
 PreviewResult<ExportedThumbnail> ExportThumbnail(const std::string& packagePath,
                                                  const std::string& outPath, ThumbnailKind kind,
                                                  int longestSide = 0);

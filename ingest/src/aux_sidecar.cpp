@@ -59,14 +59,15 @@ std::string AuxSidecarPath(const std::string& packagePath) {
     return packagePath + kAuxSuffix;
 }
 
-PackStatus WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH srs) {
+PackStatus WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH srs,
+                           ExistingTarget existing) {
     const std::string path = AuxSidecarPath(packagePath);
     const std::string text = SidecarText(srs);
     if (text.empty()) {
         return SidecarFailed("the coordinate system has no WKT form for " + path);
     }
     OutputFile file;
-    WriteStatus written = file.Create(path, {});
+    WriteStatus written = file.Create(path, {}, existing);
     if (written) {
         written = file.WriteAt(0, text.data(), text.size());
     }

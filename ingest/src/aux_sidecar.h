@@ -7,14 +7,17 @@
 
 #include <string>
 
+#include "output_file.h"
 #include "pack_code.h"
 
 // The sidecar's path for a package.
 std::string AuxSidecarPath(const std::string& packagePath);
 
 // Writes the sidecar holding `srs` through a temporary file renamed into place, so an existing
-// sidecar is replaced whole or not at all. Fails with kSidecarFailed.
-PackStatus WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH srs);
+// sidecar is replaced whole or not at all, and only as `existing` allows. Fails with
+// kSidecarFailed.
+PackStatus WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH srs,
+                           ExistingTarget existing);
 
 // A package written without a sidecar must not inherit the one of the package it replaced, which
 // would give it that package's coordinate system: removes a sidecar left beside it (a regular

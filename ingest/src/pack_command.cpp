@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "aux_sidecar.h"
+#include "file_io.h"
 #include "output_target.h"
 #include "package_layout.h"
 #include "progress_display.h"
@@ -67,10 +68,38 @@ PackResultOf<PackageLayout> CheckSize(const std::string& input, const RasterSour
     return layout;
 }
 
+TargetRules OutputRules(const PackOptions& options, const RasterSource& source) {
+    TargetRules rules;
+    rules.inputFiles = source.FileList();
+    rules.inputFiles.push_back(options.input);
+    rules.replaceRegularFile = options.force;
+    return rules;
+}
+
+PackStatus Checked(const TargetStatus& target) {
+    if (!target) {
+        return MakeError(PackCode::kOutputRefused, target.message());
+    }
+    return {};
+}
+
 PackStatus CheckOutput(const PackOptions& options, const RasterSource& source) {
-    std::vector<std::string> inputFiles = source.FileList();
-    inputFiles.push_back(options.input);
-    return CheckOutputTarget(options.output, options.force, inputFiles);
+    return Checked(CheckOutputTarget(options.output, OutputRules(options, source)));
+}
+
+bool WritesSidecar(const PackOptions& options, const RasterSource& source) {
+    return options.writeAux && source.SpatialRef() != nullptr;
+}
+
+// The sidecar is written or removed under OUTPUT's own rules, checked before the package is
+// written so that a refusal leaves nothing. One that is not there and will not be written does
+// not matter, whatever its name.
+PackStatus CheckSidecar(const PackOptions& options, const RasterSource& source) {
+    const std::string sidecar = AuxSidecarPath(options.output);
+    if (!WritesSidecar(options, source) && !LinkStatus(sidecar).exists) {
+        return {};
+    }
+    return Checked(CheckOutputTarget(sidecar, OutputRules(options, source)));
 }
 
 void NoteLeftOutCoordinateSystem(const PackOptions& options, const RasterSource& source,
@@ -150,9 +179,13 @@ void WarnIfNoTile(const PackOptions& options, const WrittenPackage& written, con
 
 // The sidecar only once the package is whole, so a failed pack leaves neither behind. Gives the
 // sidecar's path, empty when there is none.
-PackResultOf<std::string> WriteSidecar(const PackOptions& options, OGRSpatialReferenceH crs) {
-    if (crs != nullptr && options.writeAux) {
-        if (const PackStatus written = WriteAuxSidecar(options.output, crs); !written) {
+PackResultOf<std::string> WriteSidecar(const PackOptions& options, const RasterSource& source) {
+    if (WritesSidecar(options, source)) {
+        const ExistingTarget existing =
+            options.force ? ExistingTarget::kReplace : ExistingTarget::kKeep;
+        if (const PackStatus written =
+                WriteAuxSidecar(options.output, source.SpatialRef(), existing);
+            !written) {
             return MakeError(written.code(), options.output +
                                                  " was written, its coordinate system was not: " +
                                                  written.message());
@@ -202,6 +235,9 @@ PackResult RunPack(const PackOptions& options, const PackEnvironment& environmen
     if (const PackStatus target = CheckOutput(options, source); !target) {
         return target.error();
     }
+    if (const PackStatus sidecar = CheckSidecar(options, source); !sidecar) {
+        return sidecar.error();
+    }
     NoteLeftOutCoordinateSystem(options, source, say);
 
     ProgressDisplay display(say, environment.terminal, WorkOf(*layout));
@@ -211,7 +247,7 @@ PackResult RunPack(const PackOptions& options, const PackEnvironment& environmen
         return written.error();
     }
     WarnIfNoTile(options, *written, say);
-    const PackResultOf<std::string> auxPath = WriteSidecar(options, source.SpatialRef());
+    const PackResultOf<std::string> auxPath = WriteSidecar(options, source);
     if (!auxPath) {
         return auxPath.error();
     }

@@ -16,11 +16,28 @@
 #include <cstring>
 #include <string>
 
+#include "file_io.h"
+#include "output_target.h"
+
 namespace {
 
 constexpr int kRgbaBands = 4;
 constexpr int kAlphaBand = 4;
 constexpr mode_t kNewFileMode = 0666;
+constexpr char kPartialSuffix[] = ".partial-XXXXXX";
+
+// A name of its own beside the target, so that two exports to one file never share it: the
+// target's name, shortened where the suffix would make it longer than the folder takes.
+std::string PartialPathFor(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t suffixLength = sizeof kPartialSuffix - 1;
+    const std::size_t limit = FileNameLimit(path);
+    std::string partial = path;
+    if (limit > suffixLength && partial.size() - nameStart + suffixLength > limit)
+        partial.resize(nameStart + limit - suffixLength);
+    return partial + kPartialSuffix;
+}
 
 Error<PreviewCode> CannotWrite(const std::string& path, const std::string& reason) {
     return MakeError(PreviewCode::kCannotWrite, "cannot write " + path + ": " + reason);
@@ -86,8 +103,7 @@ PictureSize ScaledToLongestSide(PictureSize picture, int longestSide) {
 // GDAL is already loaded for the report, so its PNG driver costs tarnview-info nothing at start-up.
 PreviewStatus WriteRgbaPng(const std::string& path, const std::uint32_t* pixels, PictureSize size,
                            PictureSize pngSize) {
-    // A name of its own beside the target, so that two exports to one file never share it.
-    std::string partial = path + ".partial-XXXXXX";
+    std::string partial = PartialPathFor(path);
     const int descriptor = ::mkstemp(partial.data());
     if (descriptor < 0)
         return CannotWrite(path, SystemError(errno));
@@ -118,6 +134,12 @@ PreviewStatus WriteRgbaPng(const std::string& path, const std::uint32_t* pixels,
     if (!written) {
         ::unlink(partial.c_str());
         return CannotWrite(path, haveMemory ? gdalError : "not enough memory");
+    }
+    // rename() would replace whatever is there; what came in its place meanwhile is kept.
+    if (const PathKind target = LinkStatus(path); target.exists && !target.regularFile) {
+        ::unlink(partial.c_str());
+        return MakeError(PreviewCode::kOutputRefused,
+                         path + " is not a regular file; only a regular file is replaced");
     }
     if (std::rename(partial.c_str(), path.c_str()) != 0) {
         const int error = errno;

@@ -6,10 +6,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <new>
 #include <vector>
 
+#include "output_target.h"
 #include "package_thumbnail.h"
 #include "png_file.h"
 #include "thumbnail_picture.h"
@@ -18,19 +18,19 @@ namespace {
 
 constexpr std::uint32_t kOpaque = 0xFF000000u;  // the alpha byte of an R, G, B, A pixel
 
-// The same file by name or by device and inode (a hard link, another spelling of the path).
-bool SameFile(const std::string& a, const std::string& b) {
-    const auto absolute = [](const std::string& path) {
-        std::error_code error;
-        const std::filesystem::path whole = std::filesystem::absolute(path, error);
-        return error ? std::filesystem::path(path) : whole.lexically_normal();
-    };
-    if (a == b || absolute(a) == absolute(b))
-        return true;
-    struct stat first {};
-    struct stat second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+// An existing picture is the export's own to replace; anything else that is not a regular file,
+// and the package itself, are refused.
+PreviewStatus CheckOut(const std::string& packagePath, const std::string& outPath) {
+    TargetRules rules;
+    rules.inputFiles = {packagePath};
+    rules.replaceRegularFile = true;
+    rules.wording = TargetWording{"OUT", "the package itself", ""};
+    const TargetStatus target = CheckOutputTarget(outPath, rules);
+    if (!target)
+        return MakeError(target.code() == TargetCode::kInputFile ? PreviewCode::kSamePath
+                                                                 : PreviewCode::kOutputRefused,
+                         target.message());
+    return {};
 }
 
 // What the system says about opening the path, for a package that did not open.
@@ -71,10 +71,8 @@ std::vector<std::uint32_t> OpaqueView(const PackageThumbnail& thumbnail) {
 PreviewResult<ExportedThumbnail> ExportThumbnail(const std::string& packagePath,
                                                  const std::string& outPath, ThumbnailKind kind,
                                                  int longestSide) {
-    if (SameFile(packagePath, outPath)) {
-        return MakeError(PreviewCode::kSamePath,
-                         outPath + " is the package itself; nothing was written");
-    }
+    if (PreviewStatus out = CheckOut(packagePath, outPath); !out)
+        return out.error();
     PackageThumbnail thumbnail = ReadPackageThumbnail(packagePath);
     ExportedThumbnail exported;
     switch (thumbnail.status) {

@@ -7,15 +7,20 @@
 #include <QImage>
 #include <QProcess>
 
+#include <gdal.h>
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <vector>
 
+#include "file_bytes.h"
 #include "fixture_folder.h"
 #include "package_headers.h"
 #include "package_thumbnail.h"
 #include "package_writer.h"
+#include "thumbnail_export.h"
 #include "thumbnail_picture.h"
 
 namespace {
@@ -191,6 +196,46 @@ TEST_F(ThumbnailExport, NoThumbnailMeansAMessageAndNoFile) {
     EXPECT_EQ(RunInfo({QStringLiteral("--thumbnail"), out, QStringLiteral("raster.tif")}), 1);
     EXPECT_EQ(RunInfo({QStringLiteral("--thumbnail"), out}), 2);
     EXPECT_FALSE(QFile::exists(out));
+}
+
+// In process: OUT is replaced only when it is a regular file, and a name as long as the system
+// takes is a name like any other.
+TEST_F(ThumbnailExport, OnlyANewOrRegularFileBecomesThePicture) {
+    GDALAllRegister();
+    const std::string package = WritePackage().toStdString();
+    const std::string folder = dir.Path(QString()).toStdString();
+    const std::string target = folder + "/other";
+    WriteFileText(target, "keep");
+    struct OutCase {
+        const char* what;
+        std::function<void(const std::string&)> make;
+        bool refused;
+    };
+    const OutCase cases[] = {
+        {"a new file", [](const std::string&) {}, false},
+        {"the previous picture", [](const std::string& out) { WriteFileText(out, "old"); }, false},
+        {"a symbolic link",
+         [&](const std::string& out) { std::filesystem::create_symlink(target, out); }, true},
+        {"a FIFO", [](const std::string& out) { ::mkfifo(out.c_str(), 0600); }, true},
+        {"a folder", [](const std::string& out) { std::filesystem::create_directory(out); }, true},
+    };
+    for (const std::string& name : {std::string("out.png"), std::string(251, 'n') + ".png"}) {
+        for (const OutCase& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + ", a name of " + std::to_string(name.size()));
+            const std::string out = folder + "/" + name;
+            c.make(out);
+            const auto exported = ExportThumbnail(package, out, ThumbnailKind::kView);
+            EXPECT_EQ(exported.ok(), !c.refused) << (exported ? "" : exported.message());
+            if (c.refused)
+                EXPECT_EQ(exported.code(), PreviewCode::kOutputRefused);
+            else
+                EXPECT_EQ(QImage(QString::fromStdString(out)).size(), QSize(512, 204));
+            std::filesystem::remove_all(out);
+        }
+    }
+    EXPECT_EQ(ReadFileBytes(target), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(QDir(dir.Path(QString())).entryList(QDir::Files | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("other"), QStringLiteral("picture.qvrmp")}));
 }
 
 TEST(ThumbnailRows, KeepsProportionsAndRefusesWhatNoBufferHolds) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "aux_sidecar.h"
 #include "file_bytes.h"
 #include "file_io.h"
 #include "gdal_rasters.h"
@@ -328,6 +329,53 @@ TEST_F(PackCommandTest, TheCoordinateSystemGoesToTheSidecarUnlessNoAux) {
     options.force = true;
     ASSERT_TRUE(Pack(options).ok);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"bare.qvrmp", "in.tif", "out.qvrmp"}));
+}
+
+TEST_F(PackCommandTest, TheSidecarFollowsOutputsRulesBeforeThePackageIsWritten) {
+    struct SidecarCase {
+        const char* what;
+        std::string input;  // the raster's name in the folder
+        int epsg;
+        bool force;
+        bool writeAux;
+        std::string output;
+        std::string messageEnd;  // after the sidecar's path; empty: the pack succeeds
+    };
+    const std::string longest = std::string(249, 'n') + ".qvrmp";  // 255 bytes, the sidecar 263
+    const SidecarCase cases[] = {
+        {"the input, with a coordinate system", "out.qvrmp.aux.xml", 4326, false, true, "out.qvrmp",
+         " is the input itself; choose another OUTPUT"},
+        {"the input, without one", "out.qvrmp.aux.xml", 0, true, true, "out.qvrmp",
+         " is the input itself; choose another OUTPUT"},
+        {"another file, without --force", "in.tif", 0, false, true, "out.qvrmp",
+         " exists; --force replaces it"},
+        {"a name too long", "in.tif", 4326, false, true, longest,
+         " has a name of 263 bytes; a file name can have at most 255"},
+        {"a name too long, never written", "in.tif", 4326, false, false, longest, ""},
+    };
+    for (const SidecarCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder scene;
+        RasterRecipe raster;
+        raster.epsg = c.epsg;
+        const std::string input = MakeRaster(scene.Path(c.input), raster);
+        if (c.input != "out.qvrmp.aux.xml") {
+            WriteFileText(scene.Path("out.qvrmp.aux.xml"), "old");
+        }
+        const std::vector<std::string> before = scene.Entries();
+        PackOptions options = Options(input);
+        options.output = scene.Path(c.output);
+        options.force = c.force;
+        options.writeAux = c.writeAux;
+        const PackRun run = Pack(options);
+        if (c.messageEnd.empty()) {
+            EXPECT_TRUE(run.ok) << run.message;
+            continue;
+        }
+        EXPECT_EQ(run.code, PackCode::kOutputRefused);
+        EXPECT_EQ(run.message, AuxSidecarPath(options.output) + c.messageEnd);
+        EXPECT_EQ(scene.Entries(), before);
+    }
 }
 
 TEST_F(PackCommandTest, AnExistingOutputIsReplacedOnlyWithForce) {
