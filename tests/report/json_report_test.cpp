@@ -6,8 +6,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cmath>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -173,23 +171,20 @@ TEST_F(JsonReport, ProjectedRasterGivesItsOwnCodeAndTheTextKeepsTheGeographicOne
     const Json& alpha = json.at("bands")[1];
     EXPECT_EQ(alpha.at("noData"), 7);
     EXPECT_EQ(alpha.at("colorInterpretation"), "Alpha");
-    EXPECT_TRUE(alpha.at("colorTableEntries").is_null());
     EXPECT_TRUE(alpha.at("scale").is_null());
 }
 
 TEST_F(JsonReport, PackageCoordinateSystemComesFromItsSidecar) {
     struct Case {
         const char* sidecar;  // nullptr: none written
-        std::optional<int> epsg;
-        bool hasCrs;
+        Json epsg;            // crs.epsg, or false where crs is null
     };
     const Case cases[] = {
-        {nullptr, std::nullopt, false},
-        {"<PAMDataset><SRS>EPSG:32650</SRS></PAMDataset>", 32650, true},
-        {"<PAMDataset><SRS>LOCAL_CS[\"site grid\"]</SRS></PAMDataset>", std::nullopt, true},
-        {"<PAMDataset><Metadata/></PAMDataset>", std::nullopt, false},
-        {"<PAMDataset><SRS>no such system</SRS></PAMDataset>", std::nullopt, false},
-        {"not xml at all", std::nullopt, false},
+        {nullptr, false},
+        {"<PAMDataset><SRS>EPSG:32650</SRS></PAMDataset>", 32650},
+        {"<PAMDataset><SRS>LOCAL_CS[\"site grid\"]</SRS></PAMDataset>", nullptr},
+        {"<PAMDataset><SRS>no such system</SRS></PAMDataset>", false},
+        {"not xml", false},
     };
     int number = 0;
     for (const Case& c : cases) {
@@ -200,31 +195,9 @@ TEST_F(JsonReport, PackageCoordinateSystemComesFromItsSidecar) {
             WriteFileText(path + kSidecarSuffix, c.sidecar);
         const Json json = Rendered(GatherFileFacts(path));
         EXPECT_EQ(json.at("uncompressedBytes"), 100 * 50 * 4);
-        ASSERT_EQ(!json.at("crs").is_null(), c.hasCrs);
-        if (c.hasCrs) {
-            EXPECT_EQ(json.at("crs").at("epsg"), c.epsg ? Json(*c.epsg) : Json(nullptr));
-        }
+        const Json& crs = json.at("crs");
+        EXPECT_EQ(crs.is_null() ? Json(false) : crs.at("epsg"), c.epsg);
     }
-}
-
-TEST_F(JsonReport, NumbersThatAreNotFiniteBecomeTheirNames) {
-    constexpr double kInfinity = std::numeric_limits<double>::infinity();
-    RasterFacts facts;
-    facts.width = 2;
-    facts.height = 2;
-    facts.geoTransform = GeoTransform{NAN, 1, 0, 10, 0, -kInfinity};
-    RasterBand band;
-    band.noData = NAN;
-    band.offset = -kInfinity;
-    facts.bands.push_back(band);
-    const Json json = Rendered({"x.vrt", facts, std::nullopt, {}});
-
-    EXPECT_EQ(json.at("geoTransform"), Json::parse(R"(["NaN",1,0,10,0,"-Infinity"])"));
-    EXPECT_EQ(json.at("extent").at("west"), "NaN");
-    EXPECT_EQ(json.at("extent").at("south"), "-Infinity");
-    EXPECT_EQ(json.at("bands")[0].at("noData"), "NaN");
-    EXPECT_EQ(json.at("bands")[0].at("offset"), "-Infinity");
-    EXPECT_TRUE(json.at("trueCompressionPercent").is_null());  // no samples
 }
 
 TEST_F(JsonReport, UnopenableFileGivesThePathAndTheTextReportsMessage) {
