@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "coordinate_system.h"
 #include "geo_transform.h"
 #include "report_code.h"
 
@@ -20,15 +21,18 @@ struct PackageLevel {
 struct PackageFacts {
     std::int32_t width = 0;  // the header's sizes, taken as signed as the report prints them
     std::int32_t height = 0;
-    double storedBytes = 0;       // the file's size on disk
-    double theoreticalBytes = 0;  // three bytes a pixel, whatever the package holds
+    double storedBytes = 0;        // the file's size on disk
+    double theoreticalBytes = 0;   // three bytes a pixel, whatever the package holds
+    double uncompressedBytes = 0;  // the decoded pixels: one byte each for R, G, B and A
     std::uint32_t topLevel = 0;
     std::uint32_t headerLength = 0;
     std::uint32_t tileCount = 0;     // index entries, present or absent
     std::uint32_t tilesPresent = 0;  // entries with a block
     std::vector<PackageLevel> levels;
     GeoTransform geoTransform{};
+    std::optional<CoordinateSystem> crs;  // from the sidecar beside it, when there is one
 };
 
-// Opens the package at the path, gathers its facts and closes it before returning.
+// Opens the package at the path, gathers its facts and closes it before returning. The
+// coordinate system is read from its sidecar with GDAL's file layer.
 ReportResult<PackageFacts> GatherPackageFacts(const std::string& path);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "coordinate_system.h"
 #include "geo_transform.h"
 #include "report_code.h"
 
@@ -23,17 +24,19 @@ struct RasterBand {
     int number = 0;                       // 1-based, as GDAL counts bands
     bool present = false;                 // GDAL returned a band for this number
     std::optional<std::string> dataType;  // GDAL's name of the data type, when it gives one
+    int sampleBytes = 0;                  // what one sample of the data type takes
     int blockWidth = 0;
     int blockHeight = 0;
     // One entry per overview index; empty where GDAL yields no overview for the index.
     std::vector<std::optional<PixelSize>> overviews;
     std::vector<std::string> metadata;  // default domain, KEY=VALUE entries
-};
-
-struct CoordinateSystem {
-    std::string wkt;
-    std::optional<std::string> proj4;  // empty when the export fails
-    int epsg = -1;                     // EPSG code of the geographic system, -1 when unknown
+    std::optional<double> noData;       // empty when the band has no nodata value
+    std::string description;
+    std::string colourInterpretation;  // GDAL's name, e.g. "Red" or "Palette"
+    std::optional<double> scale;       // empty when the band sets none
+    std::optional<double> offset;
+    std::string unit;
+    std::optional<int> colourTableEntries;  // empty when the band has no colour table
 };
 
 struct RasterFacts {
@@ -43,7 +46,8 @@ struct RasterFacts {
     int bandCount = 0;
     std::vector<RasterFile> files;
     double storedBytes = 0;
-    double theoreticalBytes = 0;  // one byte per pixel per band, whatever the data type
+    double theoreticalBytes = 0;   // one byte per pixel per band, whatever the data type
+    double uncompressedBytes = 0;  // every band's samples at the size of its data type
     std::vector<RasterBand> bands;
     std::optional<CoordinateSystem> crs;       // empty when GDAL gives no projection reference
     std::optional<GeoTransform> geoTransform;  // empty when GDAL has none

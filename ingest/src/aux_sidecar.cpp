@@ -8,10 +8,10 @@
 #include <utility>
 
 #include "output_file.h"
+#include "package_format.h"
 
 namespace {
 
-constexpr char kAuxSuffix[] = ".aux.xml";
 // Written as GDAL writes coordinate systems into its own sidecars.
 constexpr const char* kWktOptions[] = {"FORMAT=WKT2_2018", nullptr};
 
@@ -56,7 +56,7 @@ PackStatus SidecarFailed(std::string message) {
 }  // namespace
 
 std::string AuxSidecarPath(const std::string& packagePath) {
-    return packagePath + kAuxSuffix;
+    return packagePath + kSidecarSuffix;
 }
 
 PackStatus WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH srs,

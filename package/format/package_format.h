@@ -52,6 +52,10 @@ inline constexpr std::uint32_t kFirstSubTileStart = kSubTileTableSize;  // 64
 
 inline constexpr int kBytesPerPixel = 4;  // R, G, B, A
 
+// A package holds no coordinate system: it lives in GDAL's auxiliary metadata beside it,
+// PACKAGE.qvrmp.aux.xml.
+inline constexpr char kSidecarSuffix[] = ".aux.xml";
+
 // The factor by which each level is smaller than level 0. From level 9 on these are the six-digit
 // decimals that packages have always been read with, not exact powers of two.
 inline constexpr std::array<double, kMaxLevels> kLevelScale = {

@@ -13,13 +13,31 @@ constexpr int kIndentWidth = 4;
 // Doubles from -2^63 up to (not including) 2^63 can be whole numbers of 64 bits.
 constexpr double kWholeNumberLimit = 9223372036854775808.0;
 
-// A whole number is written as one ("1024", not "1024.0"); a NaN or infinity as null.
+// JSON has no NaN or infinity; they are written as these strings, the spellings JavaScript and
+// Python print and parse, so that null keeps meaning "none".
+constexpr char kNotANumber[] = "NaN";
+constexpr char kInfinity[] = "Infinity";
+constexpr char kNegativeInfinity[] = "-Infinity";
+
+// A whole number is written as one ("1024", not "1024.0"); a NaN or infinity as its string.
 Json Number(double value) {
-    if (std::isfinite(value) && std::trunc(value) == value && value >= -kWholeNumberLimit &&
-        value < kWholeNumberLimit) {
+    if (std::isnan(value))
+        return kNotANumber;
+    if (std::isinf(value))
+        return value > 0 ? kInfinity : kNegativeInfinity;
+    if (std::trunc(value) == value && value >= -kWholeNumberLimit && value < kWholeNumberLimit) {
         return static_cast<std::int64_t>(value);
     }
     return value;
+}
+
+Json OptionalNumber(const std::optional<double>& value) {
+    return value ? Number(*value) : Json(nullptr);
+}
+
+// stored x 100 / uncompressed, the ratio the data types give; null for an image without samples.
+Json TrueCompressionPercent(double stored, double uncompressed) {
+    return uncompressed > 0 ? Number(stored * 100.0 / uncompressed) : Json(nullptr);
 }
 
 // KEY=VALUE entries as an object; an entry without "=" keeps its whole text as key, null value.
@@ -41,16 +59,24 @@ Json SizePair(double width, double height) {
     return Json::array({Number(width), Number(height)});
 }
 
+// The bytes of a file against what its pixels would take.
+struct ByteCounts {
+    double stored = 0;
+    double theoretical = 0;  // the text report's figure
+    double uncompressed = 0;
+};
+
 // What both kinds of file report alike: the kind, the size and the bytes against the theory.
-void InsertSizes(Json& json, const char* kind, int width, int height, double stored,
-                 double theoretical) {
+void InsertSizes(Json& json, const char* kind, int width, int height, const ByteCounts& bytes) {
     json["kind"] = kind;
     json["width"] = width;
     json["height"] = height;
-    json["storedBytes"] = Number(stored);
-    json["theoreticalBytes"] = Number(theoretical);
-    const std::optional<double> percent = CompressionPercent(stored, theoretical);
-    json["compressionPercent"] = percent ? Number(*percent) : Json(nullptr);
+    json["storedBytes"] = Number(bytes.stored);
+    json["theoreticalBytes"] = Number(bytes.theoretical);
+    json["compressionPercent"] =
+        OptionalNumber(CompressionPercent(bytes.stored, bytes.theoretical));
+    json["uncompressedBytes"] = Number(bytes.uncompressed);
+    json["trueCompressionPercent"] = TrueCompressionPercent(bytes.stored, bytes.uncompressed);
 }
 
 void InsertGeoreferencing(Json& json, const std::optional<GeoTransform>& gt, int width,
@@ -82,6 +108,14 @@ Json BandObject(const RasterBand& band) {
         {"blockSize", SizePair(band.blockWidth, band.blockHeight)},
         {"overviews", std::move(overviews)},
         {"metadata", MetadataObject(band.metadata)},
+        {"noData", OptionalNumber(band.noData)},
+        {"description", ValidUtf8(band.description)},
+        {"colorInterpretation", ValidUtf8(band.colourInterpretation)},
+        {"scale", OptionalNumber(band.scale)},
+        {"offset", OptionalNumber(band.offset)},
+        {"unit", ValidUtf8(band.unit)},
+        {"colorTableEntries",
+         band.colourTableEntries ? Json(*band.colourTableEntries) : Json(nullptr)},
     };
 }
 
@@ -92,13 +126,14 @@ Json CoordinateSystemObject(const std::optional<CoordinateSystem>& crs) {
     return {
         {"wkt", ValidUtf8(crs->wkt)},
         {"proj4", crs->proj4 ? Json(ValidUtf8(*crs->proj4)) : Json(nullptr)},
-        {"epsg", crs->epsg != -1 ? Json(crs->epsg) : Json(nullptr)},
+        {"epsg", crs->epsg ? Json(*crs->epsg) : Json(nullptr)},
+        {"geographicEpsg", crs->geographicEpsg != -1 ? Json(crs->geographicEpsg) : Json(nullptr)},
     };
 }
 
 void InsertRaster(Json& json, const RasterFacts& facts) {
-    InsertSizes(json, "raster", facts.width, facts.height, facts.storedBytes,
-                facts.theoreticalBytes);
+    InsertSizes(json, "raster", facts.width, facts.height,
+                {facts.storedBytes, facts.theoreticalBytes, facts.uncompressedBytes});
     json["driver"] = ValidUtf8(facts.driver);
 
     Json files = Json::array();
@@ -118,8 +153,8 @@ void InsertRaster(Json& json, const RasterFacts& facts) {
 }
 
 void InsertPackage(Json& json, const PackageFacts& facts) {
-    InsertSizes(json, "package", facts.width, facts.height, facts.storedBytes,
-                facts.theoreticalBytes);
+    InsertSizes(json, "package", facts.width, facts.height,
+                {facts.storedBytes, facts.theoreticalBytes, facts.uncompressedBytes});
     json["topLevel"] = facts.topLevel;
     json["headerLength"] = facts.headerLength;
     json["tileCount"] = facts.tileCount;
@@ -134,6 +169,7 @@ void InsertPackage(Json& json, const PackageFacts& facts) {
                           {"columns", info.columns}});
     }
     json["levels"] = std::move(levels);
+    json["crs"] = CoordinateSystemObject(facts.crs);
     InsertGeoreferencing(json, facts.geoTransform, facts.width, facts.height);
 }
 

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "coordinate_system_facts.h"
 #include "file_size.h"
+#include "package_format.h"
 #include "package_layout.h"
 #include "package_reader.h"
 
@@ -17,6 +19,8 @@ ReportResult<PackageFacts> GatherPackageFacts(const std::string& path) {
     facts.height = static_cast<std::int32_t>(reader->Height());
     facts.theoreticalBytes =
         static_cast<double>(facts.width) * static_cast<double>(facts.height) * 3.0;
+    facts.uncompressedBytes =
+        static_cast<double>(facts.width) * static_cast<double>(facts.height) * kBytesPerPixel;
     facts.storedBytes = FileSizeOnDisk(path);
     facts.topLevel = reader->TopLevel();
     facts.headerLength = reader->HeaderLength();
@@ -33,5 +37,6 @@ ReportResult<PackageFacts> GatherPackageFacts(const std::string& path) {
         if (!reader->IndexEntry(entry).IsAbsent())
             ++facts.tilesPresent;
     }
+    facts.crs = ReadSidecarCoordinateSystem(path);
     return facts;
 }

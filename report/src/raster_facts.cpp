@@ -1,6 +1,5 @@
 #include "raster_facts.h"
 
-#include <cpl_conv.h>
 #include <cpl_error.h>
 #include <cpl_string.h>
 #include <gdal.h>
@@ -8,6 +7,7 @@
 
 #include <memory>
 
+#include "coordinate_system_facts.h"
 #include "file_io.h"
 #include "file_size.h"
 
@@ -37,6 +37,13 @@ void GatherFiles(GDALDatasetH dataset, RasterFacts& facts) {
     CSLDestroy(list);
 }
 
+// A band value GDAL reports only when it has been set.
+std::optional<double> OptionalValue(GDALRasterBandH band, double (*get)(GDALRasterBandH, int*)) {
+    int isSet = FALSE;
+    const double value = get(band, &isSet);
+    return isSet ? std::optional<double>(value) : std::nullopt;
+}
+
 RasterBand GatherBand(GDALDatasetH dataset, int number) {
     RasterBand band;
     band.number = number;
@@ -45,8 +52,22 @@ RasterBand GatherBand(GDALDatasetH dataset, int number) {
         return band;
     band.present = true;
     GDALGetBlockSize(handle, &band.blockWidth, &band.blockHeight);
-    if (const char* name = GDALGetDataTypeName(GDALGetRasterDataType(handle))) {
+    const GDALDataType type = GDALGetRasterDataType(handle);
+    if (const char* name = GDALGetDataTypeName(type)) {
         band.dataType = name;
+    }
+    band.sampleBytes = GDALGetDataTypeSizeBytes(type);
+    band.noData = OptionalValue(handle, GDALGetRasterNoDataValue);
+    band.scale = OptionalValue(handle, GDALGetRasterScale);
+    band.offset = OptionalValue(handle, GDALGetRasterOffset);
+    band.description = GDALGetDescription(handle);
+    band.colourInterpretation =
+        GDALGetColorInterpretationName(GDALGetRasterColorInterpretation(handle));
+    if (const char* unit = GDALGetRasterUnitType(handle)) {
+        band.unit = unit;
+    }
+    if (GDALColorTableH table = GDALGetRasterColorTable(handle)) {
+        band.colourTableEntries = GDALGetColorEntryCount(table);
     }
     const int overviewCount = GDALGetOverviewCount(handle);
     for (int j = 0; j < overviewCount; ++j) {
@@ -60,19 +81,6 @@ RasterBand GatherBand(GDALDatasetH dataset, int number) {
     }
     band.metadata = MetadataList(handle, nullptr);
     return band;
-}
-
-CoordinateSystem GatherCoordinateSystem(const char* wkt) {
-    CoordinateSystem crs;
-    crs.wkt = wkt;
-    OGRSpatialReference reference(wkt);
-    char* proj4 = nullptr;
-    if (reference.exportToProj4(&proj4) == OGRERR_NONE) {
-        crs.proj4 = proj4 != nullptr ? proj4 : "";
-    }
-    CPLFree(proj4);
-    crs.epsg = reference.GetEPSGGeogCS();
-    return crs;
 }
 
 }  // namespace
@@ -106,9 +114,12 @@ ReportResult<RasterFacts> GatherRasterFacts(const std::string& path,
 
     for (int number = 1; number <= facts.bandCount; ++number) {
         facts.bands.push_back(GatherBand(handle, number));
+        facts.uncompressedBytes += static_cast<double>(facts.width) *
+                                   static_cast<double>(facts.height) *
+                                   facts.bands.back().sampleBytes;
     }
     if (const char* wkt = GDALGetProjectionRef(handle)) {
-        facts.crs = GatherCoordinateSystem(wkt);
+        facts.crs = DescribeCoordinateSystem(OGRSpatialReference(wkt), wkt);
     }
     GeoTransform gt{};
     if (GDALGetGeoTransform(handle, gt.data()) == CE_None)

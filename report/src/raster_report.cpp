@@ -31,8 +31,8 @@ void AppendCoordinateSystem(std::string& report, const CoordinateSystem& crs) {
     report += ValidUtf8(IndentWkt(crs.wkt));
     if (crs.proj4)
         report += "\r\nProj4定义: " + ValidUtf8(*crs.proj4);
-    if (crs.epsg != -1)
-        report += "\r\nEPSG代码:" + std::to_string(crs.epsg);
+    if (crs.geographicEpsg != -1)
+        report += "\r\nEPSG代码:" + std::to_string(crs.geographicEpsg);
 }
 
 }  // namespace

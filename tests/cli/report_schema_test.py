@@ -1,5 +1,6 @@
 """tarnview-info's JSON against docs/report.schema.json: every kind of object (rasters of several
-layouts, a package, the errors of files that fail in different ways), as --json alone, as
+layouts, one whose numbers are not finite, packages with and without a coordinate system, the
+errors of files that fail in different ways), as --json alone, as
 --jsonl lines and as the --json array of a catalogue.
 
 Usage: report_schema_test.py TARNVIEW_INFO TARNVIEW_PACK SCHEMA
@@ -35,11 +36,18 @@ def make_rasters(folder):
             dataset.SetMetadata({"SENSOR": "x"}, "QV")
             dataset.GetRasterBand(1).SetMetadata({"BAND": "first"})
         dataset.GetRasterBand(1).Fill(7)
+        dataset.GetRasterBand(1).SetNoDataValue(0)
         if overviews:
             dataset.BuildOverviews("NEAREST", overviews)
         dataset = None
         paths.append(path)
     return paths
+
+
+# A geotransform, nodata value and scale that are not finite, which GDAL's VRT reader accepts.
+NOT_FINITE_VRT = """<VRTDataset rasterXSize="4" rasterYSize="3"><GeoTransform>nan, 1, 0, inf, 0, -1
+</GeoTransform><VRTRasterBand dataType="Float32" band="1"><NoDataValue>nan</NoDataValue>
+<Scale>-inf</Scale></VRTRasterBand></VRTDataset>"""
 
 
 def run(command, stdin=None):
@@ -61,9 +69,15 @@ def main():
 
     with tempfile.TemporaryDirectory() as folder:
         paths = make_rasters(folder)
-        package = os.path.join(folder, "pyramid.qvrmp")
-        made = run([pack, paths[0], package])
-        assert made.returncode == 0, made.stderr
+        not_finite = os.path.join(folder, "not_finite.vrt")
+        with open(not_finite, "w", encoding="utf-8") as stream:
+            stream.write(NOT_FINITE_VRT)
+        paths.append(not_finite)
+        package = os.path.join(folder, "pyramid.qvrmp")  # its sidecar holds UTM zone 50N
+        plain_package = os.path.join(folder, "plain.qvrmp")
+        for source, target in [(paths[0], package), (paths[1], plain_package)]:
+            made = run([pack, source, target])
+            assert made.returncode == 0, made.stderr
         junk = os.path.join(folder, "junk.tif")
         with open(junk, "wb") as stream:
             stream.write(b"not a raster")
@@ -72,7 +86,7 @@ def main():
         broken = os.path.join(folder, "broken.tif")
         os.symlink("nowhere.tif", broken)
         failing = [junk, fifo, broken, os.path.join(folder, "missing.qvrmp")]
-        everything = paths + [package] + failing
+        everything = paths + [package, plain_package] + failing
 
         lines = run([info, "--jsonl", *everything])
         assert lines.returncode == 1, lines.stderr
@@ -83,8 +97,12 @@ def main():
             assert instance["path"] == path, (instance["path"], path)
             assert ("error" in instance) == (path in failing), instance
         kinds = [instance.get("kind") for instance in objects]
-        assert kinds == ["raster"] * 3 + ["package"] + [None] * 4, kinds
-        assert objects[1]["crs"] is None, objects[1]["crs"]
+        assert kinds == ["raster"] * 4 + ["package"] * 2 + [None] * 4, kinds
+        crs_codes = [(o["crs"] or {}).get("epsg") for o in objects[:6]]
+        assert crs_codes == [32650, None, 4326, None, 32650, None], crs_codes
+        band = objects[3]["bands"][0]
+        values = objects[3]["geoTransform"] + [band["noData"], band["scale"]]
+        assert values == ["NaN", 1, 0, "Infinity", 0, -1, "NaN", "-Infinity"], values
 
         listed = run([info, "--json", "-r", folder])
         check(array, json.loads(listed.stdout), "--json -r")

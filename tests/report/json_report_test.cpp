@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "file_bytes.h"
 #include "gdal_rasters.h"
 #include "json_report.h"
+#include "package_format.h"
 #include "package_headers.h"
 #include "temp_folder.h"
 #include "text_helpers.h"
+#include "written_packages.h"
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -144,6 +147,57 @@ TEST_F(JsonReport, PackageFactsAndLevelTable) {
     EXPECT_EQ(levels[1].at("width"), 1025);
     EXPECT_EQ(levels[1].at("columns"), 1);
     EXPECT_EQ(json.at("extent").at("east").get<double>(), 10 + 2 * 2049.0);
+}
+
+TEST_F(JsonReport, ProjectedRasterGivesItsOwnCodeAndTheTextKeepsTheGeographicOne) {
+    RasterRecipe recipe;
+    recipe.width = 40;
+    recipe.height = 10;
+    recipe.bands = 2;
+    recipe.type = GDT_UInt16;
+    recipe.geoTransform = {{500000, 10, 0, 4000000, 0, -10}};
+    recipe.epsg = 32650;
+    recipe.noData = 7;
+    recipe.colourInterpretations = {GCI_GrayIndex, GCI_AlphaBand};
+    const FileFacts facts = GatherFileFacts(MakeRaster(fixtures.Path("utm.tif"), recipe));
+    const Json json = Rendered(facts);
+
+    EXPECT_EQ(json.at("crs").at("epsg"), 32650);
+    EXPECT_EQ(json.at("crs").at("geographicEpsg"), 4326);
+    EXPECT_THAT(RenderReport(facts).text, HasSubstr("EPSG代码:4326"));
+    EXPECT_EQ(json.at("uncompressedBytes"), 40 * 10 * 2 * 2);
+    EXPECT_DOUBLE_EQ(json.at("trueCompressionPercent").get<double>(),
+                     json.at("storedBytes").get<double>() * 100 / (40 * 10 * 2 * 2));
+    const Json& alpha = json.at("bands")[1];
+    EXPECT_EQ(alpha.at("noData"), 7);
+    EXPECT_EQ(alpha.at("colorInterpretation"), "Alpha");
+    EXPECT_TRUE(alpha.at("scale").is_null());
+}
+
+TEST_F(JsonReport, PackageCoordinateSystemComesFromItsSidecar) {
+    struct Case {
+        const char* sidecar;  // nullptr: none written
+        Json epsg;            // crs.epsg, or false where crs is null
+    };
+    const Case cases[] = {
+        {nullptr, false},
+        {"<PAMDataset><SRS>EPSG:32650</SRS></PAMDataset>", 32650},
+        {"<PAMDataset><SRS>LOCAL_CS[\"site grid\"]</SRS></PAMDataset>", nullptr},
+        {"<PAMDataset><SRS>no such system</SRS></PAMDataset>", false},
+        {"not xml", false},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sidecar != nullptr ? c.sidecar : "no sidecar");
+        const std::string path = fixtures.Path("p" + std::to_string(++number) + ".qvrmp");
+        ASSERT_TRUE(WriteEmptyPackage(path, 100, 50));
+        if (c.sidecar != nullptr)
+            WriteFileText(path + kSidecarSuffix, c.sidecar);
+        const Json json = Rendered(GatherFileFacts(path));
+        EXPECT_EQ(json.at("uncompressedBytes"), 100 * 50 * 4);
+        const Json& crs = json.at("crs");
+        EXPECT_EQ(crs.is_null() ? Json(false) : crs.at("epsg"), c.epsg);
+    }
 }
 
 TEST_F(JsonReport, UnopenableFileGivesThePathAndTheTextReportsMessage) {
