@@ -3,7 +3,6 @@
 // own region read, access through GDAL's virtual file systems, and what it refuses.
 #include <cpl_conv.h>
 #include <cpl_error.h>
-#include <cpl_string.h>
 #include <cpl_vsi.h>
 #include <gdal.h>
 #include <ogr_srs_api.h>
@@ -286,32 +285,6 @@ TEST_F(QvrmpPlugin, ACorruptBlockFailsNamingItsTileAndLevel) {
                   .find("tile block of level 0, tile row 0, column 1 cannot be read"),
               std::string::npos)
         << CPLGetLastErrorMsg();
-}
-
-TEST_F(QvrmpPlugin, PresentTilesAreCountedOnRequestAlsoBeyondTheHeldIndex) {
-    // 2,200,000 pixels a side: an index of 18 MB, more than a reader holds. One entry present in
-    // the held part, and the top level's, near the end of the index.
-    constexpr std::uint32_t kSide = 2200000;
-    const PackageLayout layout = MakePackageLayout(kSide, kSide);
-    const std::uint64_t top = IndexEntryOffset(layout.EntryNumber(layout.topLevel, 0, 0));
-    ASSERT_GT(top, kMaxHeldHeaderBytes);
-    WriteHeaderOnlyPackage(fixtures.Path("wide.qvrmp"),
-                           PackageHeaderRecipe{.width = kSide, .height = kSide});
-    FILE* file = std::fopen(Path("wide.qvrmp").c_str(), "r+b");
-    ASSERT_NE(file, nullptr);
-    for (const std::uint64_t entry : {std::uint64_t{kTileIndexOffset}, top}) {
-        std::uint8_t present[kIndexEntrySize] = {};
-        StoreU64(present + kEntryBlockOffsetOffset, 1);
-        StoreU32(present + kEntryBlockSizeOffset, 1);
-        std::fseek(file, static_cast<long>(entry), SEEK_SET);
-        std::fwrite(present, 1, sizeof present, file);
-    }
-    std::fclose(file);
-    const Dataset dataset = OpenRaster(Path("wide.qvrmp"));
-    ASSERT_NE(dataset, nullptr) << CPLGetLastErrorMsg();
-    EXPECT_STREQ(GDALGetMetadataItem(dataset.get(), "TILE_ENTRIES", "QVRMP"),
-                 std::to_string(layout.entryCount).c_str());
-    EXPECT_STREQ(CSLFetchNameValue(GDALGetMetadata(dataset.get(), "QVRMP"), "TILES_PRESENT"), "2");
 }
 
 TEST_F(QvrmpPlugin, OnlyPackagesAreIdentified) {
