@@ -1,5 +1,6 @@
 // Writes files whose headers lie, for bench/hostile_headers.sh: packages with every header field
-// at its extremes and index entries pointing anywhere, and TIFFs claiming enormous sizes.
+// at its extremes and index entries pointing anywhere, sparse packages that really hold the
+// gigabytes they declare, and TIFFs claiming enormous sizes.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -8,8 +9,10 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "crafted_package.h"
 #include "package_format.h"
 #include "package_headers.h"
+#include "package_layout.h"
 
 namespace {
 
@@ -42,6 +45,55 @@ QByteArray ClaimingTiff(std::uint32_t width, std::uint32_t height, std::uint16_t
     u32(0);
     tiff.append(QByteArray(256, '\0'));
     return tiff;
+}
+
+// The square side whose header comes closest to the largest headerLength the field can hold.
+std::uint32_t SideOfLargestHeader() {
+    std::uint32_t low = kTileSize;
+    std::uint32_t high = kMaxImageSide;
+    while (low < high) {
+        const std::uint32_t middle = low + (high - low + 1) / 2;
+        if (ExpectedHeaderLength(middle, middle, FindTopLevel(middle, middle)) <= 0xFFFFFFFFu) {
+            low = middle;
+        } else {
+            high = middle - 1;
+        }
+    }
+    return low;
+}
+
+// One 2048 x 2048 tile whose block of `blockSize` bytes follows the header, its table holding
+// `table` for every start.
+QByteArray OneTilePackage(std::uint32_t blockSize, std::int32_t table) {
+    QByteArray bytes = PackageHeaderBytes(PackageHeaderRecipe{});
+    auto* entry = reinterpret_cast<std::uint8_t*>(bytes.data()) + kTileIndexOffset;
+    StoreU64(entry + kEntryBlockOffsetOffset, kMinHeaderLength);
+    StoreU32(entry + kEntryBlockSizeOffset, blockSize);
+    std::uint8_t starts[kSubTileTableSize];
+    for (int n = 0; n < kSubTilesPerTile; ++n) {
+        StoreI32(starts + 4 * n, table);
+    }
+    bytes.append(reinterpret_cast<const char*>(starts), kSubTileTableSize);
+    return bytes;
+}
+
+// A tall, narrow image read at level 0 whose blocks each hold one sub-tile stating 1024 x 16383
+// pixels; short enough that its thumbnail stays small.
+QByteArray TallPackageOfOversizedSubTiles() {
+    CraftedPackage package(1023, 16000);
+    const std::vector<std::uint8_t> oversized = FlatWebP(1024, 16383, 0xFF336699u);
+    std::vector<std::uint8_t> block(kSubTileTableSize);
+    for (int n = 1; n < kSubTilesPerTile; ++n) {
+        StoreI32(block.data() + 4 * n, static_cast<std::int32_t>(kSubTileTableSize));
+    }
+    StoreI32(block.data() + 4, static_cast<std::int32_t>(kSubTileTableSize + oversized.size()));
+    block.insert(block.end(), oversized.begin(), oversized.end());  // sub-tile 0 of each block
+    for (std::uint32_t row = 0; row < package.Layout().tileRows[0]; ++row) {
+        package.AddBlock(0, row, 0, block);
+    }
+    const std::vector<std::uint8_t> bytes = package.Bytes();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
 }
 
 }  // namespace
@@ -99,6 +151,23 @@ int main(int argc, char** argv) {
         StoreU32(entry + kEntryBlockSizeOffset, size);
         put(QString::fromLatin1(name), bytes);
     }
+
+    // Sparse files that hold what they declare: the largest header the field allows, a 4 GiB tile
+    // block, and a 2 GiB sub-tile. Their zeros cost no disk, and must cost no memory either.
+    const std::uint32_t side = SideOfLargestHeader();
+    PackageHeaderRecipe largestHeader;
+    largestHeader.width = side;
+    largestHeader.height = side;
+    const std::uint64_t headerLength = ExpectedHeaderLength(side, side, FindTopLevel(side, side));
+    largestHeader.headerLength = static_cast<std::int64_t>(headerLength);
+    put(QStringLiteral("sparse_header_4gib.qvrmp"), PackageHeaderBytes(largestHeader),
+        static_cast<qint64>(headerLength));
+    put(QStringLiteral("sparse_block_4gib.qvrmp"), OneTilePackage(0xFFFFFFFFu, 0),
+        qint64{kMinHeaderLength} + 0xFFFFFFFFll);
+    put(QStringLiteral("sparse_subtile_2gib.qvrmp"),
+        OneTilePackage(0x7FFFFFFFu, static_cast<std::int32_t>(kFirstSubTileStart)),
+        qint64{kMinHeaderLength} + 0x7FFFFFFFll);
+    put(QStringLiteral("tall_oversized_subtiles.qvrmp"), TallPackageOfOversizedSubTiles());
 
     put(QStringLiteral("tiff_1e9_square.tif"), ClaimingTiff(1000000000u, 1000000000u, 1));
     put(QStringLiteral("tiff_max_side.tif"), ClaimingTiff(0x7FFFFFFF, 0x7FFFFFFF, 1));

@@ -24,12 +24,9 @@ std::string Number(std::uint64_t value) {
     return std::to_string(value);
 }
 
-std::uint64_t PresentTiles(const PackageReader& reader, const PackageLayout& layout) {
-    std::uint64_t present = 0;
-    for (std::uint64_t entry = 0; entry < layout.entryCount; ++entry) {
-        present += reader.IndexEntry(static_cast<std::uint32_t>(entry)).IsAbsent() ? 0 : 1;
-    }
-    return present;
+constexpr char kTilesPresentItem[] = "TILES_PRESENT";
+bool IsPackageDomain(const char* domain) {
+    return domain != nullptr && EQUAL(domain, kMetadataDomain);
 }
 
 }  // namespace
@@ -110,10 +107,31 @@ void QvrmpDataset::AddMetadata(const PackageLayout& layout) {
     SetMetadataItem("TOP_LEVEL", Number(reader_.TopLevel()).c_str(), kMetadataDomain);
     SetMetadataItem("HEADER_LENGTH", Number(reader_.HeaderLength()).c_str(), kMetadataDomain);
     SetMetadataItem("TILE_ENTRIES", Number(layout.entryCount).c_str(), kMetadataDomain);
-    SetMetadataItem("TILES_PRESENT", Number(PresentTiles(reader_, layout)).c_str(),
-                    kMetadataDomain);
     SetMetadataItem("INTERLEAVE", "PIXEL", kImageStructureDomain);
     SetMetadataItem("COMPRESSION", "WEBP", kImageStructureDomain);
+}
+
+void QvrmpDataset::CountTilesOnce() {
+    // Counting walks the whole index, which may be gigabytes: only for a caller that asks.
+    if (level_ != 0 || tilesCounted_) {
+        return;
+    }
+    tilesCounted_ = true;
+    SetMetadataItem(kTilesPresentItem, Number(CountPresentTiles(reader_)).c_str(), kMetadataDomain);
+}
+
+char** QvrmpDataset::GetMetadata(const char* domain) {
+    if (IsPackageDomain(domain)) {
+        CountTilesOnce();
+    }
+    return GDALPamDataset::GetMetadata(domain);
+}
+
+const char* QvrmpDataset::GetMetadataItem(const char* name, const char* domain) {
+    if (IsPackageDomain(domain) && name != nullptr && EQUAL(name, kTilesPresentItem)) {
+        CountTilesOnce();
+    }
+    return GDALPamDataset::GetMetadataItem(name, domain);
 }
 
 CPLErr QvrmpDataset::GetGeoTransform(double* transform) {

@@ -25,6 +25,9 @@ class QvrmpDataset final : public GDALPamDataset {
     ~QvrmpDataset() override;
 
     CPLErr GetGeoTransform(double* transform) override;
+    // The package's own domain counts its present tiles on the first request for them.
+    char** GetMetadata(const char* domain = "") override;
+    const char* GetMetadataItem(const char* name, const char* domain = "") override;
 
     int Level() const { return level_; }
     int OverviewCount() const { return static_cast<int>(overviews_.size()); }
@@ -37,11 +40,13 @@ class QvrmpDataset final : public GDALPamDataset {
   private:
     void AddMetadata(const PackageLayout& layout);
     CPLErr DecodeSubTile(int blockX, int blockY);
+    void CountTilesOnce();
 
     PackageHandle ownedReader_;  // level 0 only
     PackageReader& reader_;
     PackageLayout layout_;
     int level_ = 0;
+    bool tilesCounted_ = false;
     std::vector<std::unique_ptr<QvrmpDataset>> overviews_;  // levels 1 to topLevel
     std::vector<std::uint8_t> subTile_;                     // one decoded sub-tile, RGBA
     std::vector<std::uint8_t> scratch_;  // where a band's channel goes when its block is not made

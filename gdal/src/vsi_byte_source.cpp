@@ -2,6 +2,8 @@
 
 namespace {
 
+constexpr std::uint64_t kHoleProbe = std::uint64_t{1} << 20;  // bytes asked about at a time
+
 class VsiByteSource final : public ByteSource {
   public:
     explicit VsiByteSource(VSILFILE* file) : file_(file) {}
@@ -28,6 +30,15 @@ class VsiByteSource final : public ByteSource {
             }
         }
         return size_;
+    }
+
+    // A range the file system knows to be a hole is skipped whole, a chunk at a time.
+    std::uint64_t NextDataAt(std::uint64_t offset) override {
+        std::uint64_t next = offset;
+        while (VSIFGetRangeStatusL(file_, next, kHoleProbe) == VSI_RANGE_STATUS_HOLE) {
+            next += kHoleProbe;
+        }
+        return next;
     }
 
   private:

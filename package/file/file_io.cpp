@@ -91,6 +91,23 @@ bool FileSize(FileHandle file, std::uint64_t& size) {
     return true;
 }
 
+std::uint64_t NextDataOffset(FileHandle file, std::uint64_t offset) {
+#ifdef SEEK_DATA
+    if (!FitsOffset(offset, 0)) {
+        return offset;
+    }
+    const off_t data = ::lseek(file.descriptor, static_cast<off_t>(offset), SEEK_DATA);
+    if (data >= 0) {
+        return static_cast<std::uint64_t>(data);
+    }
+    std::uint64_t size = 0;
+    if (errno == ENXIO && FileSize(file, size)) {
+        return std::max(size, offset);  // no data from here to the end
+    }
+#endif
+    return offset;
+}
+
 void CloseFile(FileHandle& file) {
     if (file.IsValid()) {
         ::close(file.descriptor);

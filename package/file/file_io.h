@@ -35,6 +35,11 @@ ReadResult ReadBytesAt(FileHandle file, std::uint64_t offset, void* buffer, std:
 // The file's current size in bytes; false when it cannot be had.
 bool FileSize(FileHandle file, std::uint64_t& size);
 
+// The first offset at or after `offset` where the file may hold data: a hole of a sparse file
+// reads as zeros and is skipped, up to the file's end when nothing follows. `offset` itself when
+// the system cannot tell.
+std::uint64_t NextDataOffset(FileHandle file, std::uint64_t offset);
+
 // Closes the file if it is open and leaves the handle invalid.
 void CloseFile(FileHandle& file);
 

@@ -22,6 +22,10 @@ class ByteSource {
     // The size in bytes, when the source knows it. Used to refuse a read past the end before its
     // buffer is allocated.
     virtual std::optional<std::uint64_t> Size() = 0;
+
+    // The first offset at or after `offset` that may hold bytes other than zero, so that a walk
+    // over a sparse file's holes costs nothing. `offset` itself when the source cannot tell.
+    virtual std::uint64_t NextDataAt(std::uint64_t offset) { return offset; }
 };
 
 // The file at `path`, opened read-only; null when it cannot be opened (or is a folder).

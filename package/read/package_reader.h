@@ -1,4 +1,4 @@
-// One open QVRMP package: its whole header (tile index included) in memory, the per-level tables
+// One open QVRMP package: its header in memory as far as the tile index goes, the per-level tables
 // that turn a level, tile row and tile column into an index entry, and the byte source from which
 // tile blocks are read.
 #pragma once
@@ -14,13 +14,21 @@
 // Pixels in each row of a region read's output.
 inline constexpr std::int32_t kRegionOutputWidth = 512;
 
+// The most header bytes a reader holds: the fixed part and an index of 1.4 million entries. The
+// padding after the index is never read, and the entries of a longer index are read one by one
+// when asked for, so a header that declares gigabytes costs no more than this.
+inline constexpr std::uint64_t kMaxHeldHeaderBytes = std::uint64_t{16} << 20;
+
 struct PackageReader {
-    std::vector<std::uint8_t> header;  // the header exactly as stored, headerLength bytes
+    // The header as stored: its first kMinHeaderLength bytes, and beyond them the index as far as
+    // it goes, up to kMaxHeldHeaderBytes.
+    std::vector<std::uint8_t> header;
     std::int32_t levelBase[kMaxLevels] = {};
     std::int32_t levelRows[kMaxLevels] = {};
     std::int32_t levelColumns[kMaxLevels] = {};
     std::unique_ptr<ByteSource> source;  // null until the package is open
     std::string errorText;               // UTF-8 message of the last failed ValidateHeader
+    std::uint64_t indexEnd = 0;          // file offset just past the image's last index entry
 
     // 0 when the header is valid; -1 bad signature, -2 topLevel does not fit the size,
     // -3 headerLength differs from ExpectedHeaderLength. Sets errorText on failure.
@@ -40,8 +48,9 @@ struct PackageReader {
     std::uint32_t TopLevel() const;
     std::uint32_t HeaderLength() const;
     GeoTransformCoefficients GeoTransform() const;
-    // Index entry number `entryNumber` (levelBase[level] + levelColumns[level] x row + column);
-    // an absent entry when the number lies beyond the index held in `header`.
+    // Index entry number `entryNumber` (levelBase[level] + levelColumns[level] x row + column),
+    // from `header` or else read from the source; an absent entry when the number lies beyond
+    // the image's index or cannot be read.
     TileIndexEntry IndexEntry(std::uint32_t entryNumber) const;
 };
 
@@ -52,6 +61,10 @@ PackageReader* OpenPackage(std::string path, std::string& errorText);
 // The same over the caller's own byte source, which the reader then owns. A null source fails as
 // a file that cannot be opened.
 PackageReader* OpenPackage(std::unique_ptr<ByteSource> source, std::string& errorText);
+
+// The index entries of the image that point at a block. Those past the held header are read from
+// the source a chunk at a time, skipping what the source knows to be zeros.
+std::uint64_t CountPresentTiles(const PackageReader& reader);
 
 // Closes the source and frees the reader. The reader must not be null.
 void ClosePackage(PackageReader* reader);

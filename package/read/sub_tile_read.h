@@ -12,8 +12,9 @@ enum class SubTileResult {
     kDecoded,     // the sub-tile's pixels are in the buffer
     kAbsent,      // the tile is absent or the sub-tile empty; the buffer is untouched
     kUnreadable,  // the block's table or the sub-tile's bytes could not be read in full
-    kCorrupt,     // the table puts the sub-tile outside its block, or its WebP image does not
-                  // decode to at most kSubTileSize x kSubTileSize pixels
+    kCorrupt,     // the table puts the sub-tile outside its block or makes it longer than any
+                  // sub-tile can be, or its WebP image does not state and decode to at most
+                  // kSubTileSize x kSubTileSize pixels
 };
 
 // Decodes sub-tile `subTile` (4 x sub-tile row + sub-tile column) of tile (tileRow, tileColumn) of

@@ -33,10 +33,7 @@ ReportResult<PackageFacts> GatherPackageFacts(const std::string& path) {
             static_cast<std::uint32_t>(info.rows) * static_cast<std::uint32_t>(info.columns);
         facts.levels.push_back(info);
     }
-    for (std::uint32_t entry = 0; entry < facts.tileCount; ++entry) {
-        if (!reader->IndexEntry(entry).IsAbsent())
-            ++facts.tilesPresent;
-    }
+    facts.tilesPresent = static_cast<std::uint32_t>(CountPresentTiles(*reader));
     facts.crs = ReadSidecarCoordinateSystem(path);
     return facts;
 }

@@ -24,11 +24,14 @@
 #include "crafted_package.h"
 #include "file_bytes.h"
 #include "open_package.h"
+#include "package_layout.h"
 #include "package_messages.h"
 #include "package_reader.h"
+#include "sub_tile_read.h"
 #include "subtile_encoder.h"
 #include "temp_folder.h"
 #include "tile_block.h"
+#include "tile_block_bytes.h"
 #include "written_packages.h"
 
 namespace {
@@ -76,55 +79,6 @@ const EncodedSubTiles& Squares() {
         return tiles;
     }();
     return squares;
-}
-
-// A one-colour lossless WebP of any size up to 16384 x 16384, written bit by bit: no transform and
-// a single-symbol code per channel, so its pixels take no bits at all. Encoding the rows of 100
-// million pixels instead would cost seconds and a gigabyte.
-std::vector<std::uint8_t> FlatWebP(std::uint32_t width, std::uint32_t height, std::uint32_t pixel) {
-    std::vector<std::uint8_t> stream = {0x2F};  // lossless signature
-    std::uint64_t bits = 0;
-    int used = 0;
-    auto put = [&](std::uint32_t value, int count) {
-        bits |= std::uint64_t{value} << used;
-        used += count;
-        while (used >= 8) {
-            stream.push_back(static_cast<std::uint8_t>(bits));
-            bits >>= 8;
-            used -= 8;
-        }
-    };
-    put(width - 1, 14);
-    put(height - 1, 14);
-    put(1, 1);  // alpha used
-    put(0, 3);  // version
-    put(0, 1);  // no transform
-    put(0, 1);  // no colour cache
-    put(0, 1);  // one group of codes for the whole image
-    std::uint8_t rgba[4];
-    std::memcpy(rgba, &pixel, 4);
-    for (const std::uint8_t symbol : {rgba[1], rgba[0], rgba[2], rgba[3]}) {  // G, R, B, A
-        put(1, 1);                                                            // simple code
-        put(0, 1);                                                            // of one symbol
-        put(1, 1);                                                            // of 8 bits
-        put(symbol, 8);
-    }
-    put(1, 1);  // distance code: one symbol, 0, of 1 bit
-    put(0, 1);
-    put(0, 1);
-    put(0, 1);
-    put(0, 7);  // flush the last byte
-    if (stream.size() % 2 != 0) {
-        stream.push_back(0);
-    }
-    std::vector<std::uint8_t> file(20);
-    std::memcpy(file.data(), "RIFF", 4);
-    StoreU32(file.data() + 4, static_cast<std::uint32_t>(12 + stream.size()));
-    std::memcpy(file.data() + 8, "WEBPVP8L", 8);
-    StoreU32(file.data() + 16, static_cast<std::uint32_t>(stream.size()));
-    file.resize(20 + stream.size());
-    std::copy(stream.begin(), stream.end(), file.begin() + 20);
-    return file;
 }
 
 std::vector<std::uint8_t> RandomBytes(std::size_t count, std::uint32_t seed) {
@@ -210,6 +164,32 @@ int RunWithLittleMemory(const std::function<int()>& body) {
 }
 
 std::uint8_t* volatile gKeptAllocation = nullptr;
+
+// The package file as a byte source that counts what is read from it.
+class CountingSource final : public ByteSource {
+  public:
+    explicit CountingSource(const std::string& path) : file_(OpenFileByteSource(path)) {}
+    ReadResult ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
+        total += size;
+        largest = std::max(largest, size);
+        return file_->ReadAt(offset, buffer, size);
+    }
+    std::optional<std::uint64_t> Size() override { return file_->Size(); }
+    std::uint64_t NextDataAt(std::uint64_t offset) override { return file_->NextDataAt(offset); }
+
+    std::uint64_t total = 0;
+    std::size_t largest = 0;
+
+  private:
+    std::unique_ptr<ByteSource> file_;
+};
+
+void AppendBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::app);
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(file.good()) << path;
+}
 
 }  // namespace
 
@@ -518,7 +498,7 @@ TEST(HostileSubTiles, TablesInAnyDisorderLeaveOnlyTheirOwnCellsTransparent) {
     }
 }
 
-TEST(HostileSubTiles, DataThatIsNoWebPOrDoesNotFitItsCellStaysInTheLevelBuffer) {
+TEST(HostileSubTiles, DataThatIsNoWebPOrDoesNotFitItsCellStaysTransparent) {
     TempFolder dir;
     const std::uint32_t kLarge = Rgba(1, 2, 3, 255);
 
@@ -542,24 +522,23 @@ TEST(HostileSubTiles, DataThatIsNoWebPOrDoesNotFitItsCellStaysInTheLevelBuffer) 
                   return SquaresPixel(shown, x, y);
               }));
 
-    // A picture larger than its cell may cover the cells after it up to the level buffer's last
-    // byte, and not one byte further. From cell 5 (x = y = 512) that is 1536 x 1536.
+    // A picture that states more than its cell's 512 x 512 pixels is refused before it is decoded;
+    // one that fits shows in its own cell alone.
     struct Case {
         std::uint32_t width, height;
         bool fits;
     };
-    for (const Case c :
-         {Case{1536, 1536, true}, Case{1537, 1536, false}, Case{1536, 1537, false}}) {
+    for (const Case c : {Case{512, 512, true}, Case{513, 512, false}, Case{512, 513, false},
+                         Case{1536, 1536, false}}) {
         SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
         EncodedSubTiles large;
-        large[5] = c.width == 1536 && c.height == 1536 ? SolidSubTile(kLarge, 1536, 1536)
-                                                       : FlatWebP(c.width, c.height, kLarge);
+        large[5] = FlatWebP(c.width, c.height, kLarge);
         CraftedPackage package(2048, 2048);
         package.AddBlock(0, 0, 0, AssembleTileBlock(large));
         package.Write(dir.Path("large"));
         EXPECT_EQ(ReadWhole2048(dir.Path("large")),
                   Expected(512, 512, 4, 4, [&](std::uint32_t x, std::uint32_t y) {
-                      return c.fits && x >= 512 && y >= 512 ? kLarge : 0u;
+                      return c.fits && CellOf(x, y) == 5 ? kLarge : 0u;
                   }));
     }
 }
@@ -597,28 +576,129 @@ TEST(HostileSubTiles, ASubTileCutShortLeavesNoHalfPicture) {
               }));
 }
 
-TEST(HostileHeader, AHeaderTheMemoryCannotHoldIsRefusedWithAMessage) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer's allocator reports the failed allocation itself";
-#endif
-    // 24,000,000 pixels a side: a valid header of about 2.2 GB, in a sparse file that holds it.
+TEST(HostileHeader, AGigabyteHeaderIsReadOnlyAsFarAsItsEntriesAreAskedFor) {
+    // 24,000,000 pixels a side: a valid header of about 2.2 GB in a sparse file that holds it, and
+    // after it the block of the top level's one tile, whose entry lies near the header's end.
     constexpr std::uint32_t kSide = 24000000;
+    const PackageLayout layout = MakePackageLayout(kSide, kSide);
+    ASSERT_GT(layout.headerLength, 2ull << 30);
     TempFolder dir;
     const std::string path = dir.Path("huge.qvrmp");
     CraftedPackage(2048, 2048).Write(path);
-    const std::uint64_t length = ExpectedHeaderLength(kSide, kSide, FindTopLevel(kSide, kSide));
-    ASSERT_GT(length, 2ull << 30);
     PatchU32(path, kWidthOffset, kSide);
     PatchU32(path, kHeightOffset, kSide);
-    PatchU32(path, kTopLevelOffset, static_cast<std::uint32_t>(FindTopLevel(kSide, kSide)));
-    PatchU32(path, kHeaderLengthOffset, static_cast<std::uint32_t>(length));
-    ResizeFile(path, length);
-    const int result = RunWithLittleMemory([&] {
-        std::set_new_handler(nullptr);  // let the allocation fail as it would for a user
+    PatchU32(path, kTopLevelOffset, static_cast<std::uint32_t>(layout.topLevel));
+    PatchU32(path, kHeaderLengthOffset, static_cast<std::uint32_t>(layout.headerLength));
+    ResizeFile(path, layout.headerLength);
+    const std::vector<std::uint8_t> block = AssembleTileBlock(Squares());
+    AppendBytes(path, block);
+    const std::uint64_t entry = IndexEntryOffset(layout.EntryNumber(layout.topLevel, 0, 0));
+    ASSERT_GT(entry, kMaxHeldHeaderBytes);
+    PatchU32(path, entry + kEntryBlockOffsetOffset,
+             static_cast<std::uint32_t>(layout.headerLength));
+    PatchU32(path, entry + kEntryBlockOffsetOffset + 4, 0);
+    PatchU32(path, entry + kEntryBlockSizeOffset, static_cast<std::uint32_t>(block.size()));
+
+    auto source = std::make_unique<CountingSource>(path);
+    CountingSource& counted = *source;
+    std::string error;
+    const PackageHandle reader(OpenPackage(std::move(source), error));
+    ASSERT_NE(reader, nullptr) << error;
+    EXPECT_EQ(reader->header.size(), kMaxHeldHeaderBytes);
+    EXPECT_EQ(counted.total, kMaxHeldHeaderBytes);
+    std::vector<std::uint32_t> output = Output(512);
+    EXPECT_GT(reader->ReadRegionRgba(kSide, kSide, output.data(), 512), 0);
+    EXPECT_EQ(output[0], Colour(0));  // the top tile's entry, read from the file when asked for
+    EXPECT_LE(counted.total, kMaxHeldHeaderBytes + kIndexEntrySize + block.size());
+    // Counting the present tiles skips the file's holes: one chunk holds the top tile's entry.
+    EXPECT_EQ(CountPresentTiles(*reader), 1u);
+    EXPECT_LE(counted.total, kMaxHeldHeaderBytes + kIndexEntrySize + block.size() + (2u << 20));
+}
+
+TEST(HostileIndex, SparseBlocksAreReadAsFarAsTheirTableAndBoundedSubTiles) {
+    struct Case {
+        const char* name;
+        std::uint32_t blockSize;
+        std::int32_t starts;  // every table entry
+        std::size_t largestRead;
+    };
+    constexpr auto kBound = static_cast<std::uint32_t>(kMaxSubTileBytes);
+    const Case cases[] = {
+        {"4 GiB block, every sub-tile empty", 0xFFFFFFFFu, 0, kSubTileTableSize},
+        {"2 GiB last sub-tile", 0x7FFFFFFFu, kFirstSubTileStart, kSubTileTableSize},
+        {"last sub-tile one byte over the bound", kFirstSubTileStart + kBound + 1,
+         kFirstSubTileStart, kSubTileTableSize},
+        {"last sub-tile at the bound", kFirstSubTileStart + kBound, kFirstSubTileStart,
+         kMaxSubTileBytes},
+    };
+    TempFolder dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.Path("sparse");
+        CraftedPackage package(2048, 2048);
+        package.SetEntry(0, 0, 0, {kMinHeaderLength, c.blockSize});
+        package.Write(path);
+        std::vector<std::uint8_t> table(kSubTileTableSize);
+        for (int n = 0; n < kSubTilesPerTile; ++n) {
+            StoreI32(table.data() + 4 * n, c.starts);
+        }
+        AppendBytes(path, table);
+        ResizeFile(path, std::uint64_t{kMinHeaderLength} + c.blockSize);
+
+        auto source = std::make_unique<CountingSource>(path);
+        CountingSource& counted = *source;
         std::string error;
-        const PackageHandle reader(OpenPackage(path, error));
-        return !reader && error == PackageMessageText(PackageMessage::kHeaderNoMemory) ? 0 : 1;
+        const PackageHandle reader(OpenPackage(std::move(source), error));
+        ASSERT_NE(reader, nullptr) << error;
+        counted.largest = 0;
+        std::vector<std::uint32_t> output = Output(512);
+        EXPECT_EQ(reader->ReadRegionRgba(2048, 2048, output.data(), 512), 2048 * 2048 * 4);
+        EXPECT_EQ(output,
+                  Expected(512, 512, 4, 4, [](std::uint32_t, std::uint32_t) { return 0u; }));
+        std::vector<std::uint8_t> cell(std::size_t{kSubTileSize} * kSubTileSize * 4);
+        const SubTileResult last = ReadSubTileRgba(*reader, 0, 0, 0, kSubTilesPerTile - 1,
+                                                   cell.data(), std::size_t{kSubTileSize} * 4);
+        EXPECT_EQ(last, c.starts == 0 ? SubTileResult::kAbsent : SubTileResult::kCorrupt);
+        EXPECT_EQ(counted.largest, c.largestRead);
+    }
+}
+
+TEST(HostileSubTiles, ATallLevelIsDecodedOneCellAtATime) {
+    // 1000 x 200000 is read at level 0, whose level buffer of 1024 x 200192 pixels (800 MB) the
+    // child cannot hold. Cells of column 0 state 1024 x 16383 pixels and are refused; those of
+    // column 1 are one colour, and show in every output column that samples them.
+    const std::uint32_t kColour = Rgba(9, 99, 199, 255);
+    EncodedSubTiles subTiles;
+    for (int n = 0; n < kSubTilesPerTile; n += kSubTilesPerSide) {
+        subTiles[n] = FlatWebP(1024, 16383, kColour);
+        subTiles[n + 1] = FlatWebP(512, 512, kColour);
+    }
+    const std::vector<std::uint8_t> block = AssembleTileBlock(subTiles);
+    CraftedPackage package(1000, 200000);
+    for (std::uint32_t row = 0; row < package.Layout().tileRows[0]; ++row) {
+        package.AddBlock(0, row, 0, block);
+    }
+    TempFolder dir;
+    package.Write(dir.Path("tall"));
+    constexpr std::int32_t kRows = 64;
+    const int result = RunWithLittleMemory([&] {
+        std::string error;
+        const PackageHandle reader(OpenPackage(dir.Path("tall"), error));
+        std::vector<std::uint32_t> output = Output(kRows);
+        if (!reader || reader->ReadRegionRgba(1000, 200000, output.data(), kRows) !=
+                           std::int64_t{1024} * 200192 * 4) {
+            return 1;
+        }
+        const float stepX = 1000.0f / 512.0f;
+        for (std::int32_t j = 0; j < kRows; ++j) {
+            for (std::int32_t k = 0; k < 512; ++k) {
+                const auto x = static_cast<std::uint32_t>(static_cast<float>(k) * stepX);
+                if (output[static_cast<std::size_t>(j) * 512 + k] != (x >= 512 ? kColour : 0u)) {
+                    return 2;
+                }
+            }
+        }
+        return 0;
     });
-    EXPECT_EQ(result, 0) << "1: opened or another message; " << kAllocationFailed
-                         << ": the allocation was not caught";
+    EXPECT_EQ(result, 0) << "1: not read, 2: wrong pixels";
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "file_bytes.h"
 #include "header_builder.h"
@@ -70,4 +71,50 @@ std::vector<std::uint8_t> SolidSubTile(std::uint32_t pixel, std::uint32_t width,
     std::vector<std::uint8_t> encoded;
     EXPECT_EQ(EncodeSubTile(cell, SubTileSettings{true, 0, false}, encoded), 0);
     return encoded;
+}
+
+std::vector<std::uint8_t> FlatWebP(std::uint32_t width, std::uint32_t height, std::uint32_t pixel) {
+    std::vector<std::uint8_t> stream = {0x2F};  // lossless signature
+    std::uint64_t bits = 0;
+    int used = 0;
+    auto put = [&](std::uint32_t value, int count) {
+        bits |= std::uint64_t{value} << used;
+        used += count;
+        while (used >= 8) {
+            stream.push_back(static_cast<std::uint8_t>(bits));
+            bits >>= 8;
+            used -= 8;
+        }
+    };
+    put(width - 1, 14);
+    put(height - 1, 14);
+    put(1, 1);  // alpha used
+    put(0, 3);  // version
+    put(0, 1);  // no transform
+    put(0, 1);  // no colour cache
+    put(0, 1);  // one group of codes for the whole image
+    std::uint8_t rgba[4];
+    std::memcpy(rgba, &pixel, 4);
+    for (const std::uint8_t symbol : {rgba[1], rgba[0], rgba[2], rgba[3]}) {  // G, R, B, A
+        put(1, 1);                                                            // simple code
+        put(0, 1);                                                            // of one symbol
+        put(1, 1);                                                            // of 8 bits
+        put(symbol, 8);
+    }
+    put(1, 1);  // distance code: one symbol, 0, of 1 bit
+    put(0, 1);
+    put(0, 1);
+    put(0, 1);
+    put(0, 7);  // flush the last byte
+    if (stream.size() % 2 != 0) {
+        stream.push_back(0);
+    }
+    std::vector<std::uint8_t> file(20);
+    std::memcpy(file.data(), "RIFF", 4);
+    StoreU32(file.data() + 4, static_cast<std::uint32_t>(12 + stream.size()));
+    std::memcpy(file.data() + 8, "WEBPVP8L", 8);
+    StoreU32(file.data() + 16, static_cast<std::uint32_t>(stream.size()));
+    file.resize(20 + stream.size());
+    std::copy(stream.begin(), stream.end(), file.begin() + 20);
+    return file;
 }

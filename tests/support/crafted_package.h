@@ -39,3 +39,8 @@ std::vector<std::uint8_t> TileBlockFromImage(const TestImage& level, std::uint32
 // One sub-tile of `width` x `height` pixels of one colour, lossless.
 std::vector<std::uint8_t> SolidSubTile(std::uint32_t pixel, std::uint32_t width = 512,
                                        std::uint32_t height = 512);
+
+// A one-colour lossless WebP of any size up to 16384 x 16384, written bit by bit: no transform and
+// a single-symbol code per channel, so its pixels take no bits at all. Encoding the rows of 100
+// million pixels instead would cost seconds and a gigabyte.
+std::vector<std::uint8_t> FlatWebP(std::uint32_t width, std::uint32_t height, std::uint32_t pixel);

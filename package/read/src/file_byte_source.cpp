@@ -22,6 +22,10 @@ class FileByteSource final : public ByteSource {
         return size;
     }
 
+    std::uint64_t NextDataAt(std::uint64_t offset) override {
+        return NextDataOffset(file_, offset);
+    }
+
   private:
     FileHandle file_;
 };

@@ -1,11 +1,10 @@
-// Reading a region of a package into a 512-pixel-wide RGBA picture: the chosen level's tile blocks
-// are decoded into one level buffer, which is then sampled by nearest neighbour.
-#include <webp/decode.h>
-
+// Reading a region of a package into a 512-pixel-wide RGBA picture: the sub-tiles of the chosen
+// level that the region touches are read by their own byte ranges, decoded one at a time and
+// sampled by nearest neighbour into the output.
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "package_reader.h"
 #include "region_plan.h"
@@ -19,113 +18,140 @@ constexpr std::int64_t kNoLevelBuffer = -3;
 constexpr std::int64_t kBlockUnreadable = -4;
 
 constexpr std::size_t kOutputPitch = kRegionOutputWidth;
+constexpr std::size_t kCellPixels = std::size_t{kSubTileSize} * kSubTileSize;
+constexpr std::size_t kCellStride = std::size_t{kSubTileSize} * kBytesPerPixel;
 
-struct FreeDeleter {
-    void operator()(void* memory) const { std::free(memory); }
+// A tile block the region touches: where it lies and its sub-tile table.
+struct TouchedBlock {
+    TileIndexEntry entry;
+    std::uint32_t tileRow = 0;
+    std::uint32_t tileColumn = 0;
+    std::uint8_t table[kSubTileTableSize] = {};
 };
-using LevelBuffer = std::unique_ptr<std::uint32_t[], FreeDeleter>;
 
-// One tile block, byte for byte as stored.
-struct TileBytes {
-    std::unique_ptr<std::uint8_t[]> data;
-    std::uint32_t size = 0;
-};
-
-// One read of the whole block.
-bool ReadTileBlock(ByteSource& source, const TileIndexEntry& entry, TileBytes& block) {
-    if (!BlockInsideSource(source, entry)) {
-        return false;
+// First of `count` indices whose mapped value is at least `value`; the values never decrease.
+template <typename Map>
+std::int32_t FirstAtLeast(std::int32_t count, std::uint64_t value, Map map) {
+    std::int32_t low = 0;
+    std::int32_t high = count;
+    while (low < high) {
+        const std::int32_t middle = low + (high - low) / 2;
+        if (map(middle) < value) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
     }
-    block.data.reset(new (std::nothrow) std::uint8_t[entry.blockSize]);
-    if (!block.data) {
-        return false;
-    }
-    block.size = entry.blockSize;
-    const ReadResult read = source.ReadAt(entry.blockOffset, block.data.get(), block.size);
-    return read.ok && read.count == block.size;
+    return low;
 }
 
-// A decode that fails halfway has written the rows before the fault. The rectangle its picture
-// would have covered is cleared, so the sub-tile reads as if it were absent. The decoder writes
-// nothing when the picture does not fit the rest of the level buffer, and neither does this.
-void ClearFailedPicture(const std::uint8_t* data, std::size_t size, const RegionPlan& plan,
-                        std::uint64_t first, std::uint32_t* levelBuffer) {
-    int width = 0;
-    int height = 0;
-    if (!WebPGetInfo(data, size, &width, &height) || width <= 0 || height <= 0) {
-        return;
-    }
-    const std::uint64_t lastPixel =
-        first + (std::uint64_t{static_cast<std::uint32_t>(height)} - 1) * plan.bufferWidth +
-        static_cast<std::uint32_t>(width);
-    if (lastPixel > plan.bufferPixels) {
-        return;
-    }
-    for (int row = 0; row < height; ++row) {
-        std::uint32_t* start =
-            levelBuffer + first + std::uint64_t{static_cast<std::uint32_t>(row)} * plan.bufferWidth;
-        std::fill(start, start + width, 0u);
-    }
-}
+// Nearest-neighbour sampling with single-precision steps: the level pixel that each output row
+// and column shows. Rounding of extreme steps never reaches past the level buffer.
+class Sampling {
+  public:
+    explicit Sampling(const RegionPlan& plan)
+        : plan_(plan),
+          stepX_(static_cast<float>(plan.levelWidth) / static_cast<float>(plan.outputWidth)),
+          stepY_(static_cast<float>(plan.levelHeight) / static_cast<float>(plan.outputRows)) {}
 
-// Decodes the sub-tiles of one block that the region touches straight into their cells.
-void DecodeTileBlock(const TileBytes& block, std::uint32_t tileRow, std::uint32_t tileColumn,
-                     const RegionPlan& plan, std::uint32_t* levelBuffer) {
-    if (block.size < kSubTileTableSize) {
-        return;  // no sub-tile can lie inside a block shorter than its table
+    std::uint32_t Column(std::int32_t k) const {
+        return std::min(static_cast<std::uint32_t>(static_cast<float>(k) * stepX_),
+                        plan_.bufferWidth - 1);
     }
-    for (int j = 0; j < kSubTilesPerSide; ++j) {
-        for (int k = 0; k < kSubTilesPerSide; ++k) {
-            const std::uint64_t x = std::uint64_t{tileColumn} * kTileSize + k * kSubTileSize;
-            const std::uint64_t y = std::uint64_t{tileRow} * kTileSize + j * kSubTileSize;
-            if (x >= plan.levelWidth || y >= plan.levelHeight) {
-                continue;
-            }
-            const SubTileRange range =
-                SubTileBytes(block.data.get(), block.size, kSubTilesPerSide * j + k);
-            if (range.Empty()) {
-                continue;
-            }
-            if (!range.InsideBlock(block.size)) {
-                continue;  // outside its block: treated like an empty sub-tile
-            }
-            const std::uint64_t first = y * plan.bufferWidth + x;
-            const std::uint8_t* data = block.data.get() + range.start;
-            const auto size = static_cast<std::size_t>(range.end - range.start);
-            // A sub-tile the decoder rejects stays transparent; that is no failure.
-            if (WebPDecodeRGBAInto(data, size, reinterpret_cast<std::uint8_t*>(levelBuffer + first),
-                                   (plan.bufferPixels - first) * kBytesPerPixel,
-                                   static_cast<int>(plan.bufferWidth * kBytesPerPixel)) ==
-                nullptr) {
-                ClearFailedPicture(data, size, plan, first, levelBuffer);
+    std::uint32_t Row(std::int32_t j) const {
+        return std::min(static_cast<std::uint32_t>(static_cast<float>(j) * stepY_),
+                        plan_.bufferHeight - 1);
+    }
+
+    // Copies the pixels of the 512 x 512 cell at level pixel (x, y) to the output pixels that
+    // show them.
+    void CopyCell(const std::uint32_t* cell, std::uint32_t x, std::uint32_t y,
+                  std::uint32_t* output) const {
+        const auto columns = [&](std::int32_t k) { return Column(k); };
+        const auto rows = [&](std::int32_t j) { return Row(j); };
+        const std::int32_t firstColumn = FirstAtLeast(plan_.outputWidth, x, columns);
+        const std::int32_t endColumn =
+            FirstAtLeast(plan_.outputWidth, std::uint64_t{x} + kSubTileSize, columns);
+        const std::int32_t firstRow = FirstAtLeast(plan_.outputRows, y, rows);
+        const std::int32_t endRow =
+            FirstAtLeast(plan_.outputRows, std::uint64_t{y} + kSubTileSize, rows);
+        for (std::int32_t j = firstRow; j < endRow; ++j) {
+            const std::uint32_t* source = cell + std::size_t{Row(j) - y} * kSubTileSize;
+            std::uint32_t* target = output + static_cast<std::size_t>(j) * kOutputPitch;
+            for (std::int32_t k = firstColumn; k < endColumn; ++k) {
+                target[k] = source[Column(k) - x];
             }
         }
     }
+
+  private:
+    const RegionPlan& plan_;
+    float stepX_;
+    float stepY_;
+};
+
+// The sub-tile tables of the present blocks the region touches, in reading order. Fails when a
+// block lies beyond the source or its table cannot be read, before a single pixel is decoded.
+bool ReadTouchedTables(ByteSource& source, const PackageReader& reader, const RegionPlan& plan,
+                       std::vector<TouchedBlock>& blocks) {
+    const int level = plan.level;
+    const std::uint32_t lastTileRow = (plan.levelHeight - 1) >> kTileShift;
+    const std::uint32_t lastTileColumn = (plan.levelWidth - 1) >> kTileShift;
+    for (std::uint32_t r = 0; r <= lastTileRow; ++r) {
+        for (std::uint32_t c = 0; c <= lastTileColumn; ++c) {
+            const std::uint32_t entryNumber =
+                static_cast<std::uint32_t>(reader.levelBase[level]) +
+                static_cast<std::uint32_t>(reader.levelColumns[level]) * r + c;
+            TouchedBlock block;
+            block.entry = reader.IndexEntry(entryNumber);
+            if (block.entry.IsAbsent()) {
+                continue;
+            }
+            if (!BlockInsideSource(source, block.entry)) {
+                return false;
+            }
+            // A block shorter than its table holds no sub-tile, and its table is not read.
+            if (block.entry.blockSize < kSubTileTableSize) {
+                continue;
+            }
+            const ReadResult read =
+                source.ReadAt(block.entry.blockOffset, block.table, kSubTileTableSize);
+            if (!read.ok || read.count != kSubTileTableSize) {
+                return false;
+            }
+            block.tileRow = r;
+            block.tileColumn = c;
+            blocks.push_back(block);
+        }
+    }
+    return true;
 }
 
-// Nearest-neighbour sampling with single-precision steps; one 32-bit copy per output pixel.
-void Resample(const std::uint32_t* levelBuffer, const RegionPlan& plan, std::uint32_t* output) {
-    if (plan.outputWidth <= 0 || plan.outputRows <= 0) {
-        return;
-    }
-    const float stepX = static_cast<float>(plan.levelWidth) / static_cast<float>(plan.outputWidth);
-    const float stepY = static_cast<float>(plan.levelHeight) / static_cast<float>(plan.outputRows);
-    // Rounding of extreme steps must never reach past the buffer.
-    const std::uint32_t lastColumn = plan.bufferWidth - 1;
-    const std::uint32_t lastRow = plan.bufferHeight - 1;
-
-    std::uint32_t sourceColumn[kOutputPitch];
-    for (std::int32_t k = 0; k < plan.outputWidth; ++k) {
-        const auto column = static_cast<std::uint32_t>(static_cast<float>(k) * stepX);
-        sourceColumn[k] = std::min(column, lastColumn);
-    }
-    for (std::int32_t j = 0; j < plan.outputRows; ++j) {
-        const auto row =
-            std::min(static_cast<std::uint32_t>(static_cast<float>(j) * stepY), lastRow);
-        const std::uint32_t* source = levelBuffer + std::size_t{row} * plan.bufferWidth;
-        std::uint32_t* target = output + static_cast<std::size_t>(j) * kOutputPitch;
-        for (std::int32_t k = 0; k < plan.outputWidth; ++k) {
-            target[k] = source[sourceColumn[k]];
+// Decodes each sub-tile of `block` that the region touches into `cell` and samples it into
+// `output`. A sub-tile that is empty, leaves its block, cannot be read or does not decode to at
+// most 512 x 512 pixels leaves its output pixels transparent.
+void DecodeBlock(ByteSource& source, const TouchedBlock& block, const RegionPlan& plan,
+                 const Sampling& sampling, std::uint32_t* cell, std::uint32_t* output) {
+    for (int j = 0; j < kSubTilesPerSide; ++j) {
+        for (int k = 0; k < kSubTilesPerSide; ++k) {
+            const std::uint64_t x = std::uint64_t{block.tileColumn} * kTileSize + k * kSubTileSize;
+            const std::uint64_t y = std::uint64_t{block.tileRow} * kTileSize + j * kSubTileSize;
+            if (x >= plan.levelWidth || y >= plan.levelHeight) {
+                continue;
+            }
+            std::unique_ptr<std::uint8_t[]> bytes;
+            std::size_t size = 0;
+            if (FetchSubTile(source, block.entry, block.table, kSubTilesPerSide * j + k, bytes,
+                             size) != SubTileFetch::kRead) {
+                continue;
+            }
+            std::fill(cell, cell + kCellPixels, 0u);
+            if (!DecodeSubTile(bytes.get(), size, reinterpret_cast<std::uint8_t*>(cell),
+                               kCellStride)) {
+                continue;  // a picture that failed halfway is not shown at all
+            }
+            sampling.CopyCell(cell, static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                              output);
         }
     }
 }
@@ -145,32 +171,28 @@ std::int64_t PackageReader::ReadRegionRgba(std::int32_t regionWidth, std::int32_
     if (!plan.BufferUsable()) {
         return kNoLevelBuffer;
     }
-    LevelBuffer levelBuffer(
-        static_cast<std::uint32_t*>(std::calloc(plan.bufferPixels, sizeof(std::uint32_t))));
-    if (!levelBuffer) {
+    // The level buffer is never held whole: each sub-tile is decoded into one cell and sampled
+    // from there, so a read costs one sub-tile of memory whatever the level's size.
+    const std::unique_ptr<std::uint32_t[]> cell(new (std::nothrow) std::uint32_t[kCellPixels]);
+    if (!cell) {
         return kNoLevelBuffer;
     }
-
-    const int level = plan.level;
-    const std::uint32_t lastTileRow = (plan.levelHeight - 1) >> kTileShift;
-    const std::uint32_t lastTileColumn = (plan.levelWidth - 1) >> kTileShift;
-    for (std::uint32_t r = 0; r <= lastTileRow; ++r) {
-        for (std::uint32_t c = 0; c <= lastTileColumn; ++c) {
-            const std::uint32_t entryNumber = static_cast<std::uint32_t>(levelBase[level]) +
-                                              static_cast<std::uint32_t>(levelColumns[level]) * r +
-                                              c;
-            const TileIndexEntry entry = IndexEntry(entryNumber);
-            if (entry.IsAbsent()) {
-                continue;
-            }
-            TileBytes block;
-            if (!ReadTileBlock(*source, entry, block)) {
-                return kBlockUnreadable;
-            }
-            DecodeTileBlock(block, r, c, plan, levelBuffer.get());
-        }
+    std::vector<TouchedBlock> blocks;
+    if (!ReadTouchedTables(*source, *this, plan, blocks)) {
+        return kBlockUnreadable;
     }
 
-    Resample(levelBuffer.get(), plan, output);
+    // From here on nothing fails: the output is written, and every pixel that no sub-tile shows
+    // is transparent.
+    if (plan.outputWidth > 0 && plan.outputRows > 0) {
+        for (std::int32_t j = 0; j < plan.outputRows; ++j) {
+            std::uint32_t* row = output + static_cast<std::size_t>(j) * kOutputPitch;
+            std::fill(row, row + plan.outputWidth, 0u);
+        }
+        const Sampling sampling(plan);
+        for (const TouchedBlock& block : blocks) {
+            DecodeBlock(*source, block, plan, sampling, cell.get(), output);
+        }
+    }
     return plan.BufferBytes();
 }

@@ -1,9 +1,6 @@
 #include "sub_tile_read.h"
 
-#include <webp/decode.h>
-
 #include <memory>
-#include <new>
 
 #include "tile_block_bytes.h"
 
@@ -48,31 +45,19 @@ SubTileResult ReadSubTileRgba(PackageReader& reader, int level, std::uint32_t ti
     if (!ReadExactly(source, entry.blockOffset, table, sizeof table)) {
         return SubTileResult::kUnreadable;
     }
-    const SubTileRange range = SubTileBytes(table, entry.blockSize, subTile);
-    if (range.Empty()) {
-        return SubTileResult::kAbsent;
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t size = 0;
+    switch (FetchSubTile(source, entry, table, subTile, bytes, size)) {
+        case SubTileFetch::kRead:
+            break;
+        case SubTileFetch::kEmpty:
+            return SubTileResult::kAbsent;
+        case SubTileFetch::kOutsideBlock:
+            return SubTileResult::kCorrupt;
+        case SubTileFetch::kUnreadable:
+            return SubTileResult::kUnreadable;
     }
-    if (!range.InsideBlock(entry.blockSize)) {
-        return SubTileResult::kCorrupt;
-    }
-
-    const auto size = static_cast<std::size_t>(range.end - range.start);
-    const std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size]);
-    if (!bytes) {
-        return SubTileResult::kUnreadable;
-    }
-    if (!ReadExactly(source, entry.blockOffset + static_cast<std::uint64_t>(range.start),
-                     bytes.get(), size)) {
-        return SubTileResult::kUnreadable;
-    }
-    int width = 0;
-    int height = 0;
-    if (!WebPGetInfo(bytes.get(), size, &width, &height) ||
-        width > static_cast<int>(kSubTileSize) || height > static_cast<int>(kSubTileSize)) {
-        return SubTileResult::kCorrupt;
-    }
-    if (WebPDecodeRGBAInto(bytes.get(), size, rgba, stride * kSubTileSize,
-                           static_cast<int>(stride)) == nullptr) {
+    if (!DecodeSubTile(bytes.get(), size, rgba, stride)) {
         return SubTileResult::kCorrupt;
     }
     return SubTileResult::kDecoded;
