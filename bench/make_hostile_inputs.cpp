@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
@@ -82,12 +83,13 @@ QByteArray OneTilePackage(std::uint32_t blockSize, std::int32_t table) {
 QByteArray TallPackageOfOversizedSubTiles() {
     CraftedPackage package(1023, 16000);
     const std::vector<std::uint8_t> oversized = FlatWebP(1024, 16383, 0xFF336699u);
-    std::vector<std::uint8_t> block(kSubTileTableSize);
+    // Sized once and copied into: GCC 12 at -O3 misjudges an insert at the end of the table.
+    std::vector<std::uint8_t> block(kSubTileTableSize + oversized.size());
+    std::copy(oversized.begin(), oversized.end(), block.begin() + kSubTileTableSize);
     for (int n = 1; n < kSubTilesPerTile; ++n) {
         StoreI32(block.data() + 4 * n, static_cast<std::int32_t>(kSubTileTableSize));
     }
     StoreI32(block.data() + 4, static_cast<std::int32_t>(kSubTileTableSize + oversized.size()));
-    block.insert(block.end(), oversized.begin(), oversized.end());  // sub-tile 0 of each block
     for (std::uint32_t row = 0; row < package.Layout().tileRows[0]; ++row) {
         package.AddBlock(0, row, 0, block);
     }

@@ -186,10 +186,11 @@ TEST_F(JsonReport, PackageCoordinateSystemComesFromItsSidecar) {
         {"<PAMDataset><SRS>no such system</SRS></PAMDataset>", false},
         {"not xml", false},
     };
-    int number = 0;
+    std::string name = "p.qvrmp";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sidecar != nullptr ? c.sidecar : "no sidecar");
-        const std::string path = fixtures.Path("p" + std::to_string(++number) + ".qvrmp");
+        name.insert(0, 1, 'p');  // a package of its own for each case
+        const std::string path = fixtures.Path(name);
         ASSERT_TRUE(WriteEmptyPackage(path, 100, 50));
         if (c.sidecar != nullptr)
             WriteFileText(path + kSidecarSuffix, c.sidecar);
