@@ -111,9 +111,11 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
         {false, {"--thumbnail", "o.png", "--json", "x"}, "a thumbnail takes no report options"},
     };
     for (const auto& c : cases) {
+        const auto verdict = [](const auto& parsed) {
+            return std::pair{parsed.request, parsed.error};
+        };
         const auto [request, error] =
-            c.pack ? std::pair{Pack(c.arguments).request, Pack(c.arguments).error}
-                   : std::pair{Info(c.arguments).request, Info(c.arguments).error};
+            c.pack ? verdict(Pack(c.arguments)) : verdict(Info(c.arguments));
         EXPECT_EQ(request, Request::kUsageError) << c.message;
         EXPECT_EQ(error, c.message);
     }
