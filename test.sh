@@ -4,10 +4,16 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/common.sh
 
+# Each stage says when it starts, so a run's log shows where its minutes go.
+stage() { echo "== $1 (${SECONDS} s)"; }
+
+stage "packages"
 tarnview_install_packages
 # Warnings are errors here and in CI, not in a user's own build.
 werror=-DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+stage "default build"
 tarnview_build default "$werror"
+stage "tests"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
 
 # The terminal programs need no GUI toolkit: a server that catalogues or packs imagery runs them
@@ -27,6 +33,7 @@ tests/desktop/check_thumbnailer.sh res/tarnview.thumbnailer build/tarnview-info 
 
 # The package library, the report engine, the catalogue and tarnview-info again under
 # AddressSanitizer and UndefinedBehaviorSanitizer.
+stage "sanitizers"
 tarnview_configure asan "$werror"
 cmake --build --preset asan --target package_tests report_tests cli_tests pack_tests \
     tarnview_pack_tests catalog_tests gdal_tests gdal_QVRMP tarnview-info tarnview-pack
@@ -38,6 +45,7 @@ ctest --test-dir build-asan/tests/gdal --output-on-failure -j2 -R QvrmpPlugin
 
 # Every hostile input make_hostile_inputs writes, reported and thumbnailed by the sanitized
 # tarnview-info: it must end with a report (0) or a message (1), never a sanitizer's finding.
+stage "hostile inputs"
 hostile=$(mktemp -d)
 build/bench/make_hostile_inputs "$hostile" >/dev/null
 for file in "$hostile"/*; do
@@ -60,17 +68,20 @@ rm -rf "$hostile"
 # (.ci/tsan-suppressions.txt silences only what is GDAL's own), and an optimised build that must
 # keep compiling (built only: the suite has run above; the programs, the plugin and the desktop
 # tool, which is what users run optimised, to keep the whole script within its time).
+stage "thread sanitizer"
 tarnview_configure tsan "$werror"
 cmake --build --preset tsan --target package_tests catalog_tests
 export TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/.ci/tsan-suppressions.txt"
 build-tsan/tests/package/package_tests --gtest_filter='PackageWriterTest.*' --gtest_brief=1
 ctest --test-dir build-tsan/tests/catalog --output-on-failure -j2
 unset TSAN_OPTIONS
+stage "optimised build"
 tarnview_configure release "$werror"
 cmake --build --preset release --target tarnview-info tarnview-pack gdal_QVRMP tarnview
 
 # Every fuzz target for 15 s with a fixed seed, from the committed seeds and those make_corpus
 # writes; every seed is replayed first. bench/fuzz_long.sh runs them for longer.
+stage "fuzzing"
 tarnview_configure fuzz "$werror"
 cmake --build --preset fuzz --target make_corpus package_fuzzer qvrmp_plugin_fuzzer \
     thumbnail_fuzzer report_fuzzer catalog_fuzzer text_fuzzer
@@ -95,3 +106,4 @@ fuzz_short thumbnail_fuzzer preview $packages
 fuzz_short report_fuzzer report $packages "$seeds/raster"
 fuzz_short catalog_fuzzer catalog "$seeds/catalog"
 fuzz_short text_fuzzer report tests/report/fuzz_corpus/text
+stage "done"
