@@ -65,9 +65,7 @@ echo "hostile inputs: $(ls "$hostile" | wc -l) replayed under the sanitizers"
 rm -rf "$hostile"
 
 # The writer's parallel encoding and the catalogue's files read in parallel under ThreadSanitizer
-# (.ci/tsan-suppressions.txt silences only what is GDAL's own), and an optimised build that must
-# keep compiling (built only: the suite has run above; the programs, the plugin and the desktop
-# tool, which is what users run optimised, to keep the whole script within its time).
+# (.ci/tsan-suppressions.txt silences only what is GDAL's own).
 stage "thread sanitizer"
 tarnview_configure tsan "$werror"
 cmake --build --preset tsan --target package_tests catalog_tests
@@ -75,9 +73,14 @@ export TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/.ci/tsan-suppressions.txt
 build-tsan/tests/package/package_tests --gtest_filter='PackageWriterTest.*' --gtest_brief=1
 ctest --test-dir build-tsan/tests/catalog --output-on-failure -j2
 unset TSAN_OPTIONS
-stage "optimised build"
-tarnview_configure release "$werror"
-cmake --build --preset release --target tarnview-info tarnview-pack gdal_QVRMP tarnview
+
+# What users install, optimised: both Debian packages from the deb preset, checked by lintian, and
+# each terminal program's manual page and completion against its --help.
+stage "debian packages"
+debs=$(mktemp -d)
+scripts/make-deb.sh "$debs" "$werror"
+tests/desktop/check_debian_packages.sh "$debs"
+rm -rf "$debs"
 
 # Every fuzz target for 15 s with a fixed seed, from the committed seeds and those make_corpus
 # writes; every seed is replayed first. bench/fuzz_long.sh runs them for longer.

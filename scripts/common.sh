@@ -12,6 +12,7 @@ TARNVIEW_PACKAGES=(
     libxcb1-dev openbox xdotool wmctrl x11-utils
     librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils
     libfile-mimeinfo-perl
+    help2man lintian
 )
 
 tarnview_install_packages() {

@@ -1,0 +1,20 @@
+# cmake -DPROGRAM=PATH -DNAME=NAME -DTEMPLATE=bash-completion.in -DOUTPUT=FILE -P bash_completion.cmake
+# Writes NAME's bash completion: the options its --help lists (the lines starting with an option),
+# completed after a "-"; everything else falls back to bash's own file-name completion.
+execute_process(COMMAND ${PROGRAM} --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${PROGRAM} --help failed (${status})")
+endif()
+string(REGEX MATCHALL "\n  -[^ ]*" option_columns "${help}")
+set(options)
+foreach(column ${option_columns})
+    string(STRIP "${column}" column)
+    string(REPLACE "," ";" names "${column}")
+    list(APPEND options ${names})
+endforeach()
+if(NOT options)
+    message(FATAL_ERROR "${PROGRAM} --help lists no options")
+endif()
+list(JOIN options " " OPTIONS)
+string(MAKE_C_IDENTIFIER "${NAME}" FUNCTION)
+configure_file(${TEMPLATE} ${OUTPUT} @ONLY)
