@@ -40,11 +40,8 @@ int PrintJson(const FileFacts& facts, bool compact) {
 }
 
 int WriteThumbnail(const InfoOptions& options) {
+    // Whatever its name: the package reader knows a package by its content, as file managers do.
     const std::string& path = options.paths.front();
-    if (!IsPackagePath(path)) {
-        WriteMessage("", path + " is not a .qvrmp package");
-        return kExitFailure;
-    }
     const PreviewResult<ExportedThumbnail> exported =
         ExportThumbnail(path, *options.thumbnailOut, options.thumbnailKind, options.thumbnailSize);
     if (!exported) {

@@ -8,6 +8,7 @@ enum class PreviewCode {
     kCannotOpen,     // the package reader refused the package
     kNoThumbnail,    // the package has no thumbnail of a size a picture can take
     kNoMemory,       // a buffer for the thumbnail or the picture could not be had
+    kCannotRead,     // tile blocks of the package could not be read
     kCannotWrite,    // the picture file could not be written
     kOutputRefused,  // the picture may not go where it was asked: a folder, link, device, FIFO...
 };

@@ -14,13 +14,15 @@ struct ExportedThumbnail {
     std::string warning;  // a PNG was written, but not every tile could be read; empty otherwise
 };
 
-// `packagePath` names a package (the caller has checked its extension); both paths are names as
-// the system takes them, bytes that need not be UTF-8, and so may be the messages. Writes the PNG
-// at `outPath` through a temporary file beside it, so a failure leaves nothing. `longestSide` > 0
-// scales the picture, proportions kept, until its longer side has that many pixels; 0 keeps the
-// thumbnail's own 512 columns. An existing regular file at `outPath` is replaced (a thumbnailer
-// overwrites its own picture); the package itself, a folder, a symbolic link, a FIFO or a device
-// there is refused before the package is read.
+// `packagePath` is tried as a package whatever its name: the reader knows one by its content.
+// Both paths are names as the system takes them, bytes that need not be UTF-8, and so may be the
+// messages. Writes the PNG at `outPath` through a temporary file beside it, so a failure leaves
+// nothing. `longestSide` > 0 asks for the whole picture fitted to a square of that side,
+// proportions kept, whatever the package's shape, and fails when a tile block cannot be read;
+// 0 writes the preview's thumbnail, 512 columns wide, with a warning for such tiles. An existing
+// regular file at `outPath` is replaced (a thumbnailer overwrites its own picture); the package
+// itself, a folder, a symbolic link, a FIFO or a device there is refused before the package is
+// read.
 PreviewResult<ExportedThumbnail> ExportThumbnail(const std::string& packagePath,
                                                  const std::string& outPath, ThumbnailKind kind,
                                                  int longestSide = 0);

@@ -54,9 +54,9 @@ void Declare(CLI::App& app, Given& given) {
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    app.add_option(
-           "--size", given.size,
-           "scale it to a longer side of N pixels (1 to " + std::to_string(kMaxThumbnailSide) + ")")
+    app.add_option("--size", given.size,
+                   "fit the whole picture into N x N pixels (1 to " +
+                       std::to_string(kMaxThumbnailSide) + ")")
         ->type_name("N");
     app.add_option("PATH", options.paths, "a raster, a package, or with -r a folder")
         ->type_name("");

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "report.h"
+
 namespace {
 
 constexpr std::size_t kRgbBands = 3;
@@ -155,6 +157,12 @@ ParsedCommandLine<PackOptions> ParsePackOptions(int argc, const char* const* arg
         return UsageError<PackOptions>(given.paths.size() < kInputAndOutput
                                            ? "INPUT and OUTPUT are needed"
                                            : "only INPUT and OUTPUT are expected");
+    // Named otherwise, neither the dialog nor tarnview-info would ever take the file for a
+    // package; checked before anything is opened.
+    if (!IsPackagePath(given.paths[1]))
+        return UsageError<PackOptions>(
+            "OUTPUT must end in \".qvrmp\" (the ending packages are known by), not \"" +
+            given.paths[1] + "\"");
     options.input = given.paths[0];
     options.output = given.paths[1];
     parsed.options = std::move(options);

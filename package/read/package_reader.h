@@ -19,6 +19,12 @@ inline constexpr std::int32_t kRegionOutputWidth = 512;
 // when asked for, so a header that declares gigabytes costs no more than this.
 inline constexpr std::uint64_t kMaxHeldHeaderBytes = std::uint64_t{16} << 20;
 
+// Output pixels a region read fills, from the top-left corner.
+struct RegionExtent {
+    std::int32_t columns = 0;
+    std::int32_t rows = 0;
+};
+
 struct PackageReader {
     // The header as stored: its first kMinHeaderLength bytes, and beyond them the index as far as
     // it goes, up to kMaxHeldHeaderBytes.
@@ -41,6 +47,10 @@ struct PackageReader {
     // success.
     std::int64_t ReadRegionRgba(std::int32_t regionWidth, std::int32_t regionHeight,
                                 std::uint32_t* output, std::int32_t outputRows);
+    // The output columns and rows that ReadRegionRgba fills for the same arguments: all of them,
+    // or fewer where the region reaches past the image. Both 0 when an argument is below 1.
+    RegionExtent OutputExtent(std::int32_t regionWidth, std::int32_t regionHeight,
+                              std::int32_t outputRows) const;
 
     // Header fields, read in place from `header`.
     std::uint32_t Width() const;

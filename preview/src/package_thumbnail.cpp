@@ -1,6 +1,25 @@
 #include "package_thumbnail.h"
 
+#include <algorithm>
 #include <new>
+
+namespace {
+
+// Each side of the fitted read's region is at most this many times the image's own side, so the
+// output never narrows below one whole pixel, however thin the image.
+constexpr std::int64_t kMaxFittedStretch = kThumbnailColumns / 2;
+
+bool Allocate(std::vector<std::uint32_t>& pixels, std::size_t count, PackageThumbnail& thumbnail) {
+    try {
+        pixels.assign(count, 0);
+    } catch (const std::bad_alloc&) {
+        thumbnail.status = ThumbnailStatus::kNoMemory;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t height) {
     const auto signedWidth = static_cast<std::int32_t>(width);
@@ -28,16 +47,54 @@ PackageThumbnail ReadPackageThumbnail(const std::string& path) {
         return thumbnail;
     }
     thumbnail.rows = *rows;
-    try {
-        thumbnail.pixels.assign(static_cast<std::size_t>(*rows) * kThumbnailColumns, 0);
-    } catch (const std::bad_alloc&) {
-        thumbnail.status = ThumbnailStatus::kNoMemory;
+    if (!Allocate(thumbnail.pixels, static_cast<std::size_t>(*rows) * kThumbnailColumns, thumbnail))
         return thumbnail;
-    }
     thumbnail.readResult = reader->ReadRegionRgba(static_cast<std::int32_t>(thumbnail.width),
                                                   static_cast<std::int32_t>(thumbnail.height),
                                                   thumbnail.pixels.data(), *rows);
     thumbnail.status =
         thumbnail.readResult > 0 ? ThumbnailStatus::kRead : ThumbnailStatus::kReadFailed;
+    return thumbnail;
+}
+
+PackageThumbnail ReadFittedThumbnail(const std::string& path) {
+    PackageThumbnail thumbnail;
+    const PackageHandle reader(OpenPackage(path, thumbnail.readerMessage));
+    if (!reader)
+        return thumbnail;
+    thumbnail.width = reader->Width();
+    thumbnail.height = reader->Height();
+    const auto width = static_cast<std::int32_t>(thumbnail.width);
+    const auto height = static_cast<std::int32_t>(thumbnail.height);
+    if (width <= 0 || height <= 0) {
+        thumbnail.status = ThumbnailStatus::kNoSize;
+        return thumbnail;
+    }
+    // A square region of the longer side, reaching past the image on the shorter one.
+    const std::int64_t longer = std::max(width, height);
+    const auto regionSide = [longer](std::int32_t side) {
+        return static_cast<std::int32_t>(std::min(longer, side * kMaxFittedStretch));
+    };
+    const std::int32_t regionWidth = regionSide(width);
+    const std::int32_t regionHeight = regionSide(height);
+    std::vector<std::uint32_t> square;
+    if (!Allocate(square, std::size_t{kThumbnailColumns} * kThumbnailColumns, thumbnail))
+        return thumbnail;
+    thumbnail.readResult =
+        reader->ReadRegionRgba(regionWidth, regionHeight, square.data(), kThumbnailColumns);
+    if (thumbnail.readResult <= 0) {
+        thumbnail.status = ThumbnailStatus::kReadFailed;
+        return thumbnail;
+    }
+    const RegionExtent extent = reader->OutputExtent(regionWidth, regionHeight, kThumbnailColumns);
+    thumbnail.columns = std::max(1, extent.columns);
+    thumbnail.rows = std::max(1, extent.rows);
+    const auto columns = static_cast<std::size_t>(thumbnail.columns);
+    if (!Allocate(thumbnail.pixels, columns * static_cast<std::size_t>(thumbnail.rows), thumbnail))
+        return thumbnail;
+    for (std::size_t row = 0; row < static_cast<std::size_t>(thumbnail.rows); ++row)
+        std::copy_n(square.begin() + static_cast<std::ptrdiff_t>(row * kThumbnailColumns), columns,
+                    thumbnail.pixels.begin() + static_cast<std::ptrdiff_t>(row * columns));
+    thumbnail.status = ThumbnailStatus::kRead;
     return thumbnail;
 }

@@ -56,7 +56,7 @@ std::string PackageSize(const PackageThumbnail& thumbnail) {
 // The picture as the preview window shows it: every pixel opaque.
 std::vector<std::uint32_t> OpaqueView(const PackageThumbnail& thumbnail) {
     std::vector<std::uint32_t> view =
-        CompositeOverCheckerboard(thumbnail.pixels.data(), kThumbnailColumns, thumbnail.rows);
+        CompositeOverCheckerboard(thumbnail.pixels.data(), thumbnail.columns, thumbnail.rows);
     for (std::uint32_t& pixel : view) {
         unsigned char bytes[4];
         std::memcpy(bytes, &pixel, sizeof bytes);
@@ -66,6 +66,11 @@ std::vector<std::uint32_t> OpaqueView(const PackageThumbnail& thumbnail) {
     return view;
 }
 
+std::string UnreadTiles(const PackageThumbnail& thumbnail) {
+    return "some tiles could not be read (region read result " +
+           std::to_string(thumbnail.readResult) + ")";
+}
+
 }  // namespace
 
 PreviewResult<ExportedThumbnail> ExportThumbnail(const std::string& packagePath,
@@ -73,7 +78,10 @@ PreviewResult<ExportedThumbnail> ExportThumbnail(const std::string& packagePath,
                                                  int longestSide) {
     if (PreviewStatus out = CheckOut(packagePath, outPath); !out)
         return out.error();
-    PackageThumbnail thumbnail = ReadPackageThumbnail(packagePath);
+    // A picture of a given size is fitted into it from the package; without one, the preview's.
+    const bool fitted = longestSide > 0;
+    PackageThumbnail thumbnail =
+        fitted ? ReadFittedThumbnail(packagePath) : ReadPackageThumbnail(packagePath);
     ExportedThumbnail exported;
     switch (thumbnail.status) {
         case ThumbnailStatus::kCannotOpen: {
@@ -85,17 +93,19 @@ PreviewResult<ExportedThumbnail> ExportThumbnail(const std::string& packagePath,
         case ThumbnailStatus::kNoSize:
             return NoThumbnail(PreviewCode::kNoThumbnail,
                                "no thumbnail for a package of " + PackageSize(thumbnail) +
-                                   ": it would be empty or taller than " +
-                                   std::to_string(kMaxThumbnailRows) + " rows of " +
-                                   std::to_string(kThumbnailColumns));
+                                   (fitted ? ": it is empty"
+                                           : ": it would be empty or taller than " +
+                                                 std::to_string(kMaxThumbnailRows) + " rows of " +
+                                                 std::to_string(kThumbnailColumns)));
         case ThumbnailStatus::kNoMemory:
             return NoThumbnail(
                 PreviewCode::kNoMemory,
                 "not enough memory for a thumbnail of " + std::to_string(thumbnail.rows) + " rows");
         case ThumbnailStatus::kReadFailed:
-            exported.warning = "some tiles could not be read (region read result " +
-                               std::to_string(thumbnail.readResult) +
-                               "); they are transparent in the picture";
+            // A sized picture is a thumbnailer's: a blank one would be kept as the file's own.
+            if (fitted)
+                return NoThumbnail(PreviewCode::kCannotRead, UnreadTiles(thumbnail));
+            exported.warning = UnreadTiles(thumbnail) + "; they are transparent in the picture";
             break;
         case ThumbnailStatus::kRead:
             break;
@@ -110,9 +120,11 @@ PreviewResult<ExportedThumbnail> ExportThumbnail(const std::string& packagePath,
     try {
         std::vector<std::uint32_t> picture =
             kind == ThumbnailKind::kBuffer ? std::move(thumbnail.pixels) : OpaqueView(thumbnail);
-        const PictureSize size{kThumbnailColumns, thumbnail.rows};
+        const PictureSize size{thumbnail.columns, thumbnail.rows};
+        const PictureSize package{static_cast<int>(thumbnail.width),
+                                  static_cast<int>(thumbnail.height)};
         written = WriteRgbaPng(outPath, picture.data(), size,
-                               longestSide > 0 ? ScaledToLongestSide(size, longestSide) : size);
+                               fitted ? ScaledToLongestSide(package, longestSide) : size);
     } catch (const std::bad_alloc&) {
         return NoThumbnail(PreviewCode::kNoMemory, "not enough memory for a picture of " +
                                                        std::to_string(thumbnail.rows) + " rows");

@@ -53,10 +53,14 @@ ProgramRun Start(const QString& program, const QStringList& arguments,
 }  // namespace
 
 TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
+    const auto notPackage = [](const std::string& name) {
+        return "OUTPUT must end in \".qvrmp\" (the ending packages are known by), not \"" + name +
+               '"';
+    };
     const struct {
         bool pack;
         std::vector<std::string> arguments;
-        const char* message;
+        std::string message;
     } cases[] = {
         {true, {}, "INPUT and OUTPUT are needed"},
         {true, {"a", "b", "c"}, "only INPUT and OUTPUT are expected"},
@@ -99,6 +103,8 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
          {"--scale", "5", "a", "b"},
          "--scale takes MIN,MAX, two numbers with MIN below MAX, not \"5\""},
         {true, {"--bogus", "--help"}, "unknown option --bogus"},
+        {true, {"in.tif", "x.png"}, notPackage("x.png")},
+        {true, {"in.tif", "x.QVRMP"}, notPackage("x.QVRMP")},
         {false, {}, "no path given"},
         {false, {"-json", "x"}, "unknown option -json"},
         {false, {"--size", "5", "x"}, "--size goes with a thumbnail"},

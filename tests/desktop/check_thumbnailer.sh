@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # check_thumbnailer.sh THUMBNAILER TARNVIEW_INFO TARNVIEW_PACK: runs the thumbnailer's Exec line
 # as a file manager does (%i the package, %o the PNG, %s the size) for a wide package and for a
-# tall one with no data (all checkerboard), and checks that the PNG's longer side is the size
-# asked for and that no pixel is transparent.
+# tall one with no data and no extension, and checks that the PNG's longer side is the size asked
+# for and that its alpha is the package's: opaque where it has data, transparent where not.
 # Exits 77 (skipped) when tarnview-info has no --size yet.
 set -euo pipefail
 thumbnailer=$1
@@ -22,6 +22,11 @@ trap 'rm -rf "$work"' EXIT
 for shape in "300 200 255" "120 400 0"; do
     # shellcheck disable=SC2086
     package=$(make_package "$work" $shape)
+    alpha=${shape##* }
+    if ((alpha == 0)); then # known by its content alone
+        mv "$package" "$work/scene"
+        package=$work/scene
+    fi
     for size in 128 256; do
         out="$work/thumb-$size.png"
         rm -f "$out"
@@ -32,11 +37,11 @@ for shape in "300 200 255" "120 400 0"; do
         # shellcheck disable=SC2086
         $command
         # Debian's own Python, which has Debian's GDAL bindings.
-        /usr/bin/python3 - "$out" "$size" <<'PY'
+        /usr/bin/python3 - "$out" "$size" "$alpha" <<'PY'
 import sys
 from osgeo import gdal
 gdal.UseExceptions()
-path, size = sys.argv[1], int(sys.argv[2])
+path, size, wanted = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 png = gdal.Open(path)
 longer = max(png.RasterXSize, png.RasterYSize)
 if png.GetDriver().ShortName != "PNG" or longer != size:
@@ -44,12 +49,11 @@ if png.GetDriver().ShortName != "PNG" or longer != size:
              f"longer side {longer}, wanted {size}")
 alpha = [png.GetRasterBand(b) for b in range(1, png.RasterCount + 1)
          if png.GetRasterBand(b).GetColorInterpretation() == gdal.GCI_AlphaBand]
-if alpha:
-    low = alpha[0].ComputeRasterMinMax(False)[0]
-    if low != 255:
-        sys.exit(f"{path}: not opaque, alpha goes down to {low:g}")
+span = alpha[0].ComputeRasterMinMax(False) if alpha else (255, 255)
+if span != (wanted, wanted):
+    sys.exit(f"{path}: alpha from {span[0]:g} to {span[1]:g}, wanted {wanted} throughout")
 PY
     done
     rm -f "$package"
 done
-echo "thumbnailer: opaque PNGs of the asked size for a wide and a tall, empty package"
+echo "thumbnailer: PNGs of the asked size, opaque for a wide package, transparent for an empty one"

@@ -1,11 +1,13 @@
 // The preview window: its template, its picture and its first paint.
 #include "about_dlg.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QScreen>
 
 #include "dialog_units.h"
 #include "ui_test_support.h"
@@ -61,24 +63,25 @@ TEST_F(AboutDlgTest, SetImageComposesTheCheckerboardAndTheData) {
     EXPECT_EQ(image.pixel(511, 23), kWhite);          // square column 63, square row 2
     EXPECT_EQ(image.pixel(3, 0), qRgb(200, 30, 40));  // true colours: red stays red
     EXPECT_EQ(image.pixel(20, 16), qRgb(1, 2, 3));
-    EXPECT_TRUE(window.FirstPaintPending());
 
     // A second image replaces the first.
     window.SetImage(2, pixels.data());
     EXPECT_EQ(window.Image()->size(), QSize(512, 2));
 }
 
-TEST_F(AboutDlgTest, FirstPaintSizesTheWindowToTheImageWithoutMovingIt) {
+TEST_F(AboutDlgTest, SizedToTheImageBeforeItIsShownSoItIsCentredAtThatSize) {
     std::vector<std::uint32_t> pixels(40 * kColumns, 0);
     pixels[0] = Rgba(0, 0, 255, 255);
     CAboutDlg window;
+    EXPECT_FALSE(window.windowIcon().isNull());
     window.SetImage(40, pixels.data());
-    window.show();
-    const QPoint topLeft = window.frameGeometry().topLeft();
+    EXPECT_EQ(window.size(), QSize(512 + 10, 40 + 10));  // 5 pixels on every side
     ShowAndPaint(window);
-    EXPECT_FALSE(window.FirstPaintPending());
-    EXPECT_EQ(window.frameGeometry().size(), QSize(512 + 32, 40 + 48));
-    EXPECT_EQ(window.frameGeometry().topLeft(), topLeft);
+    EXPECT_EQ(window.size(), QSize(512 + 10, 40 + 10));
+    const QRect frame = window.frameGeometry();
+    const QRect workArea = window.screen()->availableGeometry();
+    EXPECT_LE(std::abs(frame.center().x() - workArea.center().x()), 1);
+    EXPECT_LE(std::abs(frame.center().y() - workArea.center().y()), 1);
 
     // Drawn unscaled at client (5, 5).
     const QImage shown = window.grab().toImage();
@@ -103,7 +106,7 @@ TEST_F(AboutDlgTest, NoRowsShrinksToTheMarginsAndDrawsNothing) {
     ASSERT_NE(window.Image(), nullptr);
     EXPECT_TRUE(window.Image()->isNull());
     ShowAndPaint(window);
-    EXPECT_EQ(window.frameGeometry().size(), QSize(32, 48));
+    EXPECT_EQ(window.size(), QSize(10, 10));
     const QImage shown = window.grab().toImage();
     EXPECT_NE(shown.pixel(5, 5), kGrey);
     EXPECT_NE(shown.pixel(6, 5), kWhite);

@@ -1,13 +1,27 @@
 #!/usr/bin/env bash
-# check_window_frame_x11.sh TARNVIEW: starts the main dialog on a virtual display under openbox and
-# checks its frame as the window manager sees it: maximise offered and working (the size then
-# fills the work area), restore back to the first size and place, a resize asked of the window
-# manager (a client's request and an Alt+right-button drag) undone, no resize handles asked for,
-# and the frame first shown centred on the work area, as is the preview window's. 77: skipped (a
-# tool or the display missing).
+# check_window_frame_x11.sh TARNVIEW X11_HELPER SHOTS TARNVIEW_PACK: without a display the tool says so and exits
+# 1. Then starts the main dialog on a virtual display under openbox and checks its frame as the
+# window manager sees it: maximise offered and working (the size then fills the work area),
+# restore back to the first size and place, a resize asked of the window manager (a client's
+# request and an Alt+right-button drag) undone, no resize handles asked for, and the frame first
+# shown centred on the work area, as is the preview window's, empty and at its final size with a
+# package's picture (chosen in the file dialog). At scale 1.5 on
+# 1366 x 768 and 2 on 1920 x 1080 the whole frame is on the work area; a picture of each screen
+# goes to SHOTS. 77: skipped (a tool or the display missing).
 set -uo pipefail
 tarnview=$1
-for tool in Xvfb openbox xdotool wmctrl xprop xwininfo; do
+helper=$2
+shots=$3
+pack=$4
+
+message=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tarnview" 2>&1 >/dev/null)
+status=$?
+if [ "$status" != 1 ] || [ "$(wc -l <<<"$message")" != 1 ] || [[ $message != *DISPLAY* ]]; then
+    echo "FAILED: without a display: exit $status, stderr: $message"
+    exit 1
+fi
+
+for tool in Xvfb openbox xdotool wmctrl xprop xwininfo gdal_create; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
@@ -32,27 +46,37 @@ until_true() {
     return 1
 }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-until_true 5 test -s "$work/display" || { echo "skipped: Xvfb did not start"; exit 77; }
-export DISPLAY=":$(cat "$work/display")"
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
-until_true 5 wm_ready || { echo "skipped: openbox did not start"; exit 77; }
-
-QT_QPA_PLATFORM=xcb "$tarnview" >"$work/tarnview.log" 2>&1 &
-pids+=($!)
+# start_display WIDTHxHEIGHT [SCALE]: a virtual screen with openbox, and the dialog on it.
+start_display() {
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" 2>/dev/null &
+    pids+=($!)
+    until_true 5 test -s "$work/display" || { echo "skipped: Xvfb did not start"; exit 77; }
+    export DISPLAY=":$(cat "$work/display")"
+    openbox --sm-disable >/dev/null 2>&1 &
+    pids+=($!)
+    wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+    until_true 5 wm_ready || { echo "skipped: openbox did not start"; exit 77; }
+    QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=${2:-1} "$tarnview" >"$work/tarnview.log" 2>&1 &
+    pids+=($!)
+    if ! until_true 10 find_window || ! until_true 5 framed; then
+        echo "the dialog's window never appeared under openbox:"
+        cat "$work/tarnview.log"
+        exit 1
+    fi
+}
+stop_display() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    pids=()
+}
 find_window() {
     window=$(wmctrl -l 2>/dev/null | awk '/Tarnview/ { print $1; exit }')
     [ -n "$window" ]
 }
 framed() { xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep -q =; }
-if ! until_true 10 find_window || ! until_true 5 framed; then
-    echo "the dialog's window never appeared under openbox:"
-    cat "$work/tarnview.log"
-    exit 1
-fi
+start_display 1280x1024
 
 failures=0
 fail() {
@@ -135,8 +159,53 @@ wmctrl -i -r "$window" -b remove,maximized_vert,maximized_horz
 sleep 0.3
 until_true 3 is_at "$first" || fail "restored at $(client), not at $first"
 
+# A package chosen in the file dialog (its path typed, then Return), then previewed.
+gdal_create -q -of GTiff -outsize 300 200 -bands 3 -burn 40 -burn 120 -burn 200 "$work/a.tif"
+"$pack" --no-aux "$work/a.tif" "$work/a.qvrmp" >/dev/null 2>&1 || fail "could not pack a.tif"
+# The select-file button (template x 290 to 340 of 390, y 7 to 21 of 323).
+xdotool mousemove $((x + width * 315 / 390)) $((y + height * 14 / 323)) click 1
+file_dialog() { [ "$(wmctrl -l | wc -l)" -ge 2 ]; }
+until_true 5 file_dialog || fail "the select-file button opened no file dialog"
+sleep 0.5
+xdotool type --delay 5 "$work/a.qvrmp"
+xdotool key Return
+sleep 0.5
+# The preview button, at the top right (template x 346 to 383 of 390, y 7 to 21 of 323).
+xdotool mousemove $((x + width * 364 / 390)) $((y + height * 14 / 323)) click 1
+if until_true 5 find_preview; then
+    sleep 0.5
+    shown=$(window=$preview client)
+    check_centred "the preview window with a picture" "$shown" "$(window=$preview extents)"
+    read -r _ _ shown_width shown_height <<<"$shown"
+    # 512 x 341 (300 x 200 at 512 columns) with 5 pixels on every side.
+    [ "$shown_width $shown_height" = "522 351" ] || fail "the preview window is $shown, not 522 x 351"
+    xdotool windowactivate --sync "$preview" key Escape
+    until_true 3 eval '! find_preview' || fail "the preview window did not close on Escape"
+else
+    fail "the preview button did not open the preview window"
+fi
+stop_display
+
+# At large scales on small screens the whole frame is on the work area.
+mkdir -p "$shots"
+for screen in "1366x768 1.5" "1920x1080 2"; do
+    read -r size scale <<<"$screen"
+    start_display "$size" "$scale"
+    sleep 0.5
+    read -r left right top bottom <<<"$(extents)"
+    read -r area_x area_y area_width area_height <<<"$(work_area)"
+    read -r x y width height <<<"$(client)"
+    if ((x - left < area_x || y - top < area_y || x + width + right > area_x + area_width ||
+        y + height + bottom > area_y + area_height)); then
+        fail "at scale $scale on $size the frame is at $x $y $width $height with $left $right $top $bottom"
+    fi
+    QT_SCALE_FACTOR=1 "$helper" "$shots/main-window-$size-scale-$scale.png" ||
+        fail "no screenshot at scale $scale"
+    stop_display
+done
+
 if ((failures > 0)); then
     cat "$work/tarnview.log"
     exit 1
 fi
-echo "the main window's frame under openbox: maximise, restore, refused resizes and centring pass"
+echo "under openbox: no display named, maximise, restore, refused resizes, centring and fit at large scales pass"

@@ -36,3 +36,20 @@ TEST(BaseUnitsOf, GrowWithTheFont) {
 }
 
 }  // namespace
+
+TEST(DialogUnits, TheFontShrinksOnlyWhereTheDialogWouldNotFit) {
+    EnsureApplication();
+    const QSize units(390, 323);
+    const QSize full = MapDialogSize(units, BaseUnitsOf(DialogFont()));
+    const struct {
+        QSize room;
+        bool shrinks;
+    } cases[] = {{full, false}, {full - QSize(0, 1), true}, {QSize(910, 472), true}};
+    for (const auto& c : cases) {
+        const QFont font = DialogFontFitting(units, c.room);
+        const QSize size = MapDialogSize(units, BaseUnitsOf(font));
+        EXPECT_EQ(font.pointSizeF() < DialogFont().pointSizeF(), c.shrinks) << c.room.height();
+        EXPECT_TRUE(size.width() <= c.room.width() && size.height() <= c.room.height());
+    }
+    EXPECT_EQ(DialogFontFitting(units, QSize(1, 1)).pointSizeF(), 5);  // the smallest it gets
+}

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include "display_check.h"
 #include "path_box.h"
 #include "qt_translations.h"
 #include "report_box.h"
@@ -64,3 +65,25 @@ TEST(QtTranslations, ChineseDesktopsGetQtsSimplifiedChineseTexts) {
 }
 
 }  // namespace
+
+TEST(DisplayCheck, NamesTheMissingDisplayBeforeQtStarts) {
+    const std::optional<std::string> none;
+    const struct {
+        DisplayEnvironment environment;
+        bool connects;
+        std::string message;
+    } cases[] = {
+        {{"", ":0", none}, true, ""},
+        {{"", none, none}, true, "no display: neither DISPLAY nor WAYLAND_DISPLAY is set"},
+        {{"xcb", none, "wayland-0"}, true, "no X display: DISPLAY is not set"},
+        {{"xcb:nograb", ":7", none}, false, "cannot open the X display \":7\""},
+        {{"", ":5", none}, false, "cannot open the X display \":5\""},
+        {{"", none, "wayland-0"}, false, ""},
+        {{"offscreen", none, none}, false, ""},
+        {{"wayland;xcb", none, none}, false, ""},
+    };
+    for (const auto& c : cases) {
+        const auto connects = [&](const std::string&) { return c.connects; };
+        EXPECT_EQ(MissingDisplay(c.environment, connects), c.message) << c.environment.platform;
+    }
+}

@@ -69,7 +69,14 @@ class TarnviewDlgInputTest : public ::testing::Test {
         QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window, &move);
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        const QString pathBefore = path->text();
+        const std::size_t messagesBefore = messages.Requests().size();
         QApplication::sendEvent(window, &drop);
+        // The drop is accepted and handled only after the handler has returned the drag.
+        EXPECT_TRUE(drop.isAccepted());
+        EXPECT_EQ(path->text(), pathBefore);
+        EXPECT_EQ(messages.Requests().size(), messagesBefore);
+        QCoreApplication::sendPostedEvents();
         return true;
     }
 

@@ -21,7 +21,7 @@ struct Shown {
     bool buttonEnabledWhileOpen = true;
     QSize imageSize;
     bool imageNull = false;
-    QSize outerSize;
+    QSize clientSize;
 };
 
 class TarnviewDlgPreviewTest : public ::testing::Test {
@@ -39,7 +39,7 @@ class TarnviewDlgPreviewTest : public ::testing::Test {
             ASSERT_NE(about.Image(), nullptr);
             shown.imageSize = about.Image()->size();
             shown.imageNull = about.Image()->isNull();
-            shown.outerSize = about.frameGeometry().size();
+            shown.clientSize = about.size();
         });
     }
 
@@ -74,7 +74,7 @@ TEST_F(TarnviewDlgPreviewTest, PackageThumbnailSizesTheWindow) {
     ASSERT_EQ(shown.windows, 1);
     EXPECT_FALSE(shown.buttonEnabledWhileOpen);
     EXPECT_EQ(shown.imageSize, QSize(512, 409));
-    EXPECT_EQ(shown.outerSize, QSize(544, 457));
+    EXPECT_EQ(shown.clientSize, QSize(522, 419));
     EXPECT_TRUE(preview->isEnabled());  // enabled again once the window closed
 }
 
@@ -98,7 +98,7 @@ TEST_F(TarnviewDlgPreviewTest, FarWiderThanTallGivesAnEmptyWindow) {
     EXPECT_TRUE(messages.Requests().empty());
     ASSERT_EQ(shown.windows, 1);
     EXPECT_TRUE(shown.imageNull);
-    EXPECT_EQ(shown.outerSize, QSize(32, 48));
+    EXPECT_EQ(shown.clientSize, QSize(10, 10));
     EXPECT_TRUE(preview->isEnabled());
 }
 

@@ -36,6 +36,7 @@ void DropFile(CTarnviewDlg& dialog, const char* name) {
     QApplication::sendEvent(&dialog, &enter);
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&dialog, &drop);
+    QCoreApplication::sendPostedEvents();  // the dialog reads the drop once the drag is over
 }
 
 }  // namespace

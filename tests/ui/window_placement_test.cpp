@@ -14,10 +14,10 @@ TEST(WindowPlacement, TheFrameNotTheClientIsCentredOnTheWorkArea) {
     EXPECT_EQ(outer.center(), workArea.center());
     EXPECT_EQ(at, QPoint(336, 257));
 
-    // Without a frame it is the client that is centred; a window larger than the work area
-    // overhangs it equally on both sides.
+    // Without a frame it is the client that is centred; a window larger than the work area keeps
+    // its title bar on it.
     EXPECT_EQ(CentredFramePosition(workArea, client, {}), QPoint(340, 278));
-    EXPECT_EQ(CentredFramePosition(QRect(0, 0, 800, 600), QSize(1000, 700), {}), QPoint(-100, -50));
+    EXPECT_EQ(CentredFramePosition(workArea, QSize(1000, 1100), frame), QPoint(136, 32));
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 #include "about_dlg.h"
 
-#include <algorithm>
-
 #include <QMargins>
 #include <QPainter>
-#include <QWindow>
+#include <QScreen>
 
+#include "app_icon.h"
 #include "dialog_templates.h"
 #include "dialog_units.h"
 #include "modal_seam.h"
@@ -14,10 +13,9 @@
 
 namespace {
 
-// The window's outer size is the picture's plus these, and the picture sits at kImageOrigin.
-constexpr int kExtraOuterWidth = 32;
-constexpr int kExtraOuterHeight = 48;
-constexpr QPoint kImageOrigin(5, 5);
+// The client area is the picture with this margin on every side.
+constexpr int kImageMargin = 5;
+constexpr QMargins kImageMargins(kImageMargin, kImageMargin, kImageMargin, kImageMargin);
 
 }  // namespace
 
@@ -30,6 +28,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(dialog.caption.toString());
     setFont(DialogFont());
     resize(MapDialogSize(dialog.units, BaseUnitsOf(font())));
+    setWindowIcon(LoadAppIcon());
     new WorkAreaCentring(*this);
 }
 
@@ -38,10 +37,13 @@ CAboutDlg::~CAboutDlg() = default;
 void CAboutDlg::SetImage(int rows, const std::uint32_t* pixels) {
     m_image.reset();
     // A picture that cannot be made (no rows, no memory) stays as an empty image: the window
-    // still shrinks to the margins on its first paint and draws nothing.
+    // still shrinks to the margins and draws nothing.
     m_image = std::make_unique<QImage>(ThumbnailImage(pixels, rows));
+    // Never beyond the work area: a very tall picture is cut, and the window can still grow.
+    resize(m_image->size()
+               .grownBy(kImageMargins)
+               .boundedTo(screen()->availableGeometry().size() - kFrameAllowance));
     update();
-    m_firstPaint = true;
 }
 
 int CAboutDlg::DoModal() {
@@ -53,19 +55,8 @@ void CAboutDlg::paintEvent(QPaintEvent*) {
 }
 
 void CAboutDlg::OnPaint() {
-    if (!m_image)
-        return;
-    if (m_firstPaint) {
-        // The outer size includes the window manager's frame; the top-left corner stays put.
-        const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-        const int outerWidth = m_image->width() + kExtraOuterWidth;
-        const int outerHeight = m_image->height() + kExtraOuterHeight;
-        resize(std::max(0, outerWidth - frame.left() - frame.right()),
-               std::max(0, outerHeight - frame.top() - frame.bottom()));
-        m_firstPaint = false;
-    }
-    if (m_image->isNull())
+    if (!m_image || m_image->isNull())
         return;
     QPainter painter(this);
-    painter.drawImage(kImageOrigin, *m_image);
+    painter.drawImage(QPoint(kImageMargin, kImageMargin), *m_image);
 }

@@ -1,5 +1,6 @@
-// CAboutDlg, the preview window: shows a package's thumbnail unscaled at client (5, 5), with a
-// checkerboard where the thumbnail has no data. Opened without an image it stays empty.
+// CAboutDlg, the preview window: shows a package's thumbnail unscaled with an even margin of 5
+// pixels around it, with a checkerboard where the thumbnail has no data, and the program's icon.
+// Opened without an image it keeps its template size and stays empty.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +15,8 @@ class CAboutDlg : public QDialog {
     explicit CAboutDlg(QWidget* parent = nullptr);
     ~CAboutDlg() override;
 
-    // Builds the picture from `rows` x 512 RGBA thumbnail pixels, which it only reads. The next
-    // paint gives the window the picture's size plus the margins.
+    // Builds the picture from `rows` x 512 RGBA thumbnail pixels, which it only reads, and gives
+    // the window the picture's size plus the margins, so it is centred at that size when shown.
     void SetImage(int rows, const std::uint32_t* pixels);
 
     // Runs the window modally; returns QDialog::Accepted or QDialog::Rejected.
@@ -23,7 +24,6 @@ class CAboutDlg : public QDialog {
 
     // Null until SetImage; a null QImage inside when the picture could not be made.
     const QImage* Image() const { return m_image.get(); }
-    bool FirstPaintPending() const { return m_firstPaint; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -31,5 +31,4 @@ class CAboutDlg : public QDialog {
 
   private:
     std::unique_ptr<QImage> m_image;
-    bool m_firstPaint = false;
 };

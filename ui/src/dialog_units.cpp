@@ -8,6 +8,8 @@ namespace {
 constexpr int kHorizontalUnitsPerChar = 4;
 constexpr int kVerticalUnitsPerChar = 8;
 constexpr int kDialogFontPoints = 9;
+constexpr qreal kSmallestFontPoints = 5;
+constexpr qreal kFontStepPoints = 0.5;
 constexpr char kLatinLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr int kLatinLetterCount = 52;
 
@@ -42,5 +44,16 @@ QSize MapDialogSize(const QSize& units, DialogBaseUnits base) {
 QFont DialogFont() {
     QFont font = QApplication::font();
     font.setPointSize(kDialogFontPoints);
+    return font;
+}
+
+QFont DialogFontFitting(QSize units, QSize room) {
+    QFont font = DialogFont();
+    const auto fits = [&] {
+        const QSize size = MapDialogSize(units, BaseUnitsOf(font));
+        return size.width() <= room.width() && size.height() <= room.height();
+    };
+    while (!fits() && font.pointSizeF() - kFontStepPoints >= kSmallestFontPoints)
+        font.setPointSizeF(font.pointSizeF() - kFontStepPoints);
     return font;
 }

@@ -21,3 +21,8 @@ QSize MapDialogSize(const QSize& units, DialogBaseUnits base);
 
 // The dialog font: the desktop's default interface font at 9 points.
 QFont DialogFont();
+
+// The dialog font, made smaller where a client area of `units` would not fit in `room` pixels at
+// 9 points, down to the smallest size that fits (and never below 5 points): on a small screen or
+// at a large scale the whole dialog shrinks alike.
+QFont DialogFontFitting(QSize units, QSize room);

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QUrl>
@@ -82,7 +83,9 @@ CTarnviewDlg::~CTarnviewDlg() = default;
 void CTarnviewDlg::CreateControls() {
     const DialogTemplate& dialog = MainDialogTemplate();
     setWindowTitle(dialog.caption.toString());
-    setFont(DialogFont());
+    // Smaller type where the template would not fit on the work area with a frame around it.
+    setFont(
+        DialogFontFitting(dialog.units, screen()->availableGeometry().size() - kFrameAllowance));
     const DialogBaseUnits base = BaseUnitsOf(font());
     resize(MapDialogSize(dialog.units, base));
 
@@ -121,8 +124,9 @@ void CTarnviewDlg::CreateControls() {
     }
     layout_.Start(size());
     // No resizing border: only maximising and restoring change the size. The window manager is
-    // told a minimum and no maximum (one equal to the minimum takes maximising away as well), is
-    // asked for a frame without resize handles, and any other size it gives is undone.
+    // told a minimum (the size that fits its work area) and no maximum (one equal to the minimum
+    // takes maximising away as well), is asked for a frame without resize handles, and any other
+    // size it gives is undone.
     normalSize_ = size();
     setMinimumSize(normalSize_);
 
@@ -265,9 +269,16 @@ void CTarnviewDlg::dropEvent(QDropEvent* event) {
     if (!names)
         return;
     event->acceptProposedAction();
-    if (names->locals.size() == 1)
-        droppedPath_ = names->locals.first().toStdString();
-    OnDropFiles(names->paths);
+    // The source's drag ends when this handler returns: a message box or a long analysis comes
+    // after it, so neither holds the file manager's drag.
+    QMetaObject::invokeMethod(
+        this,
+        [this, dropped = *names] {
+            if (dropped.locals.size() == 1)
+                droppedPath_ = dropped.locals.first().toStdString();
+            OnDropFiles(dropped.paths);
+        },
+        Qt::QueuedConnection);
 }
 
 void CTarnviewDlg::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,5 +1,7 @@
 #include "window_placement.h"
 
+#include <algorithm>
+
 #include <QEvent>
 #include <QScreen>
 #include <QShowEvent>
@@ -8,8 +10,8 @@
 
 QPoint CentredFramePosition(const QRect& workArea, QSize client, const QMargins& frame) {
     const QSize outer = client.grownBy(frame);
-    return {workArea.x() + (workArea.width() - outer.width()) / 2,
-            workArea.y() + (workArea.height() - outer.height()) / 2};
+    return {workArea.x() + std::max(0, (workArea.width() - outer.width()) / 2),
+            workArea.y() + std::max(0, (workArea.height() - outer.height()) / 2)};
 }
 
 WorkAreaCentring::WorkAreaCentring(QWidget& window) : QObject(&window), window_(window) {

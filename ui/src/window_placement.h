@@ -12,7 +12,12 @@
 
 class QWidget;
 
-// The top-left corner of the frame of a window with this client size and frame.
+// The most a window manager's frame (title bar and borders) is taken to need before the window is
+// framed, so that a window sized before it is shown leaves room for it on the work area.
+inline constexpr QSize kFrameAllowance(16, 40);
+
+// The top-left corner of the frame of a window with this client size and frame; a window larger
+// than the work area keeps its title bar on it, at the work area's top or left edge.
 QPoint CentredFramePosition(const QRect& workArea, QSize client, const QMargins& frame);
 
 // Centres a top-level window on its screen's work area when it is first shown, with the frame

@@ -196,3 +196,13 @@ std::int64_t PackageReader::ReadRegionRgba(std::int32_t regionWidth, std::int32_
     }
     return plan.BufferBytes();
 }
+
+RegionExtent PackageReader::OutputExtent(std::int32_t regionWidth, std::int32_t regionHeight,
+                                         std::int32_t outputRows) const {
+    if (regionWidth < 1 || regionHeight < 1 || outputRows < 1) {
+        return {};
+    }
+    const RegionPlan plan =
+        PlanRegion(Width(), Height(), TopLevel(), regionWidth, regionHeight, outputRows);
+    return {plan.outputWidth, plan.outputRows};
+}
