@@ -3,7 +3,8 @@
 # reading a WebP COG of the same pixels at the same quality (512 x 512 blocks, RGBA like the
 # package) the same way, interleaved over repeated runs: with GDAL's defaults (the plugin decodes
 # on every core, GDAL's GeoTIFF driver on one), and with GDAL_NUM_THREADS=ALL_CPUS for both. Then
-# a 512-wide thumbnail of each (gdal_translate -outsize 512 0), and gdalinfo on each. Prints the
+# a 512-wide thumbnail of each (gdal_translate -outsize 512 0), also of the package given external
+# overviews down to one block, and gdalinfo on each. Prints the
 # medians and their ratios (package / COG).
 # Usage: bench/gdal_read_vs_cog.sh [RUNS] [SIDE]   (default 3 runs of 16384 x 16384; build first)
 set -euo pipefail
@@ -36,12 +37,17 @@ elapsed_ns() {
     "$@" >/dev/null
     echo $(($(now_ns) - t0))
 }
-full_read_ns() { "$reader" "$1" | awk '{ printf "%d\n", $1 * 1e9 }'; }
+full_read_ns() { "$reader" "$1" | awk '{ printf "%.0f\n", $1 * 1e9 }'; }
 threaded_read_ns() { GDAL_NUM_THREADS=ALL_CPUS full_read_ns "$1"; }
 thumbnail_ns() { elapsed_ns gdal_translate -q -of GTiff -outsize 512 0 "$1" "$tmp/thumb.tif"; }
+# The package beside external overviews down to one block (gdaladdo -ro 16 32), as a COG has.
+mkdir "$tmp/ovr"
+ln "$tmp/p.qvrmp" "$tmp/ovr/p.qvrmp"
+gdaladdo -q -ro "$tmp/ovr/p.qvrmp" 16 32
+thumbnail_ovr_ns() { thumbnail_ns "${1/\/p.qvrmp//ovr/p.qvrmp}"; }
 info_ns() { elapsed_ns gdalinfo "$1"; }
 
-measures=(full_read threaded_read thumbnail info)
+measures=(full_read threaded_read thumbnail thumbnail_ovr info)
 for measure in "${measures[@]}"; do
     : >"$tmp/$measure-p"
     : >"$tmp/$measure-c"

@@ -76,6 +76,13 @@ GDALRasterBand* QvrmpDataset::CombinedOverview(int bandNumber, int index) {
 CPLErr QvrmpDataset::IBuildOverviews(const char* resampling, int overviewCount, const int* factors,
                                      int bandCount, const int* bands, GDALProgressFunc progress,
                                      void* progressData, CSLConstList options) {
+    // Asking also opens an existing .ovr, which removing and rebuilding need.
+    if (!oOvManager.IsInitialized()) {
+        CPLError(CE_Failure, CPLE_NotSupported,
+                 "QVRMP: %s: overviews are built on the package itself, not on one of its levels",
+                 GetDescription());
+        return CE_Failure;
+    }
     const int topLevel = OverviewCount();
     std::vector<int> external;
     for (int i = 0; i < overviewCount; ++i) {

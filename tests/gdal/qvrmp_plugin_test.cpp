@@ -349,6 +349,11 @@ TEST_F(QvrmpPlugin, ExternalOverviewsComeAfterTheOwnLevelsAndReadsUseThem) {
                   CE_None);
         EXPECT_TRUE(read == stored);
         EXPECT_NE(std::count(stored.begin(), stored.end(), 0), static_cast<long>(stored.size()));
+        // As gdaladdo -ro -clean does it.
+        EXPECT_EQ(
+            GDALBuildOverviews(dataset.get(), "NONE", 0, nullptr, 0, nullptr, nullptr, nullptr),
+            CE_None);
+        EXPECT_FALSE(std::filesystem::exists(path + ".ovr"));
     }
 }
 
