@@ -28,10 +28,27 @@ GDALColorInterp QvrmpRasterBand::GetColorInterpretation() {
 }
 
 int QvrmpRasterBand::GetOverviewCount() {
-    return static_cast<QvrmpDataset*>(poDS)->OverviewCount();
+    return static_cast<QvrmpDataset*>(poDS)->CombinedOverviewCount(nBand);
 }
 
 GDALRasterBand* QvrmpRasterBand::GetOverview(int index) {
-    QvrmpDataset* overview = static_cast<QvrmpDataset*>(poDS)->Overview(index);
-    return overview != nullptr ? overview->GetRasterBand(nBand) : nullptr;
+    return static_cast<QvrmpDataset*>(poDS)->CombinedOverview(nBand, index);
+}
+
+CPLErr QvrmpRasterBand::IRasterIO(GDALRWFlag direction, int x, int y, int width, int height,
+                                  void* buffer, int bufferWidth, int bufferHeight,
+                                  GDALDataType type, GSpacing pixelSpace, GSpacing lineSpace,
+                                  GDALRasterIOExtraArg* extra) {
+    const auto read = [&](int partX, int partY, int partWidth, int partHeight, GSpacing offset,
+                          GDALRasterIOExtraArg* partExtra, bool whole) {
+        return GDALPamRasterBand::IRasterIO(
+            direction, partX, partY, partWidth, partHeight, static_cast<GByte*>(buffer) + offset,
+            whole ? bufferWidth : partWidth, whole ? bufferHeight : partHeight, type, pixelSpace,
+            lineSpace, partExtra);
+    };
+    if (direction != GF_Read) {
+        return read(x, y, width, height, 0, extra, true);
+    }
+    return static_cast<QvrmpDataset*>(poDS)->ReadAhead(
+        nBand, x, y, width, height, bufferWidth, bufferHeight, pixelSpace, lineSpace, extra, read);
 }

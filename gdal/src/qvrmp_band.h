@@ -1,5 +1,6 @@
 // One channel of a package level: Byte pixels in blocks of one sub-tile, its colour
-// interpretation, and the package's coarser levels as its overviews.
+// interpretation, and the package's coarser levels (and external ones beyond them) as its
+// overviews.
 #pragma once
 
 #include <gdal_pam.h>
@@ -14,4 +15,10 @@ class QvrmpRasterBand final : public GDALPamRasterBand {
     GDALColorInterp GetColorInterpretation() override;
     int GetOverviewCount() override;
     GDALRasterBand* GetOverview(int index) override;
+
+  protected:
+    // Reads of many blocks decode them on several threads first (QvrmpDataset::ReadAhead).
+    CPLErr IRasterIO(GDALRWFlag direction, int x, int y, int width, int height, void* buffer,
+                     int bufferWidth, int bufferHeight, GDALDataType type, GSpacing pixelSpace,
+                     GSpacing lineSpace, GDALRasterIOExtraArg* extra) override;
 };

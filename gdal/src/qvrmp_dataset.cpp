@@ -1,33 +1,22 @@
 #include "qvrmp_dataset.h"
 
 #include <cpl_error.h>
-#include <cpl_string.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
 
 #include "header_check.h"
+#include "locked_byte_source.h"
 #include "qvrmp_band.h"
-#include "sub_tile_read.h"
 #include "vsi_byte_source.h"
 
 namespace {
 
-constexpr char kMetadataDomain[] = "QVRMP";
-constexpr char kImageStructureDomain[] = "IMAGE_STRUCTURE";
 constexpr std::size_t kSubTileStride = std::size_t{kSubTileSize} * kBytesPerPixel;
 constexpr std::size_t kSubTileBytes = kSubTileStride * kSubTileSize;
 constexpr std::size_t kBandBlockBytes = std::size_t{kSubTileSize} * kSubTileSize;
-
-std::string Number(std::uint64_t value) {
-    return std::to_string(value);
-}
-
-constexpr char kTilesPresentItem[] = "TILES_PRESENT";
-bool IsPackageDomain(const char* domain) {
-    return domain != nullptr && EQUAL(domain, kMetadataDomain);
-}
 
 }  // namespace
 
@@ -59,7 +48,8 @@ GDALDataset* QvrmpDataset::Open(GDALOpenInfo* openInfo) {
         file = VSIFOpenL(path, "rb");
     }
     std::string errorText;
-    PackageHandle reader(OpenPackage(MakeVsiByteSource(file), errorText));
+    // The decoding threads read through one file handle, one read at a time.
+    PackageHandle reader(OpenPackage(MakeLockedByteSource(MakeVsiByteSource(file)), errorText));
     if (!reader) {
         CPLError(CE_Failure, CPLE_OpenFailed, "QVRMP: %s: %s", path, errorText.c_str());
         return nullptr;
@@ -71,11 +61,28 @@ GDALDataset* QvrmpDataset::Open(GDALOpenInfo* openInfo) {
         return nullptr;
     }
 
-    auto dataset = std::make_unique<QvrmpDataset>(*reader, layout, 0);
-    dataset->ownedReader_ = std::move(reader);
-    dataset->SetDescription(path);
-    dataset->AddMetadata(layout);
-    dataset->TryLoadXML(openInfo->GetSiblingFiles());  // the .aux.xml beside it: CRS and more
+    const auto makeDataset = [&](PackageHandle owned) {
+        auto made = std::make_unique<QvrmpDataset>(*owned, layout, 0);
+        made->ownedReader_ = std::move(owned);
+        made->SetDescription(path);
+        made->AddFacts(layout);
+        return made;
+    };
+    auto dataset = makeDataset(std::move(reader));
+    if (!dataset->LoadSidecar(openInfo)) {
+        // Its coordinate system and statistics are another package's: none of it is shown, and
+        // nothing is saved over it.
+        PackageHandle owned = std::move(dataset->ownedReader_);
+        dataset.reset();
+        dataset = makeDataset(std::move(owned));
+        dataset->nPamFlags |= GPF_DISABLED;
+        CPLError(CE_Warning, CPLE_AppDefined,
+                 "QVRMP: %s: its sidecar %s was written for another package and is ignored; "
+                 "remove it to set a coordinate system or metadata",
+                 path, (std::string(path) + kSidecarSuffix).c_str());
+    }
+    // PACKAGE.qvrmp.ovr, as gdaladdo -ro makes it.
+    dataset->oOvManager.Initialize(dataset.get(), path, openInfo->GetSiblingFiles());
     return dataset.release();
 }
 
@@ -84,6 +91,7 @@ QvrmpDataset::QvrmpDataset(PackageReader& reader, const PackageLayout& layout, i
     nRasterXSize = static_cast<int>(layout.levelWidth[level]);
     nRasterYSize = static_cast<int>(layout.levelHeight[level]);
     eAccess = GA_ReadOnly;
+    AddImageStructure();
     for (int band = 1; band <= kQvrmpBandCount; ++band) {
         SetBand(band, new QvrmpRasterBand(this, band));
     }
@@ -99,39 +107,6 @@ QvrmpDataset::QvrmpDataset(PackageReader& reader, const PackageLayout& layout, i
 QvrmpDataset::~QvrmpDataset() {
     GDALPamDataset::FlushCache(true);
     overviews_.clear();  // they read through the reader, which goes after them
-}
-
-void QvrmpDataset::AddMetadata(const PackageLayout& layout) {
-    SetMetadataItem("MAGIC2", Number(LoadU32(reader_.header.data() + kMagic2Offset)).c_str(),
-                    kMetadataDomain);
-    SetMetadataItem("TOP_LEVEL", Number(reader_.TopLevel()).c_str(), kMetadataDomain);
-    SetMetadataItem("HEADER_LENGTH", Number(reader_.HeaderLength()).c_str(), kMetadataDomain);
-    SetMetadataItem("TILE_ENTRIES", Number(layout.entryCount).c_str(), kMetadataDomain);
-    SetMetadataItem("INTERLEAVE", "PIXEL", kImageStructureDomain);
-    SetMetadataItem("COMPRESSION", "WEBP", kImageStructureDomain);
-}
-
-void QvrmpDataset::CountTilesOnce() {
-    // Counting walks the whole index, which may be gigabytes: only for a caller that asks.
-    if (level_ != 0 || tilesCounted_) {
-        return;
-    }
-    tilesCounted_ = true;
-    SetMetadataItem(kTilesPresentItem, Number(CountPresentTiles(reader_)).c_str(), kMetadataDomain);
-}
-
-char** QvrmpDataset::GetMetadata(const char* domain) {
-    if (IsPackageDomain(domain)) {
-        CountTilesOnce();
-    }
-    return GDALPamDataset::GetMetadata(domain);
-}
-
-const char* QvrmpDataset::GetMetadataItem(const char* name, const char* domain) {
-    if (IsPackageDomain(domain) && name != nullptr && EQUAL(name, kTilesPresentItem)) {
-        CountTilesOnce();
-    }
-    return GDALPamDataset::GetMetadataItem(name, domain);
 }
 
 CPLErr QvrmpDataset::GetGeoTransform(double* transform) {
@@ -151,34 +126,46 @@ CPLErr QvrmpDataset::GetGeoTransform(double* transform) {
     return CE_None;
 }
 
-QvrmpDataset* QvrmpDataset::Overview(int index) const {
-    if (index < 0 || index >= OverviewCount()) {
-        return nullptr;
+bool QvrmpDataset::AllocateSubTile() {
+    // The buffer is had on the first read, so a level that is never read costs nothing.
+    if (!subTile_.empty()) {
+        return true;
     }
-    return overviews_[static_cast<std::size_t>(index)].get();
+    try {
+        subTile_.resize(kSubTileBytes);
+        scratch_.resize(kBandBlockBytes);
+    } catch (const std::bad_alloc&) {
+        CPLError(CE_Failure, CPLE_OutOfMemory, "QVRMP: %s: no memory for a sub-tile",
+                 GetDescription());
+        return false;
+    }
+    return true;
 }
 
-CPLErr QvrmpDataset::DecodeSubTile(int blockX, int blockY) {
+CPLErr QvrmpDataset::ReadBlockOfAllBands(int bandNumber, int blockX, int blockY, void* image) {
     const auto tileColumn = static_cast<std::uint32_t>(blockX / kSubTilesPerSide);
     const auto tileRow = static_cast<std::uint32_t>(blockY / kSubTilesPerSide);
     const int subTile = kSubTilesPerSide * (blockY % kSubTilesPerSide) + blockX % kSubTilesPerSide;
-    // The buffer is had on the first read, so a level that is never read costs nothing.
-    if (subTile_.empty()) {
-        try {
-            subTile_.resize(kSubTileBytes);
-            scratch_.resize(kBandBlockBytes);
-        } catch (const std::bad_alloc&) {
-            CPLError(CE_Failure, CPLE_OutOfMemory, "QVRMP: %s: no memory for a sub-tile",
-                     GetDescription());
-            return CE_Failure;
-        }
+    // Rows past the level's last are never read from a block.
+    const int rows = std::min(static_cast<int>(kSubTileSize),
+                              nRasterYSize - blockY * static_cast<int>(kSubTileSize));
+    const auto zeroImage = [&] { std::memset(image, 0, std::size_t{kSubTileSize} * rows); };
+    if (TileIsAbsent(reader_, level_, tileRow, tileColumn)) {
+        zeroImage();  // nothing to read, decode or split
+        return CE_None;
     }
-    // Pixels a sub-tile does not cover (absent, empty, cropped at the edge) read as 0.
+    if (!AllocateSubTile()) {
+        return CE_Failure;
+    }
+    // Pixels a sub-tile does not cover (empty, cropped at the edge) read as 0.
     std::memset(subTile_.data(), 0, subTile_.size());
     switch (ReadSubTileRgba(reader_, level_, tileRow, tileColumn, subTile, subTile_.data(),
                             kSubTileStride)) {
         case SubTileResult::kDecoded:
+            ScatterToBands(subTile_.data(), bandNumber, blockX, blockY, image);
+            return CE_None;
         case SubTileResult::kAbsent:
+            zeroImage();
             return CE_None;
         case SubTileResult::kUnreadable:
             CPLError(CE_Failure, CPLE_FileIO,
@@ -189,17 +176,19 @@ CPLErr QvrmpDataset::DecodeSubTile(int blockX, int blockY) {
         case SubTileResult::kCorrupt:
             break;
     }
-    CPLError(CE_Failure, CPLE_AppDefined,
+    // As in the thumbnail, a bad sub-tile reads as empty: in all four bands, with one warning.
+    CPLError(CE_Warning, CPLE_AppDefined,
              "QVRMP: %s: sub-tile %d of the tile block of level %d, tile row %u, column %u is "
-             "corrupt (outside its block, or not a WebP image of at most %u x %u pixels)",
+             "corrupt (outside its block, or not a WebP image of at most %u x %u pixels); it "
+             "reads as empty",
              GetDescription(), subTile, level_, tileRow, tileColumn, kSubTileSize, kSubTileSize);
-    return CE_Failure;
+    std::memset(subTile_.data(), 0, subTile_.size());
+    ScatterToBands(subTile_.data(), bandNumber, blockX, blockY, image);
+    return CE_None;
 }
 
-CPLErr QvrmpDataset::ReadBlockOfAllBands(int bandNumber, int blockX, int blockY, void* image) {
-    if (DecodeSubTile(blockX, blockY) != CE_None) {
-        return CE_Failure;
-    }
+void QvrmpDataset::ScatterToBands(const std::uint8_t* rgba, int bandNumber, int blockX, int blockY,
+                                  void* image) {
     // One pass splits the RGBA pixels into the four bands: `image` for the band asked for, new
     // cache blocks for the others. A band whose block is cached already (perhaps changed by its
     // caller) is left alone, and so is every other band when the cache could not hold one block
@@ -226,12 +215,10 @@ CPLErr QvrmpDataset::ReadBlockOfAllBands(int bandNumber, int blockX, int blockY,
             target = scratch_.data();
         }
     }
-    GDALDeinterleave(subTile_.data(), GDT_Byte, kQvrmpBandCount, targets, GDT_Byte,
-                     kBandBlockBytes);
+    GDALDeinterleave(rgba, GDT_Byte, kQvrmpBandCount, targets, GDT_Byte, kBandBlockBytes);
     for (GDALRasterBlock* block : blocks) {
         if (block != nullptr) {
             block->DropLock();
         }
     }
-    return CE_None;
 }

@@ -5,10 +5,14 @@
 #include <cpl_minixml.h>
 #include <cpl_string.h>
 
+#include <optional>
 #include <utility>
+#include <vector>
 
+#include "file_io.h"
 #include "output_file.h"
 #include "package_format.h"
+#include "sidecar_tie.h"
 
 namespace {
 
@@ -30,15 +34,34 @@ std::string AxisMapping(OGRSpatialReferenceH srs) {
     return text;
 }
 
-// <PAMDataset><SRS dataAxisToSRSAxisMapping="...">WKT</SRS></PAMDataset>, or "" when the
-// coordinate system has no WKT form.
-std::string SidecarText(OGRSpatialReferenceH srs) {
+// The fingerprint of the package as written, read back from its file.
+std::optional<std::string> WrittenPackageFingerprint(const std::string& packagePath) {
+    FileHandle file = OpenReadOnly(packagePath);
+    std::uint64_t size = 0;
+    std::vector<std::uint8_t> header(kMinHeaderLength, 0);
+    const bool read = file.IsValid() && FileSize(file, size) &&
+                      ReadBytesAt(file, 0, header.data(), header.size()).ok;
+    CloseFile(file);
+    if (!read) {
+        return std::nullopt;
+    }
+    return PackageFingerprint(size, header.data());
+}
+
+// <PAMDataset><Metadata domain="TIE"><MDI key="...">FINGERPRINT</MDI></Metadata>
+// <SRS dataAxisToSRSAxisMapping="...">WKT</SRS></PAMDataset>, or "" when the coordinate system
+// has no WKT form.
+std::string SidecarText(OGRSpatialReferenceH srs, const std::string& fingerprint) {
     char* wkt = nullptr;
     if (OSRExportToWktEx(srs, &wkt, kWktOptions) != OGRERR_NONE || wkt == nullptr) {
         CPLFree(wkt);
         return {};
     }
     CPLXMLNode* root = CPLCreateXMLNode(nullptr, CXT_Element, "PAMDataset");
+    CPLXMLNode* metadata = CPLCreateXMLNode(root, CXT_Element, "Metadata");
+    CPLAddXMLAttributeAndValue(metadata, "domain", kSidecarTieDomain);
+    CPLAddXMLAttributeAndValue(CPLCreateXMLElementAndValue(metadata, "MDI", fingerprint.c_str()),
+                               "key", kSidecarTieItem);
     CPLXMLNode* srsNode = CPLCreateXMLElementAndValue(root, "SRS", wkt);
     CPLFree(wkt);
     CPLAddXMLAttributeAndValue(srsNode, "dataAxisToSRSAxisMapping", AxisMapping(srs).c_str());
@@ -62,7 +85,11 @@ std::string AuxSidecarPath(const std::string& packagePath) {
 PackStatus WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH srs,
                            ExistingTarget existing) {
     const std::string path = AuxSidecarPath(packagePath);
-    const std::string text = SidecarText(srs);
+    const std::optional<std::string> fingerprint = WrittenPackageFingerprint(packagePath);
+    if (!fingerprint) {
+        return SidecarFailed("the package " + packagePath + " cannot be read back for " + path);
+    }
+    const std::string text = SidecarText(srs, *fingerprint);
     if (text.empty()) {
         return SidecarFailed("the coordinate system has no WKT form for " + path);
     }

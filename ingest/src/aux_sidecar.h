@@ -13,7 +13,8 @@
 // The sidecar's path for a package.
 std::string AuxSidecarPath(const std::string& packagePath);
 
-// Writes the sidecar holding `srs` through a temporary file renamed into place, so an existing
+// Writes the sidecar holding `srs`, tied to the package already at `packagePath` by its
+// fingerprint (sidecar_tie.h), through a temporary file renamed into place, so an existing
 // sidecar is replaced whole or not at all, and only as `existing` allows. Fails with
 // kSidecarFailed.
 PackStatus WriteAuxSidecar(const std::string& packagePath, OGRSpatialReferenceH srs,

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,10 @@ PackageReader* OpenPackage(std::unique_ptr<ByteSource> source, std::string& erro
 // The index entries of the image that point at a block. Those past the held header are read from
 // the source a chunk at a time, skipping what the source knows to be zeros.
 std::uint64_t CountPresentTiles(const PackageReader& reader);
+
+// The package's fingerprint (sidecar_tie.h), from the held header and the source's size; none
+// when the source cannot tell its size.
+std::optional<std::string> ReaderFingerprint(PackageReader& reader);
 
 // Closes the source and frees the reader. The reader must not be null.
 void ClosePackage(PackageReader* reader);

@@ -17,6 +17,11 @@ enum class SubTileResult {
                   // kSubTileSize x kSubTileSize pixels
 };
 
+// The tile (tileRow, tileColumn) of `level` has no block: all its sub-tiles read as empty, with
+// nothing to read or decode. Tiles outside the level are absent.
+bool TileIsAbsent(const PackageReader& reader, int level, std::uint32_t tileRow,
+                  std::uint32_t tileColumn);
+
 // Decodes sub-tile `subTile` (4 x sub-tile row + sub-tile column) of tile (tileRow, tileColumn) of
 // `level` as RGBA bytes into `rgba`: kSubTileSize rows, `stride` bytes apart (at least
 // kSubTileSize x 4). A sub-tile cropped at the image's edge fills only its top-left part. Tiles

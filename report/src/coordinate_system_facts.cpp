@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "package_format.h"
+#include "sidecar_tie.h"
 
 namespace {
 
@@ -30,6 +31,22 @@ std::optional<int> OwnEpsgCode(const OGRSpatialReference& reference) {
     return atoi(code);
 }
 
+// The fingerprint the sidecar stores of the package it was written for, or null.
+const char* StoredFingerprint(const CPLXMLNode* tree) {
+    const CPLXMLNode* pam = CPLGetXMLNode(tree, "=PAMDataset");
+    for (const CPLXMLNode* node = pam ? pam->psChild : nullptr; node; node = node->psNext) {
+        if (node->eType != CXT_Element || !EQUAL(node->pszValue, "Metadata") ||
+            !EQUAL(CPLGetXMLValue(node, "domain", ""), kSidecarTieDomain))
+            continue;
+        for (const CPLXMLNode* item = node->psChild; item; item = item->psNext) {
+            if (item->eType == CXT_Element && EQUAL(item->pszValue, "MDI") &&
+                EQUAL(CPLGetXMLValue(item, "key", ""), kSidecarTieItem))
+                return CPLGetXMLValue(item, nullptr, "");
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 CoordinateSystem DescribeCoordinateSystem(const OGRSpatialReference& reference, std::string wkt) {
@@ -45,11 +62,15 @@ CoordinateSystem DescribeCoordinateSystem(const OGRSpatialReference& reference, 
     return crs;
 }
 
-std::optional<CoordinateSystem> ReadSidecarCoordinateSystem(const std::string& packagePath) {
+std::optional<CoordinateSystem> ReadSidecarCoordinateSystem(
+    const std::string& packagePath, const std::optional<std::string>& packageFingerprint) {
     // A package without a sidecar is usual: nothing is printed, and the caller's last error stays.
     const CPLErrorStateBackuper lastError;
     const CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
     const XmlTree tree(CPLParseXMLFile((packagePath + kSidecarSuffix).c_str()));
+    if (tree && TieOfSidecar(StoredFingerprint(tree.get()), packageFingerprint) ==
+                    SidecarTie::kOtherPackage)
+        return std::nullopt;
     const char* definition = tree ? CPLGetXMLValue(tree.get(), kSidecarSrsPath, nullptr) : nullptr;
     if (definition == nullptr || *definition == '\0')
         return std::nullopt;

@@ -13,5 +13,7 @@
 CoordinateSystem DescribeCoordinateSystem(const OGRSpatialReference& reference, std::string wkt);
 
 // The coordinate system in the sidecar beside a package (PACKAGE.aux.xml), read as GDAL's
-// auxiliary metadata reads it; empty when there is no sidecar or it holds no usable one.
-std::optional<CoordinateSystem> ReadSidecarCoordinateSystem(const std::string& packagePath);
+// auxiliary metadata reads it; empty when there is no sidecar, it holds no usable one, or it was
+// written for a package other than the one whose fingerprint is `packageFingerprint`.
+std::optional<CoordinateSystem> ReadSidecarCoordinateSystem(
+    const std::string& packagePath, const std::optional<std::string>& packageFingerprint);

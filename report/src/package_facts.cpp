@@ -34,6 +34,6 @@ ReportResult<PackageFacts> GatherPackageFacts(const std::string& path) {
         facts.levels.push_back(info);
     }
     facts.tilesPresent = static_cast<std::uint32_t>(CountPresentTiles(*reader));
-    facts.crs = ReadSidecarCoordinateSystem(path);
+    facts.crs = ReadSidecarCoordinateSystem(path, ReaderFingerprint(*reader));
     return facts;
 }

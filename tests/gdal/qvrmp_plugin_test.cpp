@@ -9,16 +9,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "file_bytes.h"
 #include "fixture_folder.h"
 #include "package_headers.h"
 #include "package_layout.h"
 #include "package_reader.h"
 #include "package_writer.h"
+#include "sidecar_tie.h"
 #include "test_images.h"
 
 namespace {
@@ -242,7 +245,7 @@ TEST_F(QvrmpPlugin, OneDecodeFillsAllFourBandsAndVsiPathsRead) {
     VSIUnlink(memory.c_str());
 }
 
-TEST_F(QvrmpPlugin, ACorruptBlockFailsNamingItsTileAndLevel) {
+TEST_F(QvrmpPlugin, ABadSubTileReadsAsEmptyWithAWarningAndACutBlockFails) {
     const TestImage image = CoordinateImage(2100, 600, 1);
     const std::string path = WriteLossless("p.qvrmp", image);
     std::string errorText;
@@ -253,38 +256,170 @@ TEST_F(QvrmpPlugin, ACorruptBlockFailsNamingItsTileAndLevel) {
         second = reader->IndexEntry(1);  // level 0, tile row 0, column 1
         ASSERT_FALSE(second.IsAbsent());
     }
-    std::vector<std::uint8_t> column(600);
-    const auto readColumn = [&](int x) {
-        const Dataset dataset = OpenRaster(path);
-        EXPECT_NE(dataset, nullptr);
-        CPLErrorReset();
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        const CPLErr result = GDALRasterIO(GDALGetRasterBand(dataset.get(), 1), GF_Read, x, 0, 1,
-                                           600, column.data(), 1, 600, GDT_Byte, 0, 0);
-        CPLPopErrorHandler();
-        return result;
-    };
-
     // Garbage in the first sub-tile's WebP data of tile (0, 1).
     std::vector<std::uint8_t> garbage(16, 0xA5);
     FILE* file = std::fopen(path.c_str(), "r+b");
     std::fseek(file, static_cast<long>(second.blockOffset + kFirstSubTileStart), SEEK_SET);
     std::fwrite(garbage.data(), 1, garbage.size(), file);
     std::fclose(file);
-    EXPECT_EQ(readColumn(100), CE_None);  // tile (0, 0) is intact
-    EXPECT_EQ(readColumn(2050), CE_Failure);
+    const auto readQuietly = [&](std::vector<std::uint8_t>& pixels) {
+        const Dataset dataset = OpenRaster(path);
+        EXPECT_NE(dataset, nullptr);
+        CPLErrorReset();
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        const CPLErr result = ReadRgba(dataset.get(), pixels);
+        CPLPopErrorHandler();
+        return result;
+    };
+
+    // The whole image reads; that sub-tile's pixels (x 2048 on, y below 512) are empty.
+    std::vector<std::uint8_t> pixels;
+    ASSERT_EQ(readQuietly(pixels), CE_None);
+    EXPECT_EQ(CPLGetLastErrorType(), CE_Warning);
     EXPECT_NE(std::string(CPLGetLastErrorMsg())
-                  .find("sub-tile 0 of the tile block of level 0, tile row 0, column 1"),
+                  .find("sub-tile 0 of the tile block of level 0, tile row 0, column 1 is "
+                        "corrupt"),
               std::string::npos)
         << CPLGetLastErrorMsg();
+    std::vector<std::uint8_t> expected = image.bytes;
+    for (std::uint32_t y = 0; y < kSubTileSize; ++y) {
+        std::fill_n(expected.begin() + (std::size_t{y} * image.width + kTileSize) * 4,
+                    (image.width - kTileSize) * 4, 0);
+    }
+    EXPECT_TRUE(pixels == expected);
 
-    // The block cut short by the end of the file.
+    // The block cut short by the end of the file fails the read.
     std::filesystem::resize_file(path, second.blockOffset + second.blockSize / 2);
-    EXPECT_EQ(readColumn(2050), CE_Failure);
+    EXPECT_EQ(readQuietly(pixels), CE_Failure);
     EXPECT_NE(std::string(CPLGetLastErrorMsg())
                   .find("tile block of level 0, tile row 0, column 1 cannot be read"),
               std::string::npos)
         << CPLGetLastErrorMsg();
+}
+
+TEST_F(QvrmpPlugin, PixelsAreTheSameOnAnyNumberOfThreads) {
+    const TestImage image = HalfTransparentImage(2100, 1100);
+    const std::string path = WriteLossless("p.qvrmp", image);
+    for (const char* threads : {"1", "3", "ALL_CPUS", static_cast<const char*>(nullptr)}) {
+        SCOPED_TRACE(threads != nullptr ? threads : "unset");
+        CPLSetConfigOption("GDAL_NUM_THREADS", threads);
+        const Dataset dataset = OpenRaster(path);
+        ASSERT_NE(dataset, nullptr);
+        std::vector<std::uint8_t> pixels;
+        ASSERT_EQ(ReadRgba(dataset.get(), pixels), CE_None);
+        EXPECT_TRUE(pixels == image.bytes);
+    }
+}
+
+TEST_F(QvrmpPlugin, ExternalOverviewsComeAfterTheOwnLevelsAndReadsUseThem) {
+    struct Case {
+        std::uint32_t width;
+        int ownLevels;
+    };
+    for (const Case& c : {Case{1000, 0}, Case{2100, 1}}) {
+        SCOPED_TRACE(c.width);
+        const std::string path = WriteLossless(c.ownLevels == 0 ? "small.qvrmp" : "p.qvrmp",
+                                               CoordinateImage(c.width, 600, 1));
+        {
+            // As gdaladdo -ro does it: factor 2 is an own level where there is one.
+            const Dataset dataset = OpenRaster(path);
+            ASSERT_EQ(GDALGetOverviewCount(GDALGetRasterBand(dataset.get(), 1)), c.ownLevels);
+            int factors[] = {2, 4, 8};
+            ASSERT_EQ(GDALBuildOverviews(dataset.get(), "AVERAGE", 3, factors, 0, nullptr, nullptr,
+                                         nullptr),
+                      CE_None)
+                << CPLGetLastErrorMsg();
+        }
+        const Dataset dataset = OpenRaster(path);
+        GDALRasterBandH band = GDALGetRasterBand(dataset.get(), 1);
+        ASSERT_EQ(GDALGetOverviewCount(band), 3);
+        GDALRasterBandH smallest = GDALGetOverview(band, 2);
+        EXPECT_TRUE(std::filesystem::exists(path + ".ovr"));
+        const int width = GDALGetRasterBandXSize(smallest);
+        const int height = GDALGetRasterBandYSize(smallest);
+        EXPECT_EQ(width, static_cast<int>((c.width + 7) / 8));
+        // The whole image read at that size gives the external overview's pixels.
+        std::vector<std::uint8_t> stored(std::size_t{1} * width * height);
+        std::vector<std::uint8_t> read(stored.size());
+        ASSERT_EQ(GDALRasterIO(smallest, GF_Read, 0, 0, width, height, stored.data(), width, height,
+                               GDT_Byte, 0, 0),
+                  CE_None);
+        ASSERT_EQ(GDALRasterIO(band, GF_Read, 0, 0, static_cast<int>(c.width), 600, read.data(),
+                               width, height, GDT_Byte, 0, 0),
+                  CE_None);
+        EXPECT_TRUE(read == stored);
+        EXPECT_NE(std::count(stored.begin(), stored.end(), 0), static_cast<long>(stored.size()));
+        // As gdaladdo -ro -clean does it.
+        EXPECT_EQ(
+            GDALBuildOverviews(dataset.get(), "NONE", 0, nullptr, 0, nullptr, nullptr, nullptr),
+            CE_None);
+        EXPECT_FALSE(std::filesystem::exists(path + ".ovr"));
+    }
+}
+
+TEST_F(QvrmpPlugin, ASidecarIsTakenOnlyForItsOwnPackageAndNeverHoldsDriverFacts) {
+    struct Case {
+        const char* metadata;  // "%s": the package's own fingerprint
+        bool taken;
+    };
+    const std::string tie = std::string("<Metadata domain=\"") + kSidecarTieDomain +
+                            "\"><MDI key=\"" + kSidecarTieItem + "\">%s</MDI></Metadata>";
+    const Case cases[] = {
+        {tie.c_str(), true},
+        {"", true},  // written before sidecars were tied
+        {"<Metadata domain=\"QVRMP\"><MDI key=\"TOP_LEVEL\">9</MDI><MDI "
+         "key=\"TILES_PRESENT\">77</MDI></Metadata>",
+         true},  // an old sidecar holding driver facts
+        {"<Metadata domain=\"TARNVIEW_SIDECAR\"><MDI key=\"PACKAGE_FINGERPRINT\">65536 "
+         "0123456789abcdef</MDI></Metadata>",
+         false},  // written for another package
+    };
+    const char* const facts[] = {"TOP_LEVEL", "TILES_PRESENT", "TILE_ENTRIES", "HEADER_LENGTH",
+                                 "MAGIC2",    "INTERLEAVE",    "COMPRESSION"};
+    std::string name = "p.qvrmp";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.metadata);
+        name.insert(0, 1, 'p');
+        const std::string path = Path(name.c_str());
+        WriteHeaderOnlyPackage(QString::fromStdString(path),
+                               PackageHeaderRecipe{.width = 5001, .height = 3001});
+        std::string errorText;
+        PackageHandle reader(OpenPackage(path, errorText));
+        ASSERT_NE(reader, nullptr) << errorText;
+        std::string sidecar =
+            "<PAMDataset>" + std::string(c.metadata) + "<SRS>EPSG:32633</SRS></PAMDataset>";
+        if (const std::size_t at = sidecar.find("%s"); at != std::string::npos) {
+            sidecar.replace(at, 2, *ReaderFingerprint(*reader));
+        }
+        WriteFileText(path + kSidecarSuffix, sidecar);
+        {
+            CPLErrorReset();
+            CPLPushErrorHandler(CPLQuietErrorHandler);
+            const Dataset dataset = OpenRaster(path);
+            CPLPopErrorHandler();
+            ASSERT_NE(dataset, nullptr);
+            EXPECT_EQ(GDALGetSpatialRef(dataset.get()) != nullptr, c.taken);
+            EXPECT_EQ(CPLGetLastErrorType(), c.taken ? CE_None : CE_Warning);
+            EXPECT_STREQ(GDALGetMetadataItem(dataset.get(), "TOP_LEVEL", "QVRMP"), "2");
+            EXPECT_STREQ(GDALGetMetadataItem(dataset.get(), "TILES_PRESENT", "QVRMP"), "0");
+            // As gdalinfo -stats does it.
+            double min = 0, max = 0, mean = 0, deviation = 0;
+            ASSERT_EQ(GDALComputeRasterStatistics(GDALGetRasterBand(dataset.get(), 1), FALSE, &min,
+                                                  &max, &mean, &deviation, nullptr, nullptr),
+                      CE_None);
+        }
+        const std::vector<std::uint8_t> bytes = ReadFileBytes(path + kSidecarSuffix);
+        const std::string saved(bytes.begin(), bytes.end());
+        if (!c.taken) {
+            EXPECT_EQ(saved, sidecar);  // another package's sidecar is never written over
+            continue;
+        }
+        EXPECT_NE(saved.find("STATISTICS_MEAN"), std::string::npos) << saved;
+        EXPECT_NE(saved.find(*ReaderFingerprint(*reader)), std::string::npos) << saved;
+        for (const char* fact : facts) {
+            EXPECT_EQ(saved.find(fact), std::string::npos) << fact << " in " << saved;
+        }
+    }
 }
 
 TEST_F(QvrmpPlugin, OnlyPackagesAreIdentified) {

@@ -312,6 +312,10 @@ TEST_F(PackCommandTest, TheCoordinateSystemGoesToTheSidecarUnlessNoAux) {
     OGRSpatialReferenceH read = OSRNewSpatialReference(CPLGetXMLValue(tree, "=PAMDataset.SRS", ""));
     EXPECT_EQ(std::string(OSRGetAuthorityCode(read, nullptr)), "4326");
     OSRDestroySpatialReference(read);
+    // It is tied to the package it was written for.
+    const PackageHandle package = OpenOrFail(folder.Path("out.qvrmp"));
+    ASSERT_NE(package, nullptr);
+    EXPECT_EQ(CPLGetXMLValue(tree, "=PAMDataset.Metadata.MDI", ""), ReaderFingerprint(*package));
     CPLDestroyXMLNode(tree);
 
     options.output = folder.Path("bare.qvrmp");

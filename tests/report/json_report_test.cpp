@@ -14,6 +14,8 @@
 #include "json_report.h"
 #include "package_format.h"
 #include "package_headers.h"
+#include "package_reader.h"
+#include "sidecar_tie.h"
 #include "temp_folder.h"
 #include "text_helpers.h"
 #include "written_packages.h"
@@ -176,15 +178,25 @@ TEST_F(JsonReport, ProjectedRasterGivesItsOwnCodeAndTheTextKeepsTheGeographicOne
 
 TEST_F(JsonReport, PackageCoordinateSystemComesFromItsSidecar) {
     struct Case {
-        const char* sidecar;  // nullptr: none written
+        const char* sidecar;  // nullptr: none written; "%s": the package's own fingerprint
         Json epsg;            // crs.epsg, or false where crs is null
     };
+    const std::string tied = std::string("<PAMDataset><Metadata domain=\"") + kSidecarTieDomain +
+                             "\"><MDI key=\"" + kSidecarTieItem +
+                             "\">%s</MDI></Metadata><SRS>EPSG:32650</SRS></PAMDataset>";
+    const auto withFingerprint = [](std::string text, const std::string& fingerprint) {
+        const std::size_t at = text.find("%s");
+        return at == std::string::npos ? text : text.replace(at, 2, fingerprint);
+    };
+    const std::string other = withFingerprint(tied, "65536 0123456789abcdef");
     const Case cases[] = {
         {nullptr, false},
         {"<PAMDataset><SRS>EPSG:32650</SRS></PAMDataset>", 32650},
         {"<PAMDataset><SRS>LOCAL_CS[\"site grid\"]</SRS></PAMDataset>", nullptr},
         {"<PAMDataset><SRS>no such system</SRS></PAMDataset>", false},
         {"not xml", false},
+        {tied.c_str(), 32650},
+        {other.c_str(), false},  // written for another package
     };
     std::string name = "p.qvrmp";
     for (const Case& c : cases) {
@@ -192,8 +204,13 @@ TEST_F(JsonReport, PackageCoordinateSystemComesFromItsSidecar) {
         name.insert(0, 1, 'p');  // a package of its own for each case
         const std::string path = fixtures.Path(name);
         ASSERT_TRUE(WriteEmptyPackage(path, 100, 50));
-        if (c.sidecar != nullptr)
-            WriteFileText(path + kSidecarSuffix, c.sidecar);
+        if (c.sidecar != nullptr) {
+            std::string error;
+            const PackageHandle reader(OpenPackage(path, error));
+            ASSERT_NE(reader, nullptr) << error;
+            WriteFileText(path + kSidecarSuffix,
+                          withFingerprint(c.sidecar, *ReaderFingerprint(*reader)));
+        }
         const Json json = Rendered(GatherFileFacts(path));
         EXPECT_EQ(json.at("uncompressedBytes"), 100 * 50 * 4);
         const Json& crs = json.at("crs");

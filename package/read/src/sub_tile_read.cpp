@@ -18,19 +18,31 @@ bool TileInLevel(const PackageReader& reader, int level, std::uint32_t tileRow,
            tileColumn < static_cast<std::uint32_t>(reader.levelColumns[level]);
 }
 
+// The tile's index entry; an absent one for tiles outside the level.
+TileIndexEntry TileEntry(const PackageReader& reader, int level, std::uint32_t tileRow,
+                         std::uint32_t tileColumn) {
+    if (!TileInLevel(reader, level, tileRow, tileColumn)) {
+        return TileIndexEntry{};
+    }
+    return reader.IndexEntry(static_cast<std::uint32_t>(reader.levelBase[level]) +
+                             static_cast<std::uint32_t>(reader.levelColumns[level]) * tileRow +
+                             tileColumn);
+}
+
 }  // namespace
+
+bool TileIsAbsent(const PackageReader& reader, int level, std::uint32_t tileRow,
+                  std::uint32_t tileColumn) {
+    return TileEntry(reader, level, tileRow, tileColumn).IsAbsent();
+}
 
 SubTileResult ReadSubTileRgba(PackageReader& reader, int level, std::uint32_t tileRow,
                               std::uint32_t tileColumn, int subTile, std::uint8_t* rgba,
                               std::size_t stride) {
-    if (!reader.source || subTile < 0 || subTile >= kSubTilesPerTile ||
-        !TileInLevel(reader, level, tileRow, tileColumn)) {
+    if (!reader.source || subTile < 0 || subTile >= kSubTilesPerTile) {
         return SubTileResult::kAbsent;
     }
-    const std::uint32_t entryNumber =
-        static_cast<std::uint32_t>(reader.levelBase[level]) +
-        static_cast<std::uint32_t>(reader.levelColumns[level]) * tileRow + tileColumn;
-    const TileIndexEntry entry = reader.IndexEntry(entryNumber);
+    const TileIndexEntry entry = TileEntry(reader, level, tileRow, tileColumn);
     if (entry.IsAbsent()) {
         return SubTileResult::kAbsent;
     }
