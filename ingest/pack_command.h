@@ -28,6 +28,7 @@ struct PackEnvironment {
     // The share of the work done, 0 to 1, each time it moves; empty: not told.
     std::function<void(double)> progress;
     std::string program = "tarnview-pack";  // what notes and warnings start with
+    std::string bandsOption = "--bands";    // how the user chooses bands, named in notes
 };
 
 // A finished pack.

@@ -5,7 +5,6 @@
 #include <cpl_string.h>
 #include <unistd.h>
 
-#include <array>
 #include <atomic>
 #include <utility>
 

@@ -2,6 +2,7 @@
 
 #include <cpl_error.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -31,12 +32,14 @@ bool PackFromDataset(GDALDataset* source, const PackOptions& options, GDALProgre
     if (progress == nullptr) {
         progress = GDALDummyProgress;
     }
-    bool cancelled = progress(0, nullptr, progressData) == FALSE;
+    // Set where progress is told, read by the engine's encoding threads too.
+    std::atomic<bool> cancelled{progress(0, nullptr, progressData) == FALSE};
     std::vector<std::string> notes;
     PackEnvironment environment;
     environment.program = kProgram;
+    environment.bandsOption = BandsOptionName();
     environment.writeError = [&notes](const std::string& text) { KeepLines(text, notes); };
-    environment.interrupted = [&cancelled] { return cancelled; };
+    environment.interrupted = [&cancelled] { return cancelled.load(); };
     environment.progress = [&](double share) {
         if (!cancelled && progress(share, nullptr, progressData) == FALSE) {
             cancelled = true;

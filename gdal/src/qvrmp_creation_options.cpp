@@ -57,6 +57,10 @@ std::optional<std::vector<int>> BandList(const char* text) {
 
 }  // namespace
 
+std::string BandsOptionName() {
+    return std::string("-co ") + kBands;
+}
+
 const char* CreationOptionList() {
     static const std::string list =
         "<CreationOptionList>"

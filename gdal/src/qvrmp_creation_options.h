@@ -13,6 +13,9 @@ enum class CreationOptionCode {
     kRefused,  // an option's value is not one the pack takes
 };
 
+// "-co BANDS", as notes about the band choice name it.
+std::string BandsOptionName();
+
 // GDAL's XML list of the options, for GDAL_DMD_CREATIONOPTIONLIST.
 const char* CreationOptionList();
 

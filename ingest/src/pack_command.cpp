@@ -47,8 +47,9 @@ int ThreadCount(int requested) {
 }
 
 PackResultOf<std::unique_ptr<RasterSource>> OpenInput(const PackOptions& options,
+                                                      const PackEnvironment& environment,
                                                       GDALDatasetH dataset) {
-    const SourceSettings settings{options.bands, options.scale};
+    const SourceSettings settings{options.bands, options.scale, environment.bandsOption};
     PackResultOf<std::unique_ptr<RasterSource>> source =
         dataset != nullptr ? RasterSource::Use(dataset, options.input, settings)
                            : RasterSource::Open(options.input, settings);
@@ -229,7 +230,8 @@ PackResult Pack(const PackOptions& options, GDALDatasetH dataset,
     const TextSink say = StderrOf(environment);
     StopRequest stop(environment.interrupted);
 
-    const PackResultOf<std::unique_ptr<RasterSource>> opened = OpenInput(options, dataset);
+    const PackResultOf<std::unique_ptr<RasterSource>> opened =
+        OpenInput(options, environment, dataset);
     if (!opened) {
         return opened.error();
     }

@@ -131,7 +131,8 @@ RasterSource::~RasterSource() {
 }
 
 PackStatus RasterSource::MapBands() {
-    const PackResultOf<BandChoice> chosen = ChooseBands(dataset_, settings_.bands);
+    const PackResultOf<BandChoice> chosen =
+        ChooseBands(dataset_, settings_.bands, settings_.bandsOption);
     if (!chosen) {
         return chosen.error();
     }

@@ -24,8 +24,9 @@
 
 // What the user asked of the bands.
 struct SourceSettings {
-    std::vector<int> bands;           // R,G,B[,A]; empty: by colour interpretation
-    std::optional<ValueRange> scale;  // unset: the colour bands' common range
+    std::vector<int> bands;               // R,G,B[,A]; empty: by colour interpretation
+    std::optional<ValueRange> scale;      // unset: the colour bands' common range
+    std::string bandsOption = "--bands";  // how the user chooses bands, for notes and errors
 };
 
 // How one input band becomes one channel of the RGBA pixels.
