@@ -26,10 +26,11 @@ source = os.path.join(folder, "in.tif")
 out = os.path.join(folder, "out.qvrmp")
 LOSSLESS = ["LOSSLESS=YES"]
 
-# Three bands of a pattern over two tile columns, odd sizes at the coarser levels.
-y, x = np.mgrid[0:700, 0:2600]
+# Three bands of a pattern over two tile columns, odd sizes at every level.
+WIDTH, HEIGHT = 2101, 301
+y, x = np.mgrid[0:HEIGHT, 0:WIDTH]
 pixels = np.stack([((x * band + y * 3) % 251).astype(np.uint8) for band in (1, 2, 3)])
-with rasterio.open(source, "w", driver="GTiff", width=2600, height=700, count=3, dtype="uint8",
+with rasterio.open(source, "w", driver="GTiff", width=WIDTH, height=HEIGHT, count=3, dtype="uint8",
                    crs="EPSG:32633", transform=rasterio.Affine(2.5, 0, 500000, 0, -2.5, 4001750),
                    photometric="RGB") as raster:
     raster.write(pixels)
@@ -70,14 +71,14 @@ if case == "translate":
     expect_levels(out, pixels)
 elif case == "warp":
     gdal.Warp(out, source, format="QVRMP", creationOptions=LOSSLESS, xRes=2.5, yRes=2.5,
-              outputBounds=(500000, 4000000, 506500, 4001750))
+              outputBounds=(500000, 4001750 - 2.5 * HEIGHT, 500000 + 2.5 * WIDTH, 4001750))
     expect_levels(out, pixels)
 elif case == "rasterio":
     with rasterio.open(source) as raster:
         profile = dict(raster.profile, driver="QVRMP", lossless="YES")
     with rasterio.open(out, "w", **profile) as package:
-        package.write(pixels[:, 350:], window=((350, 700), (0, 2600)))
-        package.write(pixels[:, :350], window=((0, 350), (0, 2600)))
+        package.write(pixels[:, 150:], window=((150, HEIGHT), (0, WIDTH)))
+        package.write(pixels[:, :150], window=((0, 150), (0, WIDTH)))
     expect_levels(out, pixels)
 elif case in ("cancel", "refused"):
     try:
