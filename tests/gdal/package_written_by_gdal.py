@@ -4,9 +4,8 @@
   rasterio   rasterio's "w" mode (Create), blocks written bottom half first: the same, and the CRS
   cancel     a copy whose progress callback answers 0 leaves no file, temporary ones included
   refused    a creation option out of range is refused and leaves nothing
-  identical  gdal_translate -of QVRMP with default options makes tarnview-pack's bytes, sidecar
-             included (both as programs: importing rasterio changes how GDAL words the CRS)
-
+  identical  gdal_translate -of QVRMP makes tarnview-pack's bytes, sidecar included (both run as
+             programs: importing rasterio changes how GDAL words the CRS)
 Usage: package_written_by_gdal.py CASE TARNVIEW_PACK (GDAL_DRIVER_PATH set to the plugin's folder)
 """
 import os
