@@ -16,6 +16,7 @@ constexpr char kNumThreads[] = "NUM_THREADS";
 constexpr char kAllCpus[] = "ALL_CPUS";
 constexpr char kAuxXml[] = "AUX_XML";
 constexpr char kBands[] = "BANDS";
+constexpr char kVirtualFilePrefix[] = "/vsi";
 constexpr int kMinQuality = 1;
 constexpr std::size_t kRgbBands = 3;
 constexpr std::size_t kRgbaBands = 4;
@@ -90,6 +91,11 @@ const char* CreationOptionList() {
 Result<PackOptions, CreationOptionCode> ReadCreationOptions(const std::string& input,
                                                             const std::string& output,
                                                             CSLConstList options) {
+    // The writer writes and renames local files; GDAL's virtual files are for reading.
+    if (STARTS_WITH(output.c_str(), kVirtualFilePrefix)) {
+        return MakeError(CreationOptionCode::kRefused,
+                         output + ": packages are written to local files only");
+    }
     PackOptions pack;
     pack.input = input;
     pack.output = output;

@@ -10,7 +10,7 @@
 #include "result.h"
 
 enum class CreationOptionCode {
-    kRefused,  // an option's value is not one the pack takes
+    kRefused,  // an option's value is not one the pack takes, or the output is a virtual file
 };
 
 // "-co BANDS", as notes about the band choice name it.
