@@ -4,7 +4,6 @@
 #include "command_line.h"
 #include "pack_options.h"
 
-inline constexpr int kMaxQuality = 100;
 inline constexpr int kMaxThreads = 64;
 
 ParsedCommandLine<PackOptions> ParsePackOptions(int argc, const char* const* argv);

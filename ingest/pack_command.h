@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include <gdal.h>
+
 #include "output_file.h"
 #include "pack_code.h"
 #include "pack_options.h"
@@ -23,6 +25,10 @@ struct PackEnvironment {
     bool terminal = false;              // stderr is a terminal: draw a bar
     std::function<bool()> interrupted;  // asked before each band of rows
     WriteAtFunction writeAt;            // empty: the file layer's own
+    // The share of the work done, 0 to 1, each time it moves; empty: not told.
+    std::function<void(double)> progress;
+    std::string program = "tarnview-pack";  // what notes and warnings start with
+    std::string bandsOption = "--bands";    // how the user chooses bands, named in notes
 };
 
 // A finished pack.
@@ -35,3 +41,8 @@ using PackResult = PackResultOf<PackReport>;
 // A failure's message is one line for stderr. GDAL must be registered (GDALAllRegister) before the
 // first call; GDAL's own messages are kept quiet during the call and read back into the result.
 PackResult RunPack(const PackOptions& options, const PackEnvironment& environment);
+
+// The same pack from a dataset the caller has open (options.input only names it): the package is
+// the one RunPack makes of the file that dataset reads. The dataset stays open.
+PackResult PackDataset(GDALDatasetH dataset, const PackOptions& options,
+                       const PackEnvironment& environment);

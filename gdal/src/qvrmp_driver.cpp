@@ -1,11 +1,16 @@
 // The plugin's entry point, which GDAL finds by the module's name (gdal_QVRMP.so).
 #include <gdal_priv.h>
 
+#include "qvrmp_create.h"
+#include "qvrmp_create_copy.h"
+#include "qvrmp_creation_options.h"
 #include "qvrmp_dataset.h"
 
 namespace {
 
 constexpr char kShortName[] = "QVRMP";
+constexpr char kMimeType[] = "application/x-qvrmp";
+constexpr char kCreationTypes[] = "Byte";
 
 }  // namespace
 
@@ -23,8 +28,15 @@ extern "C" __attribute__((visibility("default"))) void GDALRegister_QVRMP() {
     driver->SetMetadataItem(GDAL_DCAP_RASTER, "YES");
     driver->SetMetadataItem(GDAL_DMD_LONGNAME, "Tarnview QVRMP tile package");
     driver->SetMetadataItem(GDAL_DMD_EXTENSION, "qvrmp");
+    driver->SetMetadataItem(GDAL_DMD_MIMETYPE, kMimeType);
     driver->SetMetadataItem(GDAL_DCAP_VIRTUALIO, "YES");
+    driver->SetMetadataItem(GDAL_DCAP_CREATECOPY, "YES");
+    driver->SetMetadataItem(GDAL_DCAP_CREATE, "YES");
+    driver->SetMetadataItem(GDAL_DMD_CREATIONDATATYPES, kCreationTypes);
+    driver->SetMetadataItem(GDAL_DMD_CREATIONOPTIONLIST, CreationOptionList());
     driver->pfnIdentify = QvrmpDataset::Identify;
     driver->pfnOpen = QvrmpDataset::Open;
+    driver->pfnCreateCopy = QvrmpCreateCopy;
+    driver->pfnCreate = QvrmpCreatedDataset::Create;
     GetGDALDriverManager()->RegisterDriver(driver);
 }

@@ -80,12 +80,13 @@ bool IsPlain(GDALDatasetH dataset, const BandChoice& choice) {
     return true;  // one band, alone or with its alpha: nothing else it could be
 }
 
-PackResultOf<BandChoice> FromRequest(GDALDatasetH dataset, const std::vector<int>& requested) {
+PackResultOf<BandChoice> FromRequest(GDALDatasetH dataset, const std::vector<int>& requested,
+                                     const std::string& option) {
     const int bandCount = GDALGetRasterCount(dataset);
     for (const int band : requested) {
         if (band < 1 || band > bandCount) {
             return MakeError(PackCode::kBandsRefused,
-                             "--bands names band " + std::to_string(band) + "; the input has " +
+                             option + " names band " + std::to_string(band) + "; the input has " +
                                  std::to_string(bandCount) + " band" + (bandCount == 1 ? "" : "s"));
         }
     }
@@ -127,18 +128,19 @@ BandChoice FromInterpretation(GDALDatasetH dataset) {
 
 }  // namespace
 
-PackResultOf<BandChoice> ChooseBands(GDALDatasetH dataset, const std::vector<int>& requested) {
+PackResultOf<BandChoice> ChooseBands(GDALDatasetH dataset, const std::vector<int>& requested,
+                                     const std::string& option) {
     if (requested.empty()) {
         BandChoice choice = FromInterpretation(dataset);
         if (!IsPlain(dataset, choice)) {
             choice.note =
-                "using " + Describe(dataset, choice) + "; --bands R,G,B[,A] chooses others";
+                "using " + Describe(dataset, choice) + "; " + option + " R,G,B[,A] chooses others";
         }
         return choice;
     }
-    PackResultOf<BandChoice> choice = FromRequest(dataset, requested);
+    PackResultOf<BandChoice> choice = FromRequest(dataset, requested, option);
     if (choice) {
-        choice->note = "using " + Describe(dataset, *choice) + ", as --bands says";
+        choice->note = "using " + Describe(dataset, *choice) + ", as " + option + " says";
     }
     return choice;
 }

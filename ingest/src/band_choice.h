@@ -16,6 +16,7 @@ struct BandChoice {
     std::string note;              // how the bands were chosen, when it is not plain; else empty
 };
 
-// `requested`: the user's R,G,B[,A] band numbers, or empty. Fails with kBandsRefused when they
-// name a band the input does not have.
-PackResultOf<BandChoice> ChooseBands(GDALDatasetH dataset, const std::vector<int>& requested);
+// `requested`: the user's R,G,B[,A] band numbers, or empty; `option` is what the user calls that
+// choice (--bands). Fails with kBandsRefused when they name a band the input does not have.
+PackResultOf<BandChoice> ChooseBands(GDALDatasetH dataset, const std::vector<int>& requested,
+                                     const std::string& option);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "file_io.h"
+#include "package_format.h"
 
 namespace {
 
@@ -39,21 +40,30 @@ std::string SubdatasetList(const std::string& path, char** subdatasets) {
            " and no raster of its own; give one of them as INPUT, quoted: " + names;
 }
 
-bool HasGeoTransform(GDALDatasetH dataset) {
-    double coefficients[6];
-    const bool has = GDALGetGeoTransform(dataset, coefficients) == CE_None;
+// A geotransform that places the pixels: one the dataset has, other than the identity that some
+// formats report for an image placed by RPCs or ground control points.
+bool HasPlacingGeoTransform(GDALDatasetH dataset) {
+    GeoTransformCoefficients coefficients = {};
+    const bool has = GDALGetGeoTransform(dataset, coefficients.data()) == CE_None;
     CPLErrorReset();
-    return has;
+    return has && coefficients != kIdentityGeoTransform;
 }
 
 PackResultOf<OpenedDataset> CannotOpen(std::string message) {
     return MakeError(PackCode::kCannotOpen, std::move(message));
 }
 
+void CloseIfOwned(GDALDatasetH dataset, bool owned) {
+    if (owned) {
+        GDALClose(dataset);
+    }
+}
+
 // A north-up view of a dataset placed by ground control points or RPCs, or an error.
-PackResultOf<OpenedDataset> Warp(const std::string& path, GDALDatasetH dataset) {
+PackResultOf<OpenedDataset> Warp(const std::string& path, GDALDatasetH dataset, bool owned) {
     OpenedDataset opened;
     opened.file = dataset;
+    opened.ownsFile = owned;
     const bool byRpc = GDALGetMetadata(dataset, kRpcDomain) != nullptr;
     std::string targetWkt;
     if (byRpc) {
@@ -79,13 +89,34 @@ PackResultOf<OpenedDataset> Warp(const std::string& path, GDALDatasetH dataset) 
         std::string message = path + " is placed only by " + method +
                               ", and GDAL's warper cannot make a north-up grid of it: " +
                               LastGdalError("no transformation found");
-        GDALClose(dataset);
+        CloseIfOwned(dataset, owned);
         return CannotOpen(std::move(message));
     }
     opened.note = path + " is placed only by " + method +
                   "; it is warped to a north-up grid with GDAL's warper (bilinear), " +
                   std::to_string(GDALGetRasterXSize(opened.pixels)) + " x " +
                   std::to_string(GDALGetRasterYSize(opened.pixels)) + " pixels";
+    return opened;
+}
+
+// The dataset as it is read: refused, warped or as it is.
+PackResultOf<OpenedDataset> Place(const std::string& path, GDALDatasetH dataset, bool owned) {
+    if (GDALGetRasterCount(dataset) < 1) {
+        char** subdatasets = GDALGetMetadata(dataset, kSubdatasetDomain);
+        std::string message =
+            subdatasets != nullptr ? SubdatasetList(path, subdatasets) : "it holds no raster band";
+        CloseIfOwned(dataset, owned);
+        return CannotOpen(std::move(message));
+    }
+    const bool placedIndirectly =
+        GDALGetGCPCount(dataset) > 0 || GDALGetMetadata(dataset, kRpcDomain) != nullptr;
+    if (placedIndirectly && !HasPlacingGeoTransform(dataset)) {
+        return Warp(path, dataset, owned);
+    }
+    OpenedDataset opened;
+    opened.file = dataset;
+    opened.pixels = dataset;
+    opened.ownsFile = owned;
     return opened;
 }
 
@@ -103,29 +134,18 @@ PackResultOf<OpenedDataset> OpenDataset(const std::string& path) {
     if (dataset == nullptr) {
         return CannotOpen(LastGdalError("not a raster GDAL can open"));
     }
-    if (GDALGetRasterCount(dataset) < 1) {
-        char** subdatasets = GDALGetMetadata(dataset, kSubdatasetDomain);
-        std::string message =
-            subdatasets != nullptr ? SubdatasetList(path, subdatasets) : "it holds no raster band";
-        GDALClose(dataset);
-        return CannotOpen(std::move(message));
-    }
-    const bool placedIndirectly =
-        GDALGetGCPCount(dataset) > 0 || GDALGetMetadata(dataset, kRpcDomain) != nullptr;
-    if (placedIndirectly && !HasGeoTransform(dataset)) {
-        return Warp(path, dataset);
-    }
-    OpenedDataset opened;
-    opened.file = dataset;
-    opened.pixels = dataset;
-    return opened;
+    return Place(path, dataset, true);
+}
+
+PackResultOf<OpenedDataset> UseDataset(GDALDatasetH dataset, const std::string& name) {
+    return Place(name, dataset, false);
 }
 
 void CloseDataset(OpenedDataset& opened) {
     if (opened.pixels != nullptr && opened.pixels != opened.file) {
         GDALClose(opened.pixels);
     }
-    if (opened.file != nullptr) {
+    if (opened.file != nullptr && opened.ownsFile) {
         GDALClose(opened.file);
     }
     opened.pixels = opened.file = nullptr;

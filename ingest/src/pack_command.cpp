@@ -22,8 +22,13 @@ namespace {
 
 using TextSink = std::function<void(const std::string&)>;
 
-const std::string kNotePrefix = "tarnview-pack: note: ";
-const std::string kWarningPrefix = "tarnview-pack: warning: ";
+constexpr char kNoteKind[] = "note";
+constexpr char kWarningKind[] = "warning";
+
+// "tarnview-pack: note: "
+std::string Prefix(const PackEnvironment& environment, const char* kind) {
+    return environment.program + ": " + kind + ": ";
+}
 
 // The environment's stderr, or nowhere.
 TextSink StderrOf(const PackEnvironment& environment) {
@@ -41,9 +46,13 @@ int ThreadCount(int requested) {
     return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
-PackResultOf<std::unique_ptr<RasterSource>> OpenInput(const PackOptions& options) {
+PackResultOf<std::unique_ptr<RasterSource>> OpenInput(const PackOptions& options,
+                                                      const PackEnvironment& environment,
+                                                      GDALDatasetH dataset) {
+    const SourceSettings settings{options.bands, options.scale, environment.bandsOption};
     PackResultOf<std::unique_ptr<RasterSource>> source =
-        RasterSource::Open(options.input, SourceSettings{options.bands, options.scale});
+        dataset != nullptr ? RasterSource::Use(dataset, options.input, settings)
+                           : RasterSource::Open(options.input, settings);
     if (!source) {
         return MakeError(source.code(), "cannot open " + options.input + ": " + source.message());
     }
@@ -102,13 +111,13 @@ PackStatus CheckSidecar(const PackOptions& options, const RasterSource& source) 
     return Checked(CheckOutputTarget(sidecar, OutputRules(options, source)));
 }
 
-void NoteLeftOutCoordinateSystem(const PackOptions& options, const RasterSource& source,
-                                 const TextSink& say) {
+void NoteLeftOutCoordinateSystem(const PackOptions& options, const PackEnvironment& environment,
+                                 const RasterSource& source, const TextSink& say) {
     if (source.SpatialRef() == nullptr || options.writeAux) {
         return;
     }
     const std::string name = source.CoordinateSystemName();
-    say(kNotePrefix + options.input +
+    say(Prefix(environment, kNoteKind) + options.input +
         (name.empty() ? " has a coordinate system without a name" : " is in " + name) +
         "; a package holds no coordinate system, so it is left out\n");
 }
@@ -169,9 +178,10 @@ PackResultOf<WrittenPackage> WriteFromSource(const PackOptions& options,
     return written;
 }
 
-void WarnIfNoTile(const PackOptions& options, const WrittenPackage& written, const TextSink& say) {
+void WarnIfNoTile(const PackOptions& options, const PackEnvironment& environment,
+                  const WrittenPackage& written, const TextSink& say) {
     if (written.tilesWritten == 0) {
-        say(kWarningPrefix + options.input +
+        say(Prefix(environment, kWarningKind) + options.input +
             " has no valid pixel (all nodata, masked or transparent), so " + options.output +
             " holds no tile\n");
     }
@@ -212,21 +222,22 @@ std::string Summary(const PackOptions& options, const RasterSource& source,
     return FormatSummary(summary);
 }
 
-}  // namespace
-
-PackResult RunPack(const PackOptions& options, const PackEnvironment& environment) {
+// The pack of an input, opened from its path when `dataset` is null.
+PackResult Pack(const PackOptions& options, GDALDatasetH dataset,
+                const PackEnvironment& environment) {
     // GDAL's messages are read back (CPLGetLastErrorMsg) into the results, never printed.
     const CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
     const TextSink say = StderrOf(environment);
     StopRequest stop(environment.interrupted);
 
-    const PackResultOf<std::unique_ptr<RasterSource>> opened = OpenInput(options);
+    const PackResultOf<std::unique_ptr<RasterSource>> opened =
+        OpenInput(options, environment, dataset);
     if (!opened) {
         return opened.error();
     }
     RasterSource& source = **opened;
     for (const std::string& note : source.Notes()) {
-        say(kNotePrefix + note + "\n");
+        say(Prefix(environment, kNoteKind) + note + "\n");
     }
     const PackResultOf<PackageLayout> layout = CheckSize(options.input, source);
     if (!layout) {
@@ -238,18 +249,30 @@ PackResult RunPack(const PackOptions& options, const PackEnvironment& environmen
     if (const PackStatus sidecar = CheckSidecar(options, source); !sidecar) {
         return sidecar.error();
     }
-    NoteLeftOutCoordinateSystem(options, source, say);
+    NoteLeftOutCoordinateSystem(options, environment, source, say);
 
     ProgressDisplay display(say, environment.terminal, WorkOf(*layout));
+    display.SetShareSink(environment.progress);
     const PackResultOf<WrittenPackage> written =
         WriteFromSource(options, environment, source, display, stop);
     if (!written) {
         return written.error();
     }
-    WarnIfNoTile(options, *written, say);
+    WarnIfNoTile(options, environment, *written, say);
     const PackResultOf<std::string> auxPath = WriteSidecar(options, source);
     if (!auxPath) {
         return auxPath.error();
     }
     return PackReport{Summary(options, source, *written, *auxPath, display.Seconds())};
+}
+
+}  // namespace
+
+PackResult RunPack(const PackOptions& options, const PackEnvironment& environment) {
+    return Pack(options, nullptr, environment);
+}
+
+PackResult PackDataset(GDALDatasetH dataset, const PackOptions& options,
+                       const PackEnvironment& environment) {
+    return Pack(options, dataset, environment);
 }

@@ -118,12 +118,25 @@ void ProgressDisplay::Update(const WriteProgress& progress) {
     progress_.level = progress.level;
     progress_.tilesDone = std::max(progress_.tilesDone, progress.tilesDone);
     progress_.pixelsEncoded = std::max(progress_.pixelsEncoded, progress.pixelsDone);
+    TellShare();
     Draw(progress.tilesDone == work_.tilesTotal || !drawn_);
 }
 
 void ProgressDisplay::Read(std::uint64_t pixelsRead) {
     progress_.pixelsRead = std::max(progress_.pixelsRead, pixelsRead);
+    TellShare();
     Draw(false);
+}
+
+void ProgressDisplay::TellShare() {
+    if (!shareSink_) {
+        return;
+    }
+    const double share = DoneFraction(work_, progress_);
+    if (share > toldShare_) {
+        toldShare_ = share;
+        shareSink_(share);
+    }
 }
 
 void ProgressDisplay::Draw(bool now) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "package_layout.h"
 #include "package_writer.h"
@@ -62,6 +63,9 @@ class ProgressDisplay {
     // `write` receives the text to put on stderr. Without a terminal nothing is drawn.
     ProgressDisplay(std::function<void(const std::string&)> write, bool terminal, PackWork work);
 
+    // `sink` is told the share done each time it moves; empty: no one is.
+    void SetShareSink(std::function<void(double)> sink) { shareSink_ = std::move(sink); }
+
     // The writer encoded a strip or finished a tile row.
     void Update(const WriteProgress& progress);
     // Input pixels read so far; redraws now and then.
@@ -73,8 +77,11 @@ class ProgressDisplay {
 
   private:
     void Draw(bool now);
+    void TellShare();
 
     std::function<void(const std::string&)> write_;
+    std::function<void(double)> shareSink_;
+    double toldShare_ = 0;
     bool terminal_ = false;
     PackWork work_;
     PackProgress progress_;

@@ -94,7 +94,17 @@ int KeepGoing(double share, const char*, void* data) {
 
 PackResultOf<std::unique_ptr<RasterSource>> RasterSource::Open(const std::string& path,
                                                                SourceSettings settings) {
-    const PackResultOf<OpenedDataset> opened = OpenDataset(path);
+    return Adopt(OpenDataset(path), std::move(settings));
+}
+
+PackResultOf<std::unique_ptr<RasterSource>> RasterSource::Use(GDALDatasetH dataset,
+                                                              const std::string& name,
+                                                              SourceSettings settings) {
+    return Adopt(UseDataset(dataset, name), std::move(settings));
+}
+
+PackResultOf<std::unique_ptr<RasterSource>> RasterSource::Adopt(
+    const PackResultOf<OpenedDataset>& opened, SourceSettings settings) {
     if (!opened) {
         return opened.error();
     }
@@ -121,7 +131,8 @@ RasterSource::~RasterSource() {
 }
 
 PackStatus RasterSource::MapBands() {
-    const PackResultOf<BandChoice> chosen = ChooseBands(dataset_, settings_.bands);
+    const PackResultOf<BandChoice> chosen =
+        ChooseBands(dataset_, settings_.bands, settings_.bandsOption);
     if (!chosen) {
         return chosen.error();
     }
@@ -217,9 +228,9 @@ GDALRasterIOExtraArg RasterSource::ReadArguments() const {
 }
 
 GeoTransformCoefficients RasterSource::GeoTransform() const {
-    GeoTransformCoefficients coefficients = {0, 1, 0, 0, 0, 1};
+    GeoTransformCoefficients coefficients = kIdentityGeoTransform;
     if (GDALGetGeoTransform(dataset_, coefficients.data()) != CE_None) {
-        coefficients = {0, 1, 0, 0, 0, 1};
+        coefficients = kIdentityGeoTransform;
     }
     CPLErrorReset();
     return coefficients;

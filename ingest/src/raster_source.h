@@ -24,8 +24,9 @@
 
 // What the user asked of the bands.
 struct SourceSettings {
-    std::vector<int> bands;           // R,G,B[,A]; empty: by colour interpretation
-    std::optional<ValueRange> scale;  // unset: the colour bands' common range
+    std::vector<int> bands;               // R,G,B[,A]; empty: by colour interpretation
+    std::optional<ValueRange> scale;      // unset: the colour bands' common range
+    std::string bandsOption = "--bands";  // how the user chooses bands, for notes and errors
 };
 
 // How one input band becomes one channel of the RGBA pixels.
@@ -49,6 +50,11 @@ class RasterSource {
     // kBandsRefused.
     static PackResultOf<std::unique_ptr<RasterSource>> Open(const std::string& path,
                                                             SourceSettings settings = {});
+    // The same for a dataset the caller has open; it stays open and is the caller's to close once
+    // this source is gone. `name` names it in messages.
+    static PackResultOf<std::unique_ptr<RasterSource>> Use(GDALDatasetH dataset,
+                                                           const std::string& name,
+                                                           SourceSettings settings = {});
 
     RasterSource(const RasterSource&) = delete;
     RasterSource& operator=(const RasterSource&) = delete;
@@ -79,6 +85,8 @@ class RasterSource {
                           std::size_t stride, std::string& errorText);
 
   private:
+    static PackResultOf<std::unique_ptr<RasterSource>> Adopt(
+        const PackResultOf<OpenedDataset>& opened, SourceSettings settings);
     RasterSource(const OpenedDataset& opened, SourceSettings settings);
     PackStatus MapBands();
     void MapColourMasks(ChannelBand& channel);

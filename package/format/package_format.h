@@ -66,6 +66,8 @@ inline constexpr std::array<double, kMaxLevels> kLevelScale = {
 // Six affine coefficients in GDAL's order: origin x, pixel width, row rotation, origin y, column
 // rotation, pixel height.
 using GeoTransformCoefficients = std::array<double, 6>;
+// What GDAL gives a raster that no geotransform places: pixel and line as x and y.
+inline constexpr GeoTransformCoefficients kIdentityGeoTransform = {0, 1, 0, 0, 0, 1};
 
 struct TileIndexEntry {
     std::uint64_t blockOffset = 0;  // absolute file offset; 0 = absent

@@ -16,6 +16,8 @@
 
 // WebP quality of a lossy package unless the caller says otherwise.
 inline constexpr int kDefaultQuality = 85;
+// The highest WebP quality; 0 is the lowest.
+inline constexpr int kMaxQuality = 100;
 
 // The pixel buffers the writer holds stay under this many bytes unless the caller says otherwise.
 inline constexpr std::uint64_t kPixelBudgetBytes = std::uint64_t{320} << 20;

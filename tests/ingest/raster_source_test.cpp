@@ -353,19 +353,32 @@ TEST_F(RasterSourceTest, ARasterPlacedByControlPointsIsWarpedNorthUp) {
     // A 64 x 32 image turned by 90 degrees: columns run south, rows run west.
     raster.groundControlPoints = {
         {0, 0, 10.0, 50.0}, {64, 0, 10.0, 49.36}, {0, 32, 9.68, 50.0}, {64, 32, 9.68, 49.36}};
-    std::unique_ptr<RasterSource> source = Open(MakeRaster(folder.Path("gcps.tif"), raster));
-    ASSERT_NE(source, nullptr);
-    const GeoTransformCoefficients placed = source->GeoTransform();
-    EXPECT_EQ(placed[2], 0);  // north up
-    EXPECT_EQ(placed[4], 0);
-    EXPECT_LT(placed[5], 0);
-    EXPECT_NEAR(placed[0], 9.68, 0.02);
-    EXPECT_NEAR(placed[3], 50.0, 0.02);
-    EXPECT_GT(source->Height(), source->Width());
-    ASSERT_FALSE(source->Notes().empty());
-    EXPECT_NE(source->Notes()[0].find("placed only by ground control points; it is warped"),
-              std::string::npos)
-        << source->Notes()[0];
+    const std::string path = MakeRaster(folder.Path("gcps.tif"), raster);
+    // The same points on a dataset in use whose geotransform is the identity, which places nothing.
+    GDALDatasetH file = GDALOpen(path.c_str(), GA_ReadOnly);
+    GDALDatasetH inUse =
+        GDALCreateCopy(GDALGetDriverByName("VRT"), "", file, FALSE, nullptr, nullptr, nullptr);
+    GeoTransformCoefficients identity = kIdentityGeoTransform;
+    ASSERT_EQ(GDALSetGeoTransform(inUse, identity.data()), CE_None);
+    for (const bool used : {false, true}) {
+        PackResultOf<std::unique_ptr<RasterSource>> source =
+            used ? RasterSource::Use(inUse, "in use") : RasterSource::Open(path);
+        ASSERT_TRUE(source) << source.message();
+        const GeoTransformCoefficients placed = (*source)->GeoTransform();
+        EXPECT_EQ(placed[2], 0);  // north up
+        EXPECT_EQ(placed[4], 0);
+        EXPECT_LT(placed[5], 0);
+        EXPECT_NEAR(placed[0], 9.68, 0.02);
+        EXPECT_NEAR(placed[3], 50.0, 0.02);
+        EXPECT_GT((*source)->Height(), (*source)->Width());
+        ASSERT_FALSE((*source)->Notes().empty());
+        EXPECT_NE((*source)->Notes()[0].find("placed only by ground control points; it is warped"),
+                  std::string::npos)
+            << (*source)->Notes()[0];
+    }
+    EXPECT_EQ(GDALGetRasterXSize(inUse), 64);  // still open, the caller's to close
+    GDALClose(inUse);
+    GDALClose(file);
 }
 
 TEST_F(RasterSourceTest, AFileOfSubdatasetsNamesThem) {

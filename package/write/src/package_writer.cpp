@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int kMaxQuality = 100;
 constexpr int kMaxThreads = 64;
 // Whole rows read at once for a block of an image walked block by block, from a row source.
 constexpr std::size_t kRowScratchBytes = std::size_t{16} << 20;
