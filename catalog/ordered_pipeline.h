@@ -7,10 +7,12 @@
 #include "entry_output.h"
 
 using ItemWork = std::function<RenderedEntry(std::size_t index)>;
-using ItemDelivery = std::function<void(std::size_t index, RenderedEntry&& result)>;
+// Returns false to stop: no further item is started, and those in flight are not delivered.
+using ItemDelivery = std::function<bool(std::size_t index, RenderedEntry&& result)>;
 
 // Runs work(0) ... work(count - 1) on `jobs` threads and calls deliver with each result in index
 // order, on the calling thread. An item is only started while fewer than `jobs` results are
 // taken and not yet delivered, so at most `jobs` results exist at once, whatever `count` is.
-// With one job everything runs on the calling thread.
-void RunInOrder(std::size_t count, int jobs, const ItemWork& work, const ItemDelivery& deliver);
+// With one job everything runs on the calling thread. Returns how many results were delivered.
+std::size_t RunInOrder(std::size_t count, int jobs, const ItemWork& work,
+                       const ItemDelivery& deliver);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,11 +81,9 @@ int RunCatalogue(const InfoOptions& options) {
     request.inList = options.inList;
     request.jobs = options.jobs;
     CatalogStreams streams;
-    // Each piece goes out at once, so that what was reported survives a crash of a later file.
-    streams.output = [](std::string_view text) {
-        WriteText(stdout, text);
-        std::fflush(stdout);
-    };
+    // Each piece goes out at once, so that what was reported survives a crash of a later file,
+    // and the first write that fails ends the run with the system's reason.
+    streams.output = [](std::string_view text) { return WriteNow(STDOUT_FILENO, text); };
     streams.notice = [](std::string_view text) {
         WriteText(stderr, std::string(kProgram) + ": ");
         WriteText(stderr, text);
@@ -97,6 +96,11 @@ int RunCatalogue(const InfoOptions& options) {
         };
     }
     const CatalogOutcome outcome = RunCatalog(request, streams);
+    if (outcome.writeError != 0) {
+        WriteMessage("",
+                     std::string("cannot write the output: ") + std::strerror(outcome.writeError));
+        return kExitFailure;
+    }
     return outcome.failed == 0 ? kExitSuccess : kExitFailure;
 }
 

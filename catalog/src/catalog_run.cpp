@@ -21,9 +21,11 @@ std::string Seconds(std::chrono::milliseconds limit) {
     return std::string(text, std::to_chars(text, text + sizeof text, seconds).ptr);
 }
 
-void Write(const CatalogStreams& streams, const std::string& bytes) {
-    if (!bytes.empty())
-        streams.output(bytes);
+// Writes `bytes` unless an earlier write failed; false once one has.
+bool Write(const CatalogStreams& streams, const std::string& bytes, CatalogOutcome& outcome) {
+    if (outcome.writeError == 0 && !bytes.empty())
+        outcome.writeError = streams.output(bytes);
+    return outcome.writeError == 0;
 }
 
 constexpr std::chrono::milliseconds kSlowFileCheck{250};
@@ -60,12 +62,12 @@ class SlowFileWatch {
 CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& streams) {
     const std::size_t count = request.entries.size();
     CatalogOutcome outcome;
-    outcome.files = count;
     std::optional<ProgressLine> progress;
     if (streams.progress && count > 1)
         progress.emplace(count, ProgressLine::Clock::now());
 
-    Write(streams, ListOpening(request.format, request.inList, count == 0));
+    if (!Write(streams, ListOpening(request.format, request.inList, count == 0), outcome))
+        return outcome;
     const SlowFileWatch watch(request, streams);
     const ItemWork work = [&](std::size_t index) {
         const CatalogEntry& entry = request.entries[index];
@@ -79,8 +81,10 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
     };
     const ItemDelivery deliver = [&](std::size_t index, RenderedEntry&& result) {
         if (index > 0)
-            Write(streams, ListSeparator(request.format, request.inList));
-        Write(streams, result.text);
+            Write(streams, ListSeparator(request.format, request.inList), outcome);
+        if (!Write(streams, result.text, outcome))
+            return false;
+        ++outcome.files;
         if (result.failed)
             ++outcome.failed;
         if (progress) {
@@ -88,9 +92,10 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
             if (!line.empty())
                 streams.progress(line);
         }
+        return true;
     };
     RunInOrder(count, request.jobs, work, deliver);
-    Write(streams, ListClosing(request.format, request.inList, count == 0));
+    Write(streams, ListClosing(request.format, request.inList, count == 0), outcome);
     if (progress)
         streams.progress(progress->Finish());
     return outcome;

@@ -19,7 +19,7 @@ class OrderedWindow {
         std::unique_lock lock(mutex_);
         roomFreed_.wait(lock,
                         [&] { return next_ >= count_ || next_ - delivered_ < slots_.size(); });
-        if (next_ >= count_)
+        if (next_ >= count_ || stopped_)
             return std::nullopt;
         return next_++;
     }
@@ -47,11 +47,19 @@ class OrderedWindow {
         roomFreed_.notify_all();
     }
 
+    // No item is started from now on.
+    void Stop() {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+        roomFreed_.notify_all();
+    }
+
   private:
     const std::size_t count_;
     std::vector<std::optional<RenderedEntry>> slots_;
     std::size_t next_ = 0;
     std::size_t delivered_ = 0;
+    bool stopped_ = false;
     std::mutex mutex_;
     std::condition_variable roomFreed_;
     std::condition_variable resultReady_;
@@ -59,12 +67,15 @@ class OrderedWindow {
 
 }  // namespace
 
-void RunInOrder(std::size_t count, int jobs, const ItemWork& work, const ItemDelivery& deliver) {
+std::size_t RunInOrder(std::size_t count, int jobs, const ItemWork& work,
+                       const ItemDelivery& deliver) {
     const std::size_t threads = std::min<std::size_t>(std::max(jobs, 1), count);
     if (threads <= 1) {
-        for (std::size_t index = 0; index < count; ++index)
-            deliver(index, work(index));
-        return;
+        for (std::size_t index = 0; index < count; ++index) {
+            if (!deliver(index, work(index)))
+                return index + 1;
+        }
+        return count;
     }
     OrderedWindow window(count, threads);
     std::vector<std::jthread> workers;
@@ -75,7 +86,12 @@ void RunInOrder(std::size_t count, int jobs, const ItemWork& work, const ItemDel
         });
     }
     for (std::size_t index = 0; index < count; ++index) {
-        deliver(index, window.Next());
+        const bool goOn = deliver(index, window.Next());
         window.Delivered();
+        if (!goOn) {
+            window.Stop();
+            return index + 1;  // the workers end with the item they hold
+        }
     }
+    return count;
 }
