@@ -13,6 +13,7 @@
 #include "files_in_flight.h"
 #include "info_options.h"
 #include "json_report.h"
+#include "output_file.h"
 #include "path_list.h"
 #include "program_output.h"
 #include "report.h"
@@ -111,8 +112,10 @@ int Run(int argc, char** argv) {
         return *answered;
     const InfoOptions& options = parsed.options;
     GDALAllRegister();
-    if (options.thumbnailOut)
+    if (options.thumbnailOut) {
+        RemoveTemporaryFilesOnSignals();
         return WriteThumbnail(options);
+    }
     if (options.catalogue)
         return RunCatalogue(options);
     const FileFacts facts = GatherFileFacts(options.paths.front());
