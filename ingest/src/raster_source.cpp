@@ -8,6 +8,8 @@
 #include <ogr_srs_api.h>
 
 #include "band_choice.h"
+#include "block_budget.h"
+#include "pack_command.h"
 #include "value_range.h"
 
 namespace {
@@ -97,6 +99,13 @@ PackResultOf<std::unique_ptr<RasterSource>> RasterSource::Open(const std::string
     const PackResultOf<OpenedDataset> opened = OpenDataset(path);
     if (!opened) {
         return opened.error();
+    }
+    if (const PackStatus blocks =
+            CheckBlockBudget(opened->file, static_cast<std::uint64_t>(kPackReadCacheBytes));
+        !blocks) {
+        OpenedDataset unused = *opened;
+        CloseDataset(unused);
+        return blocks.error();
     }
     std::unique_ptr<RasterSource> source(new RasterSource(*opened, std::move(settings)));
     if (const PackStatus mapped = source->MapBands(); !mapped) {
