@@ -16,6 +16,7 @@
 #include "output_file.h"
 #include "path_list.h"
 #include "program_output.h"
+#include "regular_files_only.h"
 #include "report.h"
 #include "terminal_text.h"
 #include "text_helpers.h"
@@ -112,6 +113,7 @@ int Run(int argc, char** argv) {
         return *answered;
     const InfoOptions& options = parsed.options;
     GDALAllRegister();
+    OpenOnlyRegularFilesInGdal();
     if (options.thumbnailOut) {
         RemoveTemporaryFilesOnSignals();
         return WriteThumbnail(options);
