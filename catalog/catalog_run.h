@@ -19,6 +19,9 @@ struct CatalogRequest {
     int jobs = 1;        // up to kMaxCatalogJobs
     // A file read for longer than this is named on the notice stream, once.
     std::chrono::milliseconds slowFileNotice = std::chrono::seconds(30);
+    // A file read for longer than this is given up on: its entry is an error, and the run goes
+    // on without waiting for it.
+    std::chrono::milliseconds fileTimeLimit = std::chrono::minutes(5);
 };
 
 struct CatalogStreams {

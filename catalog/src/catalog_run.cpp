@@ -69,14 +69,25 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
     if (!Write(streams, ListOpening(request.format, request.inList, count == 0), outcome))
         return outcome;
     const SlowFileWatch watch(request, streams);
-    const ItemWork work = [&](std::size_t index) {
-        const CatalogEntry& entry = request.entries[index];
-        // Items in flight have distinct indexes modulo the number of jobs.
-        const std::size_t slot =
-            index % static_cast<std::size_t>(std::clamp(request.jobs, 1, kMaxCatalogJobs));
+    // A file given up on is still being read when the run ends: its work holds copies of all it
+    // uses, and the slot naming it is only reused 256 files later.
+    const std::vector<CatalogEntry>* entries = &request.entries;
+    const ItemWork work = [entries, format = request.format,
+                           inList = request.inList](std::size_t index) {
+        const CatalogEntry entry = (*entries)[index];
+        const std::size_t slot = index % kMaxCatalogJobs;
         CatalogFilesInFlight().Begin(slot, entry.path.c_str(), FilesInFlight::Clock::now());
         GatheredEntry gathered = GatherEntry(entry);
         CatalogFilesInFlight().End(slot);
+        return RenderEntry(std::move(gathered), format, inList);
+    };
+    ItemTimeLimit timeLimit;
+    timeLimit.limit = request.fileTimeLimit;
+    timeLimit.givenUp = [&](std::size_t index) {
+        GatheredEntry gathered{request.entries[index].path, {}};
+        gathered.facts.path = gathered.path;
+        gathered.facts.error =
+            "still not read after " + Seconds(request.fileTimeLimit) + " s; given up";
         return RenderEntry(std::move(gathered), request.format, request.inList);
     };
     const ItemDelivery deliver = [&](std::size_t index, RenderedEntry&& result) {
@@ -94,7 +105,7 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
         }
         return true;
     };
-    RunInOrder(count, request.jobs, work, deliver);
+    RunInOrder(count, request.jobs, work, deliver, timeLimit);
     Write(streams, ListClosing(request.format, request.inList, count == 0), outcome);
     if (progress)
         streams.progress(progress->Finish());

@@ -61,6 +61,36 @@ TEST(FilesInFlight, TheCatalogueNamesAFileADriverDawdlesOverAndGoesOn) {
     EXPECT_NE(out.find("\"error\""), std::string::npos) << out;
 }
 
+TEST(FilesInFlight, AFileReadPastTheTimeLimitIsGivenUpAndTheRunEnds) {
+    TempFolder fixtures;
+    GDALRegister_Misbehaving();
+    CatalogRequest request;
+    for (const char* name : {"slow1.bin", "slow2.bin"}) {
+        WriteFileText(fixtures.Path(name), "SLOW and more bytes for the header");
+        request.entries.push_back({fixtures.Path(name), {}, {}});
+    }
+    request.format = CatalogFormat::kJsonLines;
+    request.slowFileNotice = 100ms;
+    request.fileTimeLimit = 200ms;
+    std::string out;
+    std::string notices;
+    CatalogStreams streams;
+    streams.output = [&](std::string_view text) {
+        out.append(text.data(), text.size());
+        return 0;
+    };
+    streams.notice = [&](std::string_view text) { notices.append(text.data(), text.size()); };
+    const CatalogOutcome outcome = RunCatalog(request, streams);
+    EXPECT_EQ(outcome.failed, 2u);
+    for (const CatalogEntry& entry : request.entries) {
+        EXPECT_NE(out.find(entry.path + "\",\"error\":\"still not read after 0.2 s; given up"),
+                  std::string::npos)
+            << out;
+        EXPECT_NE(notices.find("still reading " + entry.path + " after 0.1 s\n"), std::string::npos)
+            << notices;
+    }
+}
+
 TEST(FilesInFlight, AFullDiskEndsTheCatalogueAtItsFirstWriteWithTheSystemsReason) {
     const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
     ASSERT_GE(full, 0);
