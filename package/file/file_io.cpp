@@ -16,6 +16,9 @@ namespace {
 // A single read() or write() call moves at most this much on Linux; larger requests loop.
 constexpr std::size_t kMaxChunk = 1u << 30;
 
+// Where the system names this process's open files, for linkat().
+constexpr char kOwnDescriptors[] = "/proc/self/fd/";
+
 // Of a file's mode: the permissions with set-user, set-group and sticky.
 constexpr unsigned kPermissionBits = 07777;
 
@@ -127,6 +130,9 @@ int CreateNewFile(const std::string& path, FileHandle& file) {
 
 int CreateUnnamedFile(const std::string& folder, FileHandle& file) {
 #ifdef O_TMPFILE
+    if (::access(kOwnDescriptors, X_OK) != 0) {
+        return EOPNOTSUPP;  // LinkUnnamedFile could never name it
+    }
     const int descriptor =
         ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (descriptor < 0) {
@@ -139,9 +145,13 @@ int CreateUnnamedFile(const std::string& folder, FileHandle& file) {
 #endif
 }
 
+std::string PathOfOpenFile(FileHandle file) {
+    return kOwnDescriptors + std::to_string(file.descriptor);
+}
+
 int LinkUnnamedFile(FileHandle file, const std::string& path) {
     // The descriptor's entry in /proc names the file for linkat() without any privilege.
-    const std::string self = "/proc/self/fd/" + std::to_string(file.descriptor);
+    const std::string self = PathOfOpenFile(file);
     return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0
                                                                                             : errno;
 }

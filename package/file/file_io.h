@@ -53,6 +53,10 @@ int CreateNewFile(const std::string& path, FileHandle& file);
 // the system, may not offer it).
 int CreateUnnamedFile(const std::string& folder, FileHandle& file);
 
+// A name of the open file that stays its own whatever happens to the name it was opened by
+// (its entry in /proc/self/fd).
+std::string PathOfOpenFile(FileHandle file);
+
 // Gives the unnamed file a name; fails with EEXIST when `path` exists. Returns 0 or an errno value.
 int LinkUnnamedFile(FileHandle file, const std::string& path);
 

@@ -11,10 +11,9 @@
 #include <mutex>
 #include <string>
 
-namespace {
+#include "file_io.h"
 
-// How GDAL's own handler names an open descriptor of this process.
-constexpr char kOwnDescriptors[] = "/proc/self/fd/";
+namespace {
 
 bool ChangesTheFile(const char* access) {
     return std::strpbrk(access, "wa+") != nullptr;
@@ -40,7 +39,7 @@ class RegularFilesOnly final : public VSIFilesystemHandler {
         const bool known = ::fstat(descriptor, &status) == 0;
         VSIVirtualHandle* handle = nullptr;
         if (known && S_ISREG(status.st_mode)) {
-            const std::string own = kOwnDescriptors + std::to_string(descriptor);
+            const std::string own = PathOfOpenFile(FileHandle{descriptor});
             handle = local_->Open(own.c_str(), access, setError, options);
         } else if (known && S_ISDIR(status.st_mode)) {
             handle = local_->Open(path, access, setError, options);
