@@ -43,25 +43,35 @@ done
 # The plugin inside the sanitized test program (GDAL's own programs would load it uninstrumented).
 ctest --test-dir build-asan/tests/gdal --output-on-failure -j2 -R QvrmpPlugin
 
-# Every hostile input make_hostile_inputs writes, reported and thumbnailed by the sanitized
-# tarnview-info: it must end with a report (0) or a message (1), never a sanitizer's finding.
+# Every hostile input make_hostile_inputs writes through the sanitized programs: the report, the
+# thumbnailer's command for packages, tarnview-pack for the rest, and one catalogue of them all.
+# Each must end with a result (0) or a message (1), never a sanitizer's finding.
 stage "hostile inputs"
 hostile=$(mktemp -d)
-build/bench/make_hostile_inputs "$hostile" >/dev/null
-for file in "$hostile"/*; do
-    for run in "" "--thumbnail $hostile/.png"; do
-        status=0
-        # shellcheck disable=SC2086
-        ASAN_OPTIONS=exitcode=86 UBSAN_OPTIONS=exitcode=86 \
-            build-asan/tarnview-info $run "$file" >/dev/null 2>"$hostile/.err" || status=$?
-        if [ "$status" -gt 1 ]; then
-            echo "hostile input $(basename "$file") ${run:+(thumbnail) }ended with $status:"
-            cat "$hostile/.err"
-            exit 1
-        fi
-    done
+mkdir "$hostile/in"
+build/bench/make_hostile_inputs "$hostile/in" >/dev/null
+sanitized() {  # WHAT COMMAND...
+    local what=$1 status=0
+    shift
+    ASAN_OPTIONS=exitcode=86 UBSAN_OPTIONS=exitcode=86 "$@" >/dev/null 2>"$hostile/.err" </dev/null ||
+        status=$?
+    if [ "$status" -gt 1 ]; then
+        echo "hostile input $what ended with $status:"
+        cat "$hostile/.err"
+        exit 1
+    fi
+}
+for file in "$hostile"/in/*; do
+    name=$(basename "$file")
+    sanitized "$name" build-asan/tarnview-info "$file"
+    case "$name" in
+        *.qvrmp) sanitized "$name (thumbnailer)" build-asan/tarnview-info --thumbnail \
+            "$hostile/.png" --size 256 "$file" ;;
+        *) sanitized "$name (pack)" build-asan/tarnview-pack --force "$file" "$hostile/out.qvrmp" ;;
+    esac
 done
-echo "hostile inputs: $(ls "$hostile" | wc -l) replayed under the sanitizers"
+sanitized "catalogue" build-asan/tarnview-info --jsonl --jobs 2 "$hostile"/in/*
+echo "hostile inputs: $(ls "$hostile/in" | wc -l) replayed under the sanitizers"
 rm -rf "$hostile"
 
 # The writer's parallel encoding and the catalogue's files read in parallel under ThreadSanitizer

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "qt_translations.h"
+#include "regular_files_only.h"
 #include "tarnview_dlg.h"
 #include "tarnview_version.h"
 
@@ -37,6 +38,7 @@ bool CTarnviewApp::InitInstance() {
     // GDAL is ready before the dialog's window can start an analysis; its support files are
     // looked up in "data" below the current directory, at the moment GDAL needs them.
     GDALAllRegister();
+    OpenOnlyRegularFilesInGdal();
     CPLSetConfigOption(kGdalDataKey, kGdalDataFolder);
 
     // A Qt program has no main-window slot to fill: the dialog is simply the only window.

@@ -1,6 +1,7 @@
 // Writes files whose headers lie, for bench/hostile_headers.sh: packages with every header field
-// at its extremes and index entries pointing anywhere, sparse packages that really hold the
-// gigabytes they declare, and TIFFs claiming enormous sizes.
+// at its extremes and index entries pointing anywhere, sparse packages and TIFFs that really hold
+// the gigabytes they declare, TIFFs claiming enormous sizes, and a VRT whose source is a FIFO.
+#include <sys/stat.h>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -46,6 +47,60 @@ QByteArray ClaimingTiff(std::uint32_t width, std::uint32_t height, std::uint16_t
     u32(0);
     tiff.append(QByteArray(256, '\0'));
     return tiff;
+}
+
+// An uncompressed TIFF of `bands` bands in separate planes, one strip each, that GDAL reads in
+// blocks of a whole band. The strips follow the header back to back when `holding`, so that a
+// sparse file of that size holds every byte they declare; otherwise they are absent (offset 0).
+QByteArray SeparatePlanesTiff(std::uint32_t width, std::uint32_t height, std::uint16_t bands,
+                              bool holding, std::uint32_t firstStrip) {
+    const std::uint32_t strip = width * height;
+    QByteArray tiff("II*\0\x08\0\0\0", 8);
+    QByteArray arrays;  // out-of-line values, after the IFD
+    constexpr int kEntries = 10;
+    const std::uint32_t arraysAt = 8 + 2 + 12 * kEntries + 4;
+    auto u16 = [](QByteArray& to, std::uint16_t v) {
+        to.append(char(v & 0xFF)).append(char(v >> 8));
+    };
+    auto u32 = [](QByteArray& to, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            to.append(char((v >> (8 * i)) & 0xFF));
+    };
+    auto entry = [&](std::uint16_t tag, std::uint16_t type, std::uint32_t value) {
+        u16(tiff, tag);
+        u16(tiff, type);
+        u32(tiff, 1);
+        u32(tiff, value);
+    };
+    // One LONG (type 4) or SHORT (type 3) per band: in the entry when they fit its four bytes,
+    // out of line otherwise.
+    auto perBand = [&](std::uint16_t tag, std::uint16_t type, auto valueOf) {
+        u16(tiff, tag);
+        u16(tiff, type);
+        u32(tiff, bands);
+        const bool inEntry = (type == 3 ? 2 : 4) * bands <= 4;
+        QByteArray& to = inEntry ? tiff : arrays;
+        const qsizetype start = to.size();
+        if (!inEntry)
+            u32(tiff, arraysAt + static_cast<std::uint32_t>(arrays.size()));
+        for (std::uint16_t band = 0; band < bands; ++band)
+            type == 3 ? u16(to, static_cast<std::uint16_t>(valueOf(band))) : u32(to, valueOf(band));
+        while (inEntry && to.size() - start < 4)
+            to.append('\0');
+    };
+    u16(tiff, kEntries);
+    entry(256, 4, width);
+    entry(257, 4, height);
+    perBand(258, 3, [](std::uint16_t) { return 8u; });
+    entry(259, 3, 1);
+    entry(262, 3, 1);
+    perBand(273, 4, [&](std::uint16_t band) { return holding ? firstStrip + band * strip : 0u; });
+    entry(277, 3, bands);
+    entry(278, 4, height);
+    perBand(279, 4, [&](std::uint16_t) { return holding ? strip : 0u; });
+    entry(284, 3, 2);
+    u32(tiff, 0);
+    return tiff + arrays;
 }
 
 // The square side whose header comes closest to the largest headerLength the field can hold.
@@ -174,6 +229,23 @@ int main(int argc, char** argv) {
     put(QStringLiteral("tiff_1e9_square.tif"), ClaimingTiff(1000000000u, 1000000000u, 1));
     put(QStringLiteral("tiff_max_side.tif"), ClaimingTiff(0x7FFFFFFF, 0x7FFFFFFF, 1));
     put(QStringLiteral("tiff_many_bands.tif"), ClaimingTiff(1000, 1000, 65535));
+
+    // GDAL's block is a whole 4 GiB band: absent strips, and strips a sparse file really holds.
+    constexpr std::uint32_t kWideSide = 1u << 26;
+    constexpr std::uint32_t kFirstStrip = 4096;
+    put(QStringLiteral("tiff_4gib_block_absent.tif"),
+        SeparatePlanesTiff(kWideSide, 64, 2, false, kFirstStrip));
+    put(QStringLiteral("sparse_tiff_4gib_blocks.tif"),
+        SeparatePlanesTiff(kWideSide, 63, 2, true, kFirstStrip),
+        qint64{kFirstStrip} + 2 * qint64{kWideSide} * 63);
+
+    // A VRT whose source is a FIFO nobody writes to.
+    const QString fifo = folder.filePath(QStringLiteral("fifo_source.tif"));
+    written += ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 ? 1 : 0;
+    put(QStringLiteral("fifo_source.vrt"),
+        "<VRTDataset rasterXSize=\"4\" rasterYSize=\"4\"><VRTRasterBand dataType=\"Byte\" "
+        "band=\"1\"><SimpleSource><SourceFilename relativeToVRT=\"1\">fifo_source.tif"
+        "</SourceFilename></SimpleSource></VRTRasterBand></VRTDataset>");
     std::printf("%d files in %s\n", written, argv[1]);
     return 0;
 }

@@ -19,17 +19,23 @@ struct CatalogRequest {
     int jobs = 1;        // up to kMaxCatalogJobs
     // A file read for longer than this is named on the notice stream, once.
     std::chrono::milliseconds slowFileNotice = std::chrono::seconds(30);
+    // A file read for longer than this is given up on: its entry is an error, and the run goes
+    // on without waiting for it.
+    std::chrono::milliseconds fileTimeLimit = std::chrono::minutes(5);
 };
 
 struct CatalogStreams {
-    std::function<void(std::string_view)> output;    // the entries, in order
+    // The entries, in order; returns 0, or the system's error number when the text was not
+    // written, which ends the run.
+    std::function<int(std::string_view)> output;
     std::function<void(std::string_view)> progress;  // the progress line; none when empty
     std::function<void(std::string_view)> notice;    // lines about the run; none when empty
 };
 
 struct CatalogOutcome {
-    std::size_t files = 0;
-    std::size_t failed = 0;
+    std::size_t files = 0;   // the files reported
+    std::size_t failed = 0;  // of those, the files that could not be read
+    int writeError = 0;      // the output's error number when a write failed; 0 otherwise
 };
 
 // Gathers every entry (GDAL must be registered) on `jobs` threads and writes them in order.

@@ -13,6 +13,10 @@ inline constexpr int kExitUsage = 2;
 // Writes all of `text` to `stream`; false when the stream refused it.
 bool WriteText(std::FILE* stream, std::string_view text);
 
+// Writes all of `text` to the open file `descriptor` at once, bypassing any stream's buffer.
+// Returns 0, or the system's error number of the write that failed.
+int WriteNow(int descriptor, std::string_view text);
+
 // Flushes and closes stdout. Returns `exitCode` when that worked, otherwise prints
 // "PROGRAM: cannot write the output: REASON" on stderr and returns kExitFailure.
 int FinishOutput(const char* program, int exitCode);

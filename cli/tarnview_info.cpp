@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,8 +13,10 @@
 #include "files_in_flight.h"
 #include "info_options.h"
 #include "json_report.h"
+#include "output_file.h"
 #include "path_list.h"
 #include "program_output.h"
+#include "regular_files_only.h"
 #include "report.h"
 #include "terminal_text.h"
 #include "text_helpers.h"
@@ -77,11 +80,9 @@ int RunCatalogue(const InfoOptions& options) {
     request.inList = options.inList;
     request.jobs = options.jobs;
     CatalogStreams streams;
-    // Each piece goes out at once, so that what was reported survives a crash of a later file.
-    streams.output = [](std::string_view text) {
-        WriteText(stdout, text);
-        std::fflush(stdout);
-    };
+    // Each piece goes out at once, so that what was reported survives a crash of a later file,
+    // and the first write that fails ends the run with the system's reason.
+    streams.output = [](std::string_view text) { return WriteNow(STDOUT_FILENO, text); };
     streams.notice = [](std::string_view text) {
         WriteText(stderr, std::string(kProgram) + ": ");
         WriteText(stderr, text);
@@ -94,6 +95,11 @@ int RunCatalogue(const InfoOptions& options) {
         };
     }
     const CatalogOutcome outcome = RunCatalog(request, streams);
+    if (outcome.writeError != 0) {
+        WriteMessage("",
+                     std::string("cannot write the output: ") + std::strerror(outcome.writeError));
+        return kExitFailure;
+    }
     return outcome.failed == 0 ? kExitSuccess : kExitFailure;
 }
 
@@ -104,8 +110,11 @@ int Run(int argc, char** argv) {
         return *answered;
     const InfoOptions& options = parsed.options;
     GDALAllRegister();
-    if (options.thumbnailOut)
+    OpenOnlyRegularFilesInGdal();
+    if (options.thumbnailOut) {
+        RemoveTemporaryFilesOnSignals();
         return WriteThumbnail(options);
+    }
     if (options.catalogue)
         return RunCatalogue(options);
     const FileFacts facts = GatherFileFacts(options.paths.front());

@@ -16,7 +16,7 @@ PictureSize ScaledToLongestSide(PictureSize picture, int longestSide);
 
 // Writes `size` RGBA pixels (bytes R, G, B, A) as an RGBA PNG of `pngSize`, resampled bilinearly
 // where the two differ (alpha counted, so no colour bleeds in from transparent pixels). `path` is
-// the name as the system takes it. The file appears only when it is whole: it is written to a
-// file of its own beside the target and renamed into place.
+// the name as the system takes it. The PNG is made in memory and appears only when it is whole,
+// through the atomic output file: an interrupted export leaves nothing beside the target.
 PreviewStatus WriteRgbaPng(const std::string& path, const std::uint32_t* pixels, PictureSize size,
                            PictureSize pngSize);

@@ -21,9 +21,11 @@ std::string Seconds(std::chrono::milliseconds limit) {
     return std::string(text, std::to_chars(text, text + sizeof text, seconds).ptr);
 }
 
-void Write(const CatalogStreams& streams, const std::string& bytes) {
-    if (!bytes.empty())
-        streams.output(bytes);
+// Writes `bytes` unless an earlier write failed; false once one has.
+bool Write(const CatalogStreams& streams, const std::string& bytes, CatalogOutcome& outcome) {
+    if (outcome.writeError == 0 && !bytes.empty())
+        outcome.writeError = streams.output(bytes);
+    return outcome.writeError == 0;
 }
 
 constexpr std::chrono::milliseconds kSlowFileCheck{250};
@@ -60,27 +62,40 @@ class SlowFileWatch {
 CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& streams) {
     const std::size_t count = request.entries.size();
     CatalogOutcome outcome;
-    outcome.files = count;
     std::optional<ProgressLine> progress;
     if (streams.progress && count > 1)
         progress.emplace(count, ProgressLine::Clock::now());
 
-    Write(streams, ListOpening(request.format, request.inList, count == 0));
+    if (!Write(streams, ListOpening(request.format, request.inList, count == 0), outcome))
+        return outcome;
     const SlowFileWatch watch(request, streams);
-    const ItemWork work = [&](std::size_t index) {
-        const CatalogEntry& entry = request.entries[index];
-        // Items in flight have distinct indexes modulo the number of jobs.
-        const std::size_t slot =
-            index % static_cast<std::size_t>(std::clamp(request.jobs, 1, kMaxCatalogJobs));
+    // A file given up on is still being read when the run ends: its work holds copies of all it
+    // uses, and the slot naming it is only reused 256 files later.
+    const std::vector<CatalogEntry>* entries = &request.entries;
+    const ItemWork work = [entries, format = request.format,
+                           inList = request.inList](std::size_t index) {
+        const CatalogEntry entry = (*entries)[index];
+        const std::size_t slot = index % kMaxCatalogJobs;
         CatalogFilesInFlight().Begin(slot, entry.path.c_str(), FilesInFlight::Clock::now());
         GatheredEntry gathered = GatherEntry(entry);
         CatalogFilesInFlight().End(slot);
+        return RenderEntry(std::move(gathered), format, inList);
+    };
+    ItemTimeLimit timeLimit;
+    timeLimit.limit = request.fileTimeLimit;
+    timeLimit.givenUp = [&](std::size_t index) {
+        GatheredEntry gathered{request.entries[index].path, {}};
+        gathered.facts.path = gathered.path;
+        gathered.facts.error =
+            "still not read after " + Seconds(request.fileTimeLimit) + " s; given up";
         return RenderEntry(std::move(gathered), request.format, request.inList);
     };
     const ItemDelivery deliver = [&](std::size_t index, RenderedEntry&& result) {
         if (index > 0)
-            Write(streams, ListSeparator(request.format, request.inList));
-        Write(streams, result.text);
+            Write(streams, ListSeparator(request.format, request.inList), outcome);
+        if (!Write(streams, result.text, outcome))
+            return false;
+        ++outcome.files;
         if (result.failed)
             ++outcome.failed;
         if (progress) {
@@ -88,9 +103,10 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
             if (!line.empty())
                 streams.progress(line);
         }
+        return true;
     };
-    RunInOrder(count, request.jobs, work, deliver);
-    Write(streams, ListClosing(request.format, request.inList, count == 0));
+    RunInOrder(count, request.jobs, work, deliver, timeLimit);
+    Write(streams, ListClosing(request.format, request.inList, count == 0), outcome);
     if (progress)
         streams.progress(progress->Finish());
     return outcome;

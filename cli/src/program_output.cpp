@@ -1,11 +1,25 @@
 #include "program_output.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 bool WriteText(std::FILE* stream, std::string_view text) {
     return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
+
+int WriteNow(int descriptor, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = ::write(descriptor, text.data(), text.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return written < 0 ? errno : EIO;
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
 }
 
 int FinishOutput(const char* program, int exitCode) {

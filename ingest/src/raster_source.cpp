@@ -8,6 +8,8 @@
 #include <ogr_srs_api.h>
 
 #include "band_choice.h"
+#include "block_budget.h"
+#include "pack_command.h"
 #include "value_range.h"
 
 namespace {
@@ -107,6 +109,13 @@ PackResultOf<std::unique_ptr<RasterSource>> RasterSource::Adopt(
     const PackResultOf<OpenedDataset>& opened, SourceSettings settings) {
     if (!opened) {
         return opened.error();
+    }
+    if (const PackStatus blocks =
+            CheckBlockBudget(opened->file, static_cast<std::uint64_t>(kPackReadCacheBytes));
+        !blocks) {
+        OpenedDataset unused = *opened;
+        CloseDataset(unused);
+        return blocks.error();
     }
     std::unique_ptr<RasterSource> source(new RasterSource(*opened, std::move(settings)));
     if (const PackStatus mapped = source->MapBands(); !mapped) {

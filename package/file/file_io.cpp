@@ -1,6 +1,7 @@
 #include "file_io.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,9 @@ namespace {
 
 // A single read() or write() call moves at most this much on Linux; larger requests loop.
 constexpr std::size_t kMaxChunk = 1u << 30;
+
+// Where the system names this process's open files, for linkat().
+constexpr char kOwnDescriptors[] = "/proc/self/fd/";
 
 // Of a file's mode: the permissions with set-user, set-group and sticky.
 constexpr unsigned kPermissionBits = 07777;
@@ -122,6 +126,55 @@ int CreateNewFile(const std::string& path, FileHandle& file) {
     }
     file = FileHandle{descriptor};
     return 0;
+}
+
+int CreateUnnamedFile(const std::string& folder, FileHandle& file) {
+#ifdef O_TMPFILE
+    if (::access(kOwnDescriptors, X_OK) != 0) {
+        return EOPNOTSUPP;  // LinkUnnamedFile could never name it
+    }
+    const int descriptor =
+        ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        return errno;
+    }
+    file = FileHandle{descriptor};
+    return 0;
+#else
+    return EOPNOTSUPP;
+#endif
+}
+
+std::string PathOfOpenFile(FileHandle file) {
+    return kOwnDescriptors + std::to_string(file.descriptor);
+}
+
+int LinkUnnamedFile(FileHandle file, const std::string& path) {
+    // The descriptor's entry in /proc names the file for linkat() without any privilege.
+    const std::string self = PathOfOpenFile(file);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0
+                                                                                            : errno;
+}
+
+int LockFile(FileHandle file) {
+    return ::flock(file.descriptor, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
+}
+
+bool NamesOpenFile(const std::string& path, FileHandle file) {
+    struct stat named {};
+    struct stat open {};
+    return ::lstat(path.c_str(), &named) == 0 && ::fstat(file.descriptor, &open) == 0 &&
+           named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+bool RemoveUnlockedFile(const std::string& path) {
+    FileHandle file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW)};
+    struct stat status {};
+    const bool remove = file.IsValid() && ::fstat(file.descriptor, &status) == 0 &&
+                        S_ISREG(status.st_mode) && LockFile(file) == 0 &&
+                        NamesOpenFile(path, file) && ::unlink(path.c_str()) == 0;
+    CloseFile(file);
+    return remove;
 }
 
 int WriteBytesAt(FileHandle file, std::uint64_t offset, const void* data, std::size_t size) {

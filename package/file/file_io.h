@@ -48,6 +48,29 @@ void CloseFile(FileHandle& file);
 // Creates `path`, which must not exist yet, for writing. Returns 0 or an errno value.
 int CreateNewFile(const std::string& path, FileHandle& file);
 
+// Creates a file without a name in `folder`, for writing; it disappears with its last descriptor
+// unless LinkUnnamedFile gives it one. Returns 0 or an errno value (the folder's file system, or
+// the system, may not offer it).
+int CreateUnnamedFile(const std::string& folder, FileHandle& file);
+
+// A name of the open file that stays its own whatever happens to the name it was opened by
+// (its entry in /proc/self/fd).
+std::string PathOfOpenFile(FileHandle file);
+
+// Gives the unnamed file a name; fails with EEXIST when `path` exists. Returns 0 or an errno value.
+int LinkUnnamedFile(FileHandle file, const std::string& path);
+
+// Takes the open file's exclusive lock without waiting, held until the file is closed: the mark
+// of a live writer. Returns 0, or an errno value (EWOULDBLOCK when another holds it).
+int LockFile(FileHandle file);
+
+// Whether `path` still names the open file.
+bool NamesOpenFile(const std::string& path, FileHandle file);
+
+// Removes the regular file at `path` unless a live writer holds its lock (see LockFile); true
+// when it was removed.
+bool RemoveUnlockedFile(const std::string& path);
+
 // Writes all `size` bytes at the absolute `offset`. Returns 0 or an errno value.
 int WriteBytesAt(FileHandle file, std::uint64_t offset, const void* data, std::size_t size);
 

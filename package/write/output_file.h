@@ -1,5 +1,7 @@
-// The file a package is written to: a temporary file beside the target that is renamed into place
-// only when everything is written, so a failed write never leaves a partial package behind.
+// The file an output is written to, beside its target, put in the target's place only when
+// everything is written, so that a failed or interrupted write never leaves a partial file behind.
+// Where the file system allows it the file has no name until then, so that even a killed process
+// leaves nothing; elsewhere it has a temporary name and holds its lock while it is written.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +29,10 @@ std::string TemporaryNamePrefix(const std::string& targetPath);
 // async-signal-safe calls are made.
 void RemoveTemporaryFilesNow();
 
+// For a program's main: from now on SIGINT, SIGTERM and SIGHUP remove the temporary files at once
+// and end the process as the signal would have.
+void RemoveTemporaryFilesOnSignals();
+
 class OutputFile {
   public:
     OutputFile() = default;
@@ -34,25 +40,27 @@ class OutputFile {
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();  // an uncommitted file is closed and removed
 
-    // Creates the temporary file beside `targetPath`, first removing those killed runs to the
-    // same target left behind.
+    // Creates the file beside `targetPath`, first removing the temporary files killed runs to
+    // the same target left behind.
     WriteStatus Create(const std::string& targetPath, WriteAtFunction writeAt,
                        ExistingTarget existing = ExistingTarget::kReplace);
 
     WriteStatus WriteAt(std::uint64_t offset, const void* data, std::size_t size);
 
-    // Flushes, closes and renames the temporary file to the target; on failure the temporary file
-    // is removed.
+    // Flushes the file and puts it in the target's place; on failure nothing of it is left.
     WriteStatus Commit();
 
-    const std::string& TemporaryPath() const { return temporaryPath_; }
-
   private:
+    WriteStatus CreateNamed();
+    // Gives the unnamed file a temporary name, or the target's at once when nothing may be
+    // replaced.
+    int LinkUnnamed();
     void Abandon();
+    void Unregister();
 
     FileHandle file_;
     std::string targetPath_;
-    std::string temporaryPath_;
+    std::string temporaryPath_;  // empty while the file has no name
     WriteAtFunction writeAt_;
     ExistingTarget existing_ = ExistingTarget::kReplace;
     int registrySlot_ = -1;

@@ -1,50 +1,28 @@
 #include "png_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cpl_error.h>
 #include <cpl_string.h>
 #include <gdal.h>
 #include <gdal_utils.h>
 
+#include <cpl_vsi.h>
+
 #include <algorithm>
-#include <cerrno>
+#include <atomic>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include "file_io.h"
-#include "output_target.h"
+#include "output_file.h"
 
 namespace {
 
 constexpr int kRgbaBands = 4;
 constexpr int kAlphaBand = 4;
-constexpr mode_t kNewFileMode = 0666;
-constexpr char kPartialSuffix[] = ".partial-XXXXXX";
-
-// A name of its own beside the target, so that two exports to one file never share it: the
-// target's name, shortened where the suffix would make it longer than the folder takes.
-std::string PartialPathFor(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::size_t suffixLength = sizeof kPartialSuffix - 1;
-    const std::size_t limit = FileNameLimit(path);
-    std::string partial = path;
-    if (limit > suffixLength && partial.size() - nameStart + suffixLength > limit)
-        partial.resize(nameStart + limit - suffixLength);
-    return partial + kPartialSuffix;
-}
+// Each PNG is made in memory under a name of its own, then written out whole.
+std::atomic<unsigned> memoryFileCounter{0};
 
 Error<PreviewCode> CannotWrite(const std::string& path, const std::string& reason) {
     return MakeError(PreviewCode::kCannotWrite, "cannot write " + path + ": " + reason);
-}
-
-std::string SystemError(int error) {
-    return std::strerror(error);
 }
 
 // The pixels as a dataset in memory, band 4 marked as alpha so that resampling weighs by it.
@@ -87,6 +65,21 @@ GDALDatasetH TranslateToPng(const char* target, GDALDatasetH memory, PictureSize
     return png;
 }
 
+// Puts the PNG GDAL made in memory in the target's place.
+PreviewStatus WriteOut(const std::string& path, const GByte* bytes, vsi_l_offset length) {
+    OutputFile file;
+    WriteStatus written = file.Create(path, nullptr, ExistingTarget::kReplace);
+    if (written)
+        written = file.WriteAt(0, bytes, static_cast<std::size_t>(length));
+    if (written)
+        written = file.Commit();
+    if (written)
+        return {};
+    if (written.code() == WriteCode::kTargetRefused)
+        return MakeError(PreviewCode::kOutputRefused, written.message());
+    return MakeError(PreviewCode::kCannotWrite, written.message());
+}
+
 }  // namespace
 
 PictureSize ScaledToLongestSide(PictureSize picture, int longestSide) {
@@ -103,18 +96,10 @@ PictureSize ScaledToLongestSide(PictureSize picture, int longestSide) {
 // GDAL is already loaded for the report, so its PNG driver costs tarnview-info nothing at start-up.
 PreviewStatus WriteRgbaPng(const std::string& path, const std::uint32_t* pixels, PictureSize size,
                            PictureSize pngSize) {
-    std::string partial = PartialPathFor(path);
-    const int descriptor = ::mkstemp(partial.data());
-    if (descriptor < 0)
-        return CannotWrite(path, SystemError(errno));
-    // mkstemp makes the file private; the picture gets the mode any new file of the user gets.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(descriptor, kNewFileMode & ~mask);
-    ::close(descriptor);
-
+    const std::string memoryPath =
+        "/vsimem/tarnview-png-" + std::to_string(memoryFileCounter++) + ".png";
     bool haveMemory = false;
-    bool written = false;
+    bool made = false;
     std::string gdalError;
     {
         // GDAL's own printing is silenced: its message is ours to give, once.
@@ -122,29 +107,21 @@ PreviewStatus WriteRgbaPng(const std::string& path, const std::uint32_t* pixels,
         CPLErrorReset();
         GDALDatasetH memory = MemoryDataset(pixels, size);
         GDALDatasetH png =
-            memory != nullptr ? TranslateToPng(partial.c_str(), memory, size, pngSize) : nullptr;
+            memory != nullptr ? TranslateToPng(memoryPath.c_str(), memory, size, pngSize) : nullptr;
         gdalError = CPLGetLastErrorMsg();
         haveMemory = memory != nullptr;
-        written = png != nullptr;
+        made = png != nullptr;
         if (png != nullptr)
             GDALClose(png);
         if (memory != nullptr)
             GDALClose(memory);
     }
-    if (!written) {
-        ::unlink(partial.c_str());
-        return CannotWrite(path, haveMemory ? gdalError : "not enough memory");
-    }
-    // rename() would replace whatever is there; what came in its place meanwhile is kept.
-    if (const PathKind target = LinkStatus(path); target.exists && !target.regularFile) {
-        ::unlink(partial.c_str());
-        return MakeError(PreviewCode::kOutputRefused,
-                         path + " is not a regular file; only a regular file is replaced");
-    }
-    if (std::rename(partial.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(partial.c_str());
-        return CannotWrite(path, SystemError(error));
-    }
-    return {};
+    vsi_l_offset length = 0;
+    GByte* bytes = VSIGetMemFileBuffer(memoryPath.c_str(), &length, TRUE);
+    PreviewStatus status = made && bytes != nullptr
+                               ? WriteOut(path, bytes, length)
+                               : CannotWrite(path, haveMemory ? gdalError : "not enough memory");
+    CPLFree(bytes);
+    VSIUnlink(memoryPath.c_str());
+    return status;
 }

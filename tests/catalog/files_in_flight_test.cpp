@@ -1,7 +1,10 @@
 // The files being read: named once when slow, written out for a crash report, and a dawdling
 // driver named while the catalogue waits for it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "catalog_run.h"
 #include "file_bytes.h"
@@ -47,12 +50,67 @@ TEST(FilesInFlight, TheCatalogueNamesAFileADriverDawdlesOverAndGoesOn) {
     std::string out;
     std::string notices;
     CatalogStreams streams;
-    streams.output = [&](std::string_view text) { out.append(text.data(), text.size()); };
+    streams.output = [&](std::string_view text) {
+        out.append(text.data(), text.size());
+        return 0;
+    };
     streams.notice = [&](std::string_view text) { notices.append(text.data(), text.size()); };
     const CatalogOutcome outcome = RunCatalog(request, streams);
     EXPECT_EQ(notices, "still reading " + slow + " after 0.2 s\n");
     EXPECT_EQ(outcome.failed, 1u);  // the driver gave nothing in the end
     EXPECT_NE(out.find("\"error\""), std::string::npos) << out;
+}
+
+TEST(FilesInFlight, AFileReadPastTheTimeLimitIsGivenUpAndTheRunEnds) {
+    TempFolder fixtures;
+    GDALRegister_Misbehaving();
+    CatalogRequest request;
+    for (const char* name : {"slow1.bin", "slow2.bin"}) {
+        WriteFileText(fixtures.Path(name), "SLOW and more bytes for the header");
+        request.entries.push_back({fixtures.Path(name), {}, {}});
+    }
+    request.format = CatalogFormat::kJsonLines;
+    request.slowFileNotice = 100ms;
+    request.fileTimeLimit = 200ms;
+    std::string out;
+    std::string notices;
+    CatalogStreams streams;
+    streams.output = [&](std::string_view text) {
+        out.append(text.data(), text.size());
+        return 0;
+    };
+    streams.notice = [&](std::string_view text) { notices.append(text.data(), text.size()); };
+    const CatalogOutcome outcome = RunCatalog(request, streams);
+    EXPECT_EQ(outcome.failed, 2u);
+    for (const CatalogEntry& entry : request.entries) {
+        EXPECT_NE(out.find(entry.path + "\",\"error\":\"still not read after 0.2 s; given up"),
+                  std::string::npos)
+            << out;
+        EXPECT_NE(notices.find("still reading " + entry.path + " after 0.1 s\n"), std::string::npos)
+            << notices;
+    }
+}
+
+TEST(FilesInFlight, AFullDiskEndsTheCatalogueAtItsFirstWriteWithTheSystemsReason) {
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    for (const CatalogFormat format : {CatalogFormat::kJsonLines, CatalogFormat::kJson}) {
+        CatalogRequest request;
+        request.entries.assign(50, {"/nonexistent/a.tif", {}, {}});
+        request.format = format;
+        request.jobs = 2;
+        int writes = 0;
+        CatalogStreams streams;
+        streams.output = [&](std::string_view text) {
+            ++writes;
+            return ::write(full, text.data(), text.size()) < 0 ? errno : 0;
+        };
+        const CatalogOutcome outcome = RunCatalog(request, streams);
+        EXPECT_EQ(outcome.writeError, ENOSPC);
+        EXPECT_EQ(writes, 1);
+        EXPECT_EQ(outcome.files, 0u);
+    }
+    ::close(full);
 }
 
 }  // namespace

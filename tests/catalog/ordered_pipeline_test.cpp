@@ -48,6 +48,7 @@ TEST(OrderedPipeline, DeliversInInputOrderOnTheCallingThreadWithBoundedResults) 
                 EXPECT_EQ(result.failed, index % 3 == 0);
                 delivered.push_back(result.text);
                 --alive;
+                return true;
             });
         ASSERT_EQ(delivered.size(), kCount) << jobs << " jobs";
         EXPECT_LE(mostAlive.load(), jobs);
@@ -64,11 +65,30 @@ TEST(OrderedPipeline, NothingToDoAndMoreJobsThanItems) {
     int calls = 0;
     RunInOrder(
         0, 4, [&](std::size_t) { return RenderedEntry{}; },
-        [&](std::size_t, RenderedEntry&&) { ++calls; });
+        [&](std::size_t, RenderedEntry&&) { return ++calls > 0; });
     EXPECT_EQ(calls, 0);
     std::vector<std::size_t> order;
     RunInOrder(
         2, 16, [&](std::size_t index) { return SlowFirst(index, 2); },
-        [&](std::size_t index, RenderedEntry&&) { order.push_back(index); });
+        [&](std::size_t index, RenderedEntry&&) {
+            order.push_back(index);
+            return true;
+        });
     EXPECT_EQ(order, (std::vector<std::size_t>{0, 1}));
+}
+
+TEST(OrderedPipeline, AFailedDeliveryStartsNoFurtherItem) {
+    constexpr std::size_t kCount = 40;
+    for (const int jobs : {1, 3}) {
+        std::atomic<std::size_t> started{0};
+        const std::size_t delivered = RunInOrder(
+            kCount, jobs,
+            [&](std::size_t index) {
+                ++started;
+                return SlowFirst(index, kCount);
+            },
+            [&](std::size_t index, RenderedEntry&&) { return index < 1; });
+        EXPECT_EQ(delivered, 2u) << jobs << " jobs";
+        EXPECT_LE(started.load(), 2u + static_cast<std::size_t>(jobs)) << jobs << " jobs";
+    }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <utility>
 
 #include <cpl_error.h>
@@ -329,6 +330,44 @@ TEST_F(RasterSourceTest, OpenFailuresCarryGdalsMessage) {
     WriteFileText(folder.Path("notes.txt"), "not a raster\n");
     const std::string notes = OpenFailure(folder.Path("notes.txt"), PackCode::kCannotOpen);
     EXPECT_NE(notes.find("not recognized"), std::string::npos) << notes;
+}
+
+// GDAL allocates a block whole: blocks beyond what a pack reads at once are refused unread.
+TEST_F(RasterSourceTest, BlocksBeyondTheReadBudgetAreRefusedBeforeAnyRead) {
+    const struct {
+        int width, height, bands, block;  // block: 0 for one strip
+        GDALDataType type;
+        const char* interleave;
+        const char* refusal;  // nullptr: opened
+    } cases[] = {
+        {67108864, 64, 2, 0, GDT_Byte, "BAND", "blocks of 67108864 x 64 pixels (4096 MiB)"},
+        {16384, 16384, 1, 8192, GDT_Float64, "BAND", "blocks of 8192 x 8192 pixels (512 MiB)"},
+        {8192, 8192, 4, 8192, GDT_Int16, "PIXEL", "blocks of 8192 x 8192 pixels (512 MiB)"},
+        {8192, 8192, 2, 8192, GDT_Byte, "BAND", nullptr},
+    };
+    for (const auto& c : cases) {
+        RasterRecipe raster;
+        raster.width = c.width;
+        raster.height = c.height;
+        raster.bands = c.bands;
+        raster.type = c.type;
+        raster.creationOptions = {"SPARSE_OK=TRUE", "COMPRESS=DEFLATE",
+                                  std::string("INTERLEAVE=") + c.interleave};
+        const std::vector<std::string> tiles = {"BLOCKXSIZE=" + std::to_string(c.block),
+                                                "TILED=YES",
+                                                "BLOCKYSIZE=" + std::to_string(c.block)};
+        const std::vector<std::string> strip = {"BLOCKYSIZE=" + std::to_string(c.height)};
+        for (const std::string& option : c.block == 0 ? strip : tiles)
+            raster.creationOptions.push_back(option);
+        const std::string path = MakeRaster(folder.Path("blocks.tif"), raster);
+        if (c.refusal == nullptr) {
+            EXPECT_TRUE(RasterSource::Open(path));
+        } else {
+            EXPECT_NE(OpenFailure(path, PackCode::kTooLarge).find(c.refusal), std::string::npos)
+                << c.refusal;
+        }
+        std::filesystem::remove(path);
+    }
 }
 
 TEST_F(RasterSourceTest, ReadingLeavesTheInputAndItsFolderAsTheyWere) {

@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "file_bytes.h"
@@ -15,6 +16,8 @@
 #include "temp_folder.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // A 64 x 32 Byte GeoTIFF placed only by an RPC model (no geotransform): samples run east from
 // longitude 9.98 to 10.02, lines south from latitude 50.01 to 49.99, whatever the height.
@@ -144,14 +147,27 @@ class TarnviewPack : public ::testing::Test {
         placed = PackageGeoTransform(folder.Path("out.qvrmp"));
     }
 
+    // Whether the process has its output file open: a file without a name in the folder (shown
+    // as deleted), or a temporary one with a name.
+    bool WritesItsOutput(pid_t pid) const {
+        std::error_code error;
+        for (const auto& open :
+             fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+            const std::string target = fs::read_symlink(open.path(), error).string();
+            if (target.rfind(folder.Path(""), 0) == 0 && target.ends_with(" (deleted)"))
+                return true;
+        }
+        return folder.Entries().size() > 1;
+    }
+
     // Starts a pack large enough that it is still going when a signal comes (a VRT without
-    // sources reads as zeros at no cost) and returns once its temporary file is there.
+    // sources reads as zeros at no cost) and returns once its output file is open.
     pid_t StartLongRun(int width = 40000, int height = 40000) {
         const std::string input = MakeEmptyVrt(folder.Path("big.vrt"), width, height, 1);
         const pid_t pid = Start({input, folder.Path("out.qvrmp")});
         bool started = false;
         for (int i = 0; i < 60000 && !started; ++i) {
-            started = folder.Entries().size() > 1;
+            started = WritesItsOutput(pid);
             if (!started) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }

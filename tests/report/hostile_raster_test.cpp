@@ -3,7 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,6 +19,7 @@
 
 #include "file_bytes.h"
 #include "gdal_rasters.h"
+#include "regular_files_only.h"
 #include "report.h"
 #include "temp_folder.h"
 #include "text_helpers.h"
@@ -224,4 +231,31 @@ TEST_F(HostileRaster, WktWithThousandsOfBracketsIsRefusedOrLaidOut) {
     deep += ",x";
     const std::string laidOut = IndentWkt(deep);
     EXPECT_EQ(laidOut, deep.substr(0, 3001) + "\r\n" + std::string(3000, '\t') + "x");
+}
+
+// No FIFO GDAL opens on our behalf, behind a VRT or as a sidecar, is waited on. Should one be, its
+// writer end is opened so that the test fails instead of hanging.
+TEST_F(HostileRaster, AFifoGdalWouldOpenOnOurBehalfIsRefusedAtOnce) {
+    OpenOnlyRegularFilesInGdal();
+    const std::string vrt =
+        "<VRTDataset rasterXSize=\"4\" rasterYSize=\"4\"><VRTRasterBand dataType=\"Byte\" "
+        "band=\"1\"><SimpleSource><SourceFilename relativeToVRT=\"1\">fifo.tif</SourceFilename>"
+        "</SimpleSource></VRTRasterBand></VRTDataset>";
+    const struct {
+        const char* input;
+        const char* fifo;
+    } cases[] = {{"source.vrt", "fifo.tif"}, {"plain.tif", "plain.tif.aux.xml"}};
+    WriteFileText(fixtures.Path("source.vrt"), vrt);
+    MakeRaster(fixtures.Path("plain.tif"), RasterRecipe{});
+    for (const auto& c : cases) {
+        const std::string fifo = fixtures.Path(c.fifo);
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        std::future<FileFacts> facts =
+            std::async(std::launch::async, [&] { return GatherFileFacts(fixtures.Path(c.input)); });
+        const bool finished = facts.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        while (facts.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        EXPECT_TRUE(finished) << c.input << " waited on " << c.fifo;
+        ::unlink(fifo.c_str());
+    }
 }

@@ -1,14 +1,11 @@
 #include "temporary_names.h"
 
 #include <dirent.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "file_io.h"
@@ -31,11 +28,6 @@ std::string FolderOf(const std::string& path) {
 std::string NameOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Whether a process of that number runs (or exists under another user).
-bool ProcessRuns(long pid) {
-    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH);
 }
 
 }  // namespace
@@ -65,17 +57,12 @@ void RemoveStaleTemporaries(const std::string& targetPath) {
     std::vector<std::string> stale;
     while (const dirent* entry = ::readdir(directory)) {
         const std::string name = entry->d_name;
-        if (name.compare(0, prefix.size(), prefix) != 0) {
-            continue;
-        }
-        char* end = nullptr;
-        const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
-        if (end != nullptr && *end == '-' && !ProcessRuns(pid)) {
+        if (name.compare(0, prefix.size(), prefix) == 0) {
             stale.push_back(folder + name);
         }
     }
     ::closedir(directory);
     for (const std::string& path : stale) {
-        RemoveFile(path);
+        RemoveUnlockedFile(path);  // a live writer holds its file's lock, whatever its process
     }
 }

@@ -1,10 +1,12 @@
 #include "temporary_registry.h"
 
 #include <limits.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstring>
+#include <initializer_list>
 
 #include "output_file.h"
 
@@ -20,6 +22,12 @@ struct Slot {
 };
 
 Slot slots[kSlots];
+
+void RemoveAndEnd(int signalNumber) {
+    RemoveTemporaryFilesNow();
+    ::signal(signalNumber, SIG_DFL);
+    ::raise(signalNumber);
+}
 
 }  // namespace
 
@@ -51,5 +59,14 @@ void RemoveTemporaryFilesNow() {
         if (slot.ready) {
             ::unlink(slot.path);  // async-signal-safe
         }
+    }
+}
+
+void RemoveTemporaryFilesOnSignals() {
+    struct sigaction action = {};
+    action.sa_handler = RemoveAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(signalNumber, &action, nullptr);
     }
 }
