@@ -14,6 +14,7 @@
 #include "json_report.h"
 #include "path_list.h"
 #include "program_output.h"
+#include "remote_read_defaults.h"
 #include "report.h"
 #include "terminal_text.h"
 #include "text_helpers.h"
@@ -78,7 +79,8 @@ int RunCatalogue(const InfoOptions& options) {
     request.entries = ExpandPaths(given, options.recursive);
     request.format = FormatOf(options);
     request.inList = options.inList;
-    request.jobs = options.jobs;
+    request.jobs =
+        options.jobsGiven ? options.jobs : DefaultCatalogJobs(request.entries, options.jobs);
     CatalogStreams streams;
     // Each piece goes out at once, so that what was reported survives a crash of a later file.
     streams.output = [](std::string_view text) {
@@ -107,12 +109,15 @@ int Run(int argc, char** argv) {
         return *answered;
     const InfoOptions& options = parsed.options;
     GDALAllRegister();
+    ApplyRemoteReadDefaults();
     if (options.thumbnailOut)
         return WriteThumbnail(options);
     if (options.catalogue)
         return RunCatalogue(options);
-    const FileFacts facts = GatherFileFacts(options.paths.front());
-    return options.json ? PrintJson(facts, options.compact) : PrintText(facts, options.crlf);
+    const std::string& path = options.paths.front();
+    if (options.json)
+        return PrintJson(GatherFileFacts(path), options.compact);
+    return PrintText(GatherFileFacts(path, nullptr, FactsScope::kTextReport), options.crlf);
 }
 
 }  // namespace

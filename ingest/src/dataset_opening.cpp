@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "file_io.h"
+#include "virtual_path.h"
 
 namespace {
 
@@ -97,9 +98,10 @@ PackResultOf<OpenedDataset> OpenDataset(const std::string& path) {
         return CannotOpen("it is not a regular file (a FIFO, a device or a socket)");
     }
     CPLErrorReset();
-    GDALDatasetH dataset =
-        GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
-                   nullptr, nullptr);
+    // A URL form is opened as GDAL's virtual path for it.
+    GDALDatasetH dataset = GDALOpenEx(VirtualPath(path).c_str(),
+                                      GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR,
+                                      nullptr, nullptr, nullptr);
     if (dataset == nullptr) {
         return CannotOpen(LastGdalError("not a raster GDAL can open"));
     }

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "package_source.h"
+
 std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t height) {
     const auto signedWidth = static_cast<std::int32_t>(width);
     const auto signedHeight = static_cast<std::int32_t>(height);
@@ -16,7 +18,7 @@ std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t hei
 
 PackageThumbnail ReadPackageThumbnail(const std::string& path) {
     PackageThumbnail thumbnail;
-    const PackageHandle reader(OpenPackage(path, thumbnail.readerMessage));
+    const PackageHandle reader(OpenPackage(OpenPackageSource(path), thumbnail.readerMessage));
     if (!reader)
         return thumbnail;
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "package_format.h"
+#include "virtual_path.h"
 
 namespace {
 
@@ -45,11 +46,15 @@ CoordinateSystem DescribeCoordinateSystem(const OGRSpatialReference& reference, 
     return crs;
 }
 
-std::optional<CoordinateSystem> ReadSidecarCoordinateSystem(const std::string& packagePath) {
+std::optional<CoordinateSystem> ReadSidecarCoordinateSystem(const std::string& packagePath,
+                                                            const char* const* siblingFiles) {
+    const std::string sidecar = packagePath + kSidecarSuffix;
+    if (siblingFiles != nullptr && CSLFindString(siblingFiles, CPLGetFilename(sidecar.c_str())) < 0)
+        return std::nullopt;
     // A package without a sidecar is usual: nothing is printed, and the caller's last error stays.
     const CPLErrorStateBackuper lastError;
     const CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
-    const XmlTree tree(CPLParseXMLFile((packagePath + kSidecarSuffix).c_str()));
+    const XmlTree tree(CPLParseXMLFile(SequentialReadPath(sidecar).c_str()));
     const char* definition = tree ? CPLGetXMLValue(tree.get(), kSidecarSrsPath, nullptr) : nullptr;
     if (definition == nullptr || *definition == '\0')
         return std::nullopt;

@@ -14,4 +14,6 @@ CoordinateSystem DescribeCoordinateSystem(const OGRSpatialReference& reference, 
 
 // The coordinate system in the sidecar beside a package (PACKAGE.aux.xml), read as GDAL's
 // auxiliary metadata reads it; empty when there is no sidecar or it holds no usable one.
-std::optional<CoordinateSystem> ReadSidecarCoordinateSystem(const std::string& packagePath);
+// With `siblingFiles` (the folder's names), a sidecar not among them is not looked for.
+std::optional<CoordinateSystem> ReadSidecarCoordinateSystem(
+    const std::string& packagePath, const char* const* siblingFiles = nullptr);

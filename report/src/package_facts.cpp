@@ -7,10 +7,17 @@
 #include "package_format.h"
 #include "package_layout.h"
 #include "package_reader.h"
+#include "package_source.h"
+#include "virtual_path.h"
 
-ReportResult<PackageFacts> GatherPackageFacts(const std::string& path) {
+ReportResult<PackageFacts> GatherPackageFacts(const std::string& path,
+                                              const char* const* siblingFiles, FactsScope scope) {
+    // Alone, only the header is read, from the start on; after a listing, opening costs nothing
+    // and the header is one ranged read.
+    const PackageAccess access =
+        siblingFiles == nullptr ? PackageAccess::kHeaderFirst : PackageAccess::kAnywhere;
     std::string error;
-    const PackageHandle reader(OpenPackage(path, error));
+    const PackageHandle reader(OpenPackage(OpenPackageSource(path, access), error));
     if (!reader)
         return MakeError(ReportCode::kPackageCannotOpen, std::move(error));
 
@@ -21,7 +28,11 @@ ReportResult<PackageFacts> GatherPackageFacts(const std::string& path) {
         static_cast<double>(facts.width) * static_cast<double>(facts.height) * 3.0;
     facts.uncompressedBytes =
         static_cast<double>(facts.width) * static_cast<double>(facts.height) * kBytesPerPixel;
-    facts.storedBytes = FileSizeOnDisk(path);
+    // A virtual file's size comes with its first response: asking the path again would cost one.
+    const std::optional<std::uint64_t> sourceSize = reader->source->Size();
+    facts.storedBytes = !IsVirtualPath(path) ? FileSizeOnDisk(path)
+                        : sourceSize         ? static_cast<double>(*sourceSize)
+                                             : 0;
     facts.topLevel = reader->TopLevel();
     facts.headerLength = reader->HeaderLength();
     facts.geoTransform = reader->GeoTransform();
@@ -34,6 +45,7 @@ ReportResult<PackageFacts> GatherPackageFacts(const std::string& path) {
         facts.levels.push_back(info);
     }
     facts.tilesPresent = static_cast<std::uint32_t>(CountPresentTiles(*reader));
-    facts.crs = ReadSidecarCoordinateSystem(path);
+    if (scope == FactsScope::kEverything)
+        facts.crs = ReadSidecarCoordinateSystem(path, siblingFiles);
     return facts;
 }
