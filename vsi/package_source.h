@@ -7,11 +7,5 @@
 
 #include "byte_source.h"
 
-enum class PackageAccess {
-    kAnywhere,     // tile blocks too: random access
-    kHeaderFirst,  // the header from the start on, nothing behind it: streamed over HTTP
-};
-
 // Null when the package cannot be opened.
-std::unique_ptr<ByteSource> OpenPackageSource(const std::string& path,
-                                              PackageAccess access = PackageAccess::kAnywhere);
+std::unique_ptr<ByteSource> OpenPackageSource(const std::string& path);

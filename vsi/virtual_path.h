@@ -25,9 +25,5 @@ std::string VirtualPath(const std::string& given);
 // A path GDAL's virtual file layer reads (/vsi...), whether typed so or mapped from a URL.
 bool IsVirtualPath(std::string_view path);
 
-// The path to read a file once from its start: over HTTP a streamed download, one request with no
-// HEAD before it; any other path unchanged.
-std::string SequentialReadPath(const std::string& virtualPath);
-
 // A virtual path whose bytes come over the network (not /vsimem/, nor an archive of a local file).
 bool IsRemotePath(const std::string& path);

@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "package_format.h"
-#include "virtual_path.h"
 
 namespace {
 
@@ -54,7 +53,7 @@ std::optional<CoordinateSystem> ReadSidecarCoordinateSystem(const std::string& p
     // A package without a sidecar is usual: nothing is printed, and the caller's last error stays.
     const CPLErrorStateBackuper lastError;
     const CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
-    const XmlTree tree(CPLParseXMLFile(SequentialReadPath(sidecar).c_str()));
+    const XmlTree tree(CPLParseXMLFile(sidecar.c_str()));
     const char* definition = tree ? CPLGetXMLValue(tree.get(), kSidecarSrsPath, nullptr) : nullptr;
     if (definition == nullptr || *definition == '\0')
         return std::nullopt;

@@ -12,12 +12,8 @@
 
 ReportResult<PackageFacts> GatherPackageFacts(const std::string& path,
                                               const char* const* siblingFiles, FactsScope scope) {
-    // Alone, only the header is read, from the start on; after a listing, opening costs nothing
-    // and the header is one ranged read.
-    const PackageAccess access =
-        siblingFiles == nullptr ? PackageAccess::kHeaderFirst : PackageAccess::kAnywhere;
     std::string error;
-    const PackageHandle reader(OpenPackage(OpenPackageSource(path, access), error));
+    const PackageHandle reader(OpenPackage(OpenPackageSource(path), error));
     if (!reader)
         return MakeError(ReportCode::kPackageCannotOpen, std::move(error));
 

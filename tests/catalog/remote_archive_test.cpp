@@ -88,14 +88,15 @@ TEST_F(RemoteArchive, ReadsAsOnDiskInFewRequests) {
         return RenderReport(GatherFileFacts(path, nullptr, FactsScope::kTextReport)).text;
     };
     const Case cases[] = {
-        {"package report", [&] { EXPECT_EQ(text(Remote("p.qvrmp")), text(Local("p.qvrmp"))); }, 1,
-         false},
-        {"package JSON, its sidecar too",
+        // Over HTTP, GDAL learns a file's size before its first read unless a listing gave it.
+        {"package report: the size, then the header in one read",
+         [&] { EXPECT_EQ(text(Remote("p.qvrmp")), text(Local("p.qvrmp"))); }, 2, true},
+        {"package JSON: the package, then its sidecar",
          [&] {
              EXPECT_EQ(WithoutPath(GatherFileFacts(Remote("p.qvrmp"))),
                        WithoutPath(GatherFileFacts(Local("p.qvrmp"))));
          },
-         2, false},
+         4, true},
         {"package thumbnail",
          [&] {
              const PackageThumbnail remote = ReadPackageThumbnail(Remote("p.qvrmp"));

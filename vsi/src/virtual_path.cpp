@@ -8,8 +8,6 @@
 namespace {
 
 constexpr std::string_view kVirtualPrefix = "/vsi";
-constexpr std::string_view kHttpPrefix = "/vsicurl/";
-constexpr std::string_view kHttpStreamingPrefix = "/vsicurl_streaming/";
 
 bool StartsWithNoCase(std::string_view text, std::string_view start) {
     return text.size() >= start.size() &&
@@ -30,12 +28,6 @@ std::string VirtualPath(const std::string& given) {
         }
     }
     return given;
-}
-
-std::string SequentialReadPath(const std::string& virtualPath) {
-    if (!virtualPath.starts_with(kHttpPrefix))
-        return virtualPath;
-    return std::string(kHttpStreamingPrefix) + virtualPath.substr(kHttpPrefix.size());
 }
 
 bool IsVirtualPath(std::string_view path) {

@@ -1,7 +1,7 @@
 // Reading a region of a package into a 512-pixel-wide RGBA picture: the sub-tiles of the chosen
-// level that the region touches are read together (a block the region needs whole in one read, else
-// the span of its touched sub-tiles after its table), decoded one at a time and sampled by nearest
-// neighbour into the output.
+// level that the region touches are read by their own byte ranges (from a source that prefers few
+// reads, together: a block the region covers in one read, else the span of its touched sub-tiles
+// after its table), decoded one at a time and sampled by nearest neighbour into the output.
 #include <algorithm>
 #include <memory>
 #include <new>
@@ -170,7 +170,8 @@ bool ReadTouchedTables(ByteSource& source, const PackageReader& reader, const Re
             }
             block.tileRow = r;
             block.tileColumn = c;
-            if (!RegionCoversBlock(plan, layout, r, c) || !HoldWholeBlock(source, block)) {
+            if (!source.PrefersFewReads() || !RegionCoversBlock(plan, layout, r, c) ||
+                !HoldWholeBlock(source, block)) {
                 const ReadResult read =
                     source.ReadAt(block.entry.blockOffset, block.table, kSubTileTableSize);
                 if (!read.ok || read.count != kSubTileTableSize) {
@@ -189,7 +190,7 @@ bool ReadTouchedTables(ByteSource& source, const PackageReader& reader, const Re
 void DecodeBlock(ByteSource& source, const TouchedBlock& block, const RegionPlan& plan,
                  const Sampling& sampling, std::uint32_t* cell, std::uint32_t* output) {
     HeldBytes span(source);
-    if (!block.whole) {
+    if (!block.whole && source.PrefersFewReads()) {
         HoldTouchedSpan(span, block, plan);
     }
     ByteSource& blockBytes = block.whole ? static_cast<ByteSource&>(*block.whole) : span;
