@@ -8,6 +8,7 @@ tarnview_install_packages
 # Warnings are errors here and in CI, not in a user's own build.
 werror=-DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 tarnview_build default "$werror"
+scripts/install-s3rver.sh build/s3rver  # the S3-compatible server of the remote tests
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
 
 # The terminal programs need no GUI toolkit: a server that catalogues or packs imagery runs them

@@ -155,3 +155,47 @@ TEST_F(RemoteArchive, EachFailingFileIsAnErrorAndTheRunGoesOn) {
     CPLSetThreadLocalConfigOption("GDAL_HTTP_TIMEOUT", nullptr);
     EXPECT_FALSE(GatherEntry({Remote("p.qvrmp"), {}, {}}).facts.Failed());
 }
+
+TEST(RemoteObjectStore, AReportIsOneRequestAndAThumbnailTwo) {
+    GDALAllRegister();
+    ApplyRemoteReadDefaults();
+    TempFolder local;
+    ASSERT_TRUE(WriteImagePackage(local.Path("p.qvrmp"), CoordinateImage(1300, 900, 64)));
+    LocalS3 server(TARNVIEW_S3RVER, "archive");
+    ASSERT_TRUE(server.Running()) << "s3rver did not start (scripts/install-s3rver.sh)";
+    ASSERT_TRUE(server.Put(local.Path("p.qvrmp"), "scenes/p.qvrmp"));
+    struct Case {
+        const char* what;
+        std::function<bool()> sameAsLocal;
+        std::size_t requests;
+    };
+    const std::string remote = "s3://archive/scenes/p.qvrmp";
+    const auto text = [](const std::string& path) {
+        return RenderReport(GatherFileFacts(path, nullptr, FactsScope::kTextReport)).text;
+    };
+    const Case cases[] = {
+        {"report: the header in the opening read",
+         [&] { return text(remote) == text(local.Path("p.qvrmp")); }, 1},
+        {"thumbnail: the header, then the block",
+         [&] {
+             return ReadPackageThumbnail(remote).pixels ==
+                    ReadPackageThumbnail(local.Path("p.qvrmp")).pixels;
+         },
+         2},
+        {"catalogue: the listing, then the header",
+         [&] {
+             const std::vector<CatalogEntry> entries = ExpandPaths({"s3://archive/"}, true);
+             return entries.size() == 1 && entries[0].path == remote &&
+                    WithoutPath(GatherEntry(entries[0]).facts) ==
+                        WithoutPath(GatherFileFacts(local.Path("p.qvrmp")));
+         },
+         3},  // the top folder's listing, its subfolder's, the package
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        VSICurlClearCache();
+        server.TakeRequestCount();
+        EXPECT_TRUE(c.sameAsLocal());
+        EXPECT_EQ(server.TakeRequestCount(), c.requests);
+    }
+}

@@ -10,8 +10,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cpl_conv.h>
+#include <cpl_vsi.h>
+
 #include <chrono>
 #include <fstream>
+#include <iterator>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -23,6 +28,8 @@ namespace {
 
 constexpr auto kStartWait = std::chrono::seconds(5);
 constexpr auto kPoll = std::chrono::milliseconds(20);
+// A server logs a request just after answering it: reading the log waits this long first.
+constexpr auto kLogSettle = std::chrono::milliseconds(100);
 
 sockaddr_in Loopback(int port) {
     sockaddr_in address{};
@@ -110,6 +117,7 @@ std::string LocalNginx::Url(const std::string& path) const {
 }
 
 std::vector<std::string> LocalNginx::TakeRequests() {
+    std::this_thread::sleep_for(kLogSettle);
     std::ifstream log(state_.Path("access.log"));
     std::vector<std::string> requests;
     std::string line;
@@ -119,4 +127,61 @@ std::vector<std::string> LocalNginx::TakeRequests() {
     }
     logged_ += requests.size();
     return requests;
+}
+
+namespace {
+
+// s3rver logs each request it answers as "...: PATH STATUS TIMEms SIZE".
+const std::regex kS3RequestLine(R"(: \S+ [1-5][0-9][0-9] [0-9.]+m?s )");
+constexpr char kS3Key[] = "S3RVER";  // the server's fixed credentials
+
+void StopProcess(pid_t pid) {
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+}
+
+}  // namespace
+
+LocalS3::LocalS3(const std::string& program, const std::string& bucket)
+    : bucket_(bucket), port_(FreeLocalPort()) {
+    pid_ = SpawnLogged({program, "-d", state_.Path("data"), "-a", "127.0.0.1", "-p",
+                        std::to_string(port_), "--configure-bucket", bucket},
+                       state_.Path("log"));
+    if (pid_ > 0 && !WaitForPort(port_)) {
+        StopProcess(pid_);
+        pid_ = -1;
+    }
+    const std::string endpoint = "127.0.0.1:" + std::to_string(port_);
+    const char* const settings[][2] = {
+        {"AWS_S3_ENDPOINT", endpoint.c_str()}, {"AWS_HTTPS", "NO"},
+        {"AWS_VIRTUAL_HOSTING", "FALSE"},      {"AWS_ACCESS_KEY_ID", kS3Key},
+        {"AWS_SECRET_ACCESS_KEY", kS3Key},     {"AWS_NO_SIGN_REQUEST", "NO"}};
+    for (const auto& [name, value] : settings)
+        CPLSetConfigOption(name, value);
+}
+
+LocalS3::~LocalS3() {
+    if (pid_ > 0)
+        StopProcess(pid_);
+}
+
+bool LocalS3::Put(const std::string& localPath, const std::string& key) const {
+    std::ifstream in(localPath, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    VSILFILE* out = VSIFOpenL(("/vsis3/" + bucket_ + "/" + key).c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    const bool written = VSIFWriteL(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    return VSIFCloseL(out) == 0 && written;
+}
+
+std::size_t LocalS3::TakeRequestCount() {
+    std::this_thread::sleep_for(kLogSettle);
+    std::ifstream log(state_.Path("log"));
+    std::size_t count = 0;
+    for (std::string line; std::getline(log, line);)
+        count += std::regex_search(line, kS3RequestLine) ? 1 : 0;
+    const std::size_t taken = count - counted_;
+    counted_ = count;
+    return taken;
 }

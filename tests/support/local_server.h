@@ -39,3 +39,26 @@ class LocalNginx {
     pid_t pid_ = -1;
     std::size_t logged_ = 0;
 };
+
+// An S3-compatible server (s3rver, installed by scripts/install-s3rver.sh) with one bucket,
+// reached through GDAL's /vsis3/ with this process's configuration pointed at it.
+class LocalS3 {
+  public:
+    LocalS3(const std::string& program, const std::string& bucket);
+    ~LocalS3();
+    LocalS3(const LocalS3&) = delete;
+    LocalS3& operator=(const LocalS3&) = delete;
+
+    bool Running() const { return pid_ > 0; }
+    // Copies a local file to the bucket as `key`, through GDAL; false when it fails.
+    bool Put(const std::string& localPath, const std::string& key) const;
+    // The number of requests the server logged since the last call.
+    std::size_t TakeRequestCount();
+
+  private:
+    TempFolder state_;
+    std::string bucket_;
+    int port_ = 0;
+    pid_t pid_ = -1;
+    std::size_t counted_ = 0;
+};
