@@ -14,7 +14,6 @@
 #include "json_report.h"
 #include "path_list.h"
 #include "program_output.h"
-#include "remote_read_defaults.h"
 #include "report.h"
 #include "terminal_text.h"
 #include "text_helpers.h"
@@ -109,7 +108,6 @@ int Run(int argc, char** argv) {
         return *answered;
     const InfoOptions& options = parsed.options;
     GDALAllRegister();
-    ApplyRemoteReadDefaults();
     if (options.thumbnailOut)
         return WriteThumbnail(options);
     if (options.catalogue)

@@ -9,7 +9,6 @@
 #include "pack_command.h"
 #include "pack_command_line.h"
 #include "program_output.h"
-#include "remote_read_defaults.h"
 
 namespace {
 
@@ -26,7 +25,6 @@ int Run(int argc, char** argv) {
         return *answered;
 
     GDALAllRegister();
-    ApplyRemoteReadDefaults();
     // Rows are read once, top to bottom, so GDAL's block cache only has to hold about one strip
     // of the input; its default (a share of the machine's memory) would not keep memory bounded.
     if (CPLGetConfigOption("GDAL_CACHEMAX", nullptr) == nullptr)

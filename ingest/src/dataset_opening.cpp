@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "file_io.h"
+#include "remote_read_scope.h"
 #include "virtual_path.h"
 
 namespace {
@@ -99,9 +100,11 @@ PackResultOf<OpenedDataset> OpenDataset(const std::string& path) {
     }
     CPLErrorReset();
     // A URL form is opened as GDAL's virtual path for it.
-    GDALDatasetH dataset = GDALOpenEx(VirtualPath(path).c_str(),
-                                      GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR,
-                                      nullptr, nullptr, nullptr);
+    const std::string source = VirtualPath(path);
+    const RemoteReadScope remote(source);
+    GDALDatasetH dataset =
+        GDALOpenEx(source.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR,
+                   nullptr, nullptr, nullptr);
     if (dataset == nullptr) {
         return CannotOpen(LastGdalError("not a raster GDAL can open"));
     }

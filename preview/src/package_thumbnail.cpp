@@ -3,6 +3,8 @@
 #include <new>
 
 #include "package_source.h"
+#include "remote_read_scope.h"
+#include "virtual_path.h"
 
 std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t height) {
     const auto signedWidth = static_cast<std::int32_t>(width);
@@ -18,6 +20,7 @@ std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t hei
 
 PackageThumbnail ReadPackageThumbnail(const std::string& path) {
     PackageThumbnail thumbnail;
+    const RemoteReadScope remote(VirtualPath(path));
     const PackageHandle reader(OpenPackage(OpenPackageSource(path), thumbnail.readerMessage));
     if (!reader)
         return thumbnail;

@@ -2,6 +2,7 @@
 
 #include "package_report.h"
 #include "raster_report.h"
+#include "remote_read_scope.h"
 #include "text_helpers.h"
 #include "virtual_path.h"
 
@@ -23,6 +24,7 @@ FileFacts GatherFileFacts(const std::string& path, const char* const* siblingFil
     facts.path = path;
     // A URL form is read as GDAL's virtual path for it; any other path as given.
     const std::string source = VirtualPath(path);
+    const RemoteReadScope remote(source);
     if (IsPackagePath(path)) {
         ReportResult<PackageFacts> result = GatherPackageFacts(source, siblingFiles, scope);
         if (result)

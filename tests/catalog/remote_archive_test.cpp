@@ -17,7 +17,6 @@
 #include "local_server.h"
 #include "package_thumbnail.h"
 #include "path_list.h"
-#include "remote_read_defaults.h"
 #include "written_packages.h"
 
 namespace {
@@ -26,10 +25,7 @@ constexpr char kSidecar[] = "<PAMDataset><SRS>EPSG:32650</SRS></PAMDataset>";
 
 class RemoteArchive : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        GDALAllRegister();
-        ApplyRemoteReadDefaults();  // as the programs' mains do
-    }
+    static void SetUpTestSuite() { GDALAllRegister(); }
 
     void SetUp() override {
         std::filesystem::create_directories(www_.Path("sub"));
@@ -158,7 +154,6 @@ TEST_F(RemoteArchive, EachFailingFileIsAnErrorAndTheRunGoesOn) {
 
 TEST(RemoteObjectStore, AReportIsOneRequestAndAThumbnailTwo) {
     GDALAllRegister();
-    ApplyRemoteReadDefaults();
     TempFolder local;
     ASSERT_TRUE(WriteImagePackage(local.Path("p.qvrmp"), CoordinateImage(1300, 900, 64)));
     LocalS3 server(TARNVIEW_S3RVER, "archive");
