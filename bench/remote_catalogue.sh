@@ -124,16 +124,19 @@ loop_gdalinfo() {
     done
 }
 python_info() {
-    find "$work/www" -name '*.*' -printf '%P\n' | sort | /usr/bin/python3 -c '
-import sys
+    find "$work/www" -name '*.*' -printf '%P\n' | sort |
+        BASE="/vsicurl/http://127.0.0.1:$http_port/" /usr/bin/python3 -c "$python_loop"
+}
+python_loop='
+import os, sys
 from osgeo import gdal
 gdal.UseExceptions()
 for name in sys.stdin.read().split():
     try:
-        gdal.Info("/vsicurl/http://127.0.0.1:'"$http_port"'/" + name, format="json")
+        gdal.Info(os.environ["BASE"] + name, format="json")
     except RuntimeError:
-        pass'
-}
+        pass
+'
 
 echo "latency: $latency"
 measure "tarnview-info --jsonl -r http://" "$total" http_requests \

@@ -1,12 +1,10 @@
-// Archives on a web server (a real nginx started by the test): reports, JSON, thumbnails and
-// catalogues of remote files equal those of the same files on disk, in as few requests as the
-// server's own log counts.
+// Archives on a web server (nginx) and an object store (s3rver), both started by the test: remote
+// reports, JSON, thumbnails and catalogues equal those of the files on disk, in as few requests
+// as the servers' own logs count; a failing file is an error entry and the run goes on.
 #include <cpl_conv.h>
 #include <cpl_vsi.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -21,176 +19,128 @@
 
 namespace {
 
-constexpr char kSidecar[] = "<PAMDataset><SRS>EPSG:32650</SRS></PAMDataset>";
-
-class RemoteArchive : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { GDALAllRegister(); }
-
-    void SetUp() override {
-        std::filesystem::create_directories(www_.Path("sub"));
-        ASSERT_TRUE(WriteImagePackage(www_.Path("p.qvrmp"), CoordinateImage(1300, 900, 64)));
-        WriteFileText(www_.Path("p.qvrmp.aux.xml"), kSidecar);
-        RasterRecipe recipe;
-        recipe.width = 700;
-        recipe.height = 500;
-        recipe.value = Texture;
-        recipe.creationOptions = {"TILED=YES"};
-        recipe.geoTransform = {{500000, 10, 0, 4000000, 0, -10}};
-        recipe.epsg = 32650;
-        MakeRaster(www_.Path("sub/r.tif"), recipe);
-        ASSERT_TRUE(server_.Running()) << "nginx did not start (scripts/common.sh installs it)";
-        VSICurlClearCache();
-        server_.TakeRequests();
-    }
-
-    std::string Local(const std::string& name) const { return www_.Path(name); }
-    std::string Remote(const std::string& name) const { return server_.Url(name); }
-
-    TempFolder www_;
-    TempFolder logs_;
-    LocalNginx server_{www_.Root()};
-};
-
-std::string WithoutPath(const FileFacts& facts) {
+std::string Json(const FileFacts& facts) {  // without what names the path
     nlohmann::json json = RenderJsonReport(facts);
-    json.erase("path");
-    json.erase("files");
-    json.erase("error");  // names the path
+    for (const char* key : {"path", "files", "error"})
+        json.erase(key);
     return json.dump();
 }
 
-// Requests gdalinfo makes for the same URL, with GDAL's defaults.
-std::size_t GdalinfoRequests(LocalNginx& server, const std::string& url, const std::string& log) {
-    const pid_t pid = SpawnLogged({"gdalinfo", "/vsicurl/" + url}, log);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return server.TakeRequests().size();
+std::string Text(const std::string& path) {
+    return RenderReport(GatherFileFacts(path, nullptr, FactsScope::kTextReport)).text;
 }
+
+std::vector<std::string> Pixels(const std::string& path) {
+    const PackageThumbnail thumbnail = ReadPackageThumbnail(path);
+    return {std::to_string(static_cast<int>(thumbnail.status)),
+            std::string(thumbnail.pixels.begin(), thumbnail.pixels.end())};
+}
+
+// Every entry of the walk, as a path below the root and its JSON.
+std::vector<std::string> Catalogue(const std::string& root) {
+    std::vector<std::string> out;
+    for (const CatalogEntry& entry : ExpandPaths({root}, true))
+        out.insert(out.end(), {entry.path.substr(root.size()), Json(GatherEntry(entry).facts)});
+    return out;
+}
+
+struct Case {
+    const char* what;
+    std::function<std::vector<std::string>(const std::string& root)> read;  // root: folder or URL
+    std::size_t maxRequests;
+};
+
+class RemoteArchive : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        GDALAllRegister();
+        std::filesystem::create_directories(disk_.Path("sub"));
+        ASSERT_TRUE(WriteImagePackage(disk_.Path("p.qvrmp"), CoordinateImage(1300, 900, 64)));
+        WriteFileText(disk_.Path("p.qvrmp.aux.xml"),
+                      "<PAMDataset><SRS>EPSG:32650</SRS></PAMDataset>");
+        RasterRecipe recipe;
+        recipe.width = 700;
+        recipe.creationOptions = {"TILED=YES"};
+        recipe.value = Texture;
+        recipe.geoTransform = {{500000, 10, 0, 4000000, 0, -10}};
+        MakeRaster(disk_.Path("sub/r.tif"), recipe);
+    }
+
+    // Each case read from `root` (a URL over `server`) equals it read from disk, within its count.
+    void Check(LocalServer& server, const std::string& root, const std::vector<Case>& cases) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            VSICurlClearCache();
+            server.TakeRequests();
+            EXPECT_EQ(c.read(root), c.read(disk_.Root() + "/"));
+            const std::vector<std::string> requests = server.TakeRequests();
+            EXPECT_GE(requests.size(), 1u);
+            EXPECT_LE(requests.size(), c.maxRequests) << testing::PrintToString(requests);
+        }
+    }
+
+    TempFolder disk_;
+};
+
+const auto kText = [](const std::string& root) { return std::vector{Text(root + "p.qvrmp")}; };
+const auto kJson = [](const std::string& root) {
+    return std::vector{Json(GatherFileFacts(root + "p.qvrmp"))};
+};
+const auto kThumbnail = [](const std::string& root) { return Pixels(root + "p.qvrmp"); };
 
 }  // namespace
 
-TEST_F(RemoteArchive, ReadsAsOnDiskInFewRequests) {
-    const std::size_t gdalinfo =
-        GdalinfoRequests(server_, Remote("sub/r.tif"), logs_.Path("gdalinfo"));
-    ASSERT_GT(gdalinfo, 0u);
-    struct Case {
-        const char* what;
-        std::function<void()> check;  // remote against local
-        std::size_t maxRequests;
-        bool headAllowed;
+TEST_F(RemoteArchive, OverHttpAsOnDiskInFewRequests) {
+    const auto server = LocalServer::Nginx(disk_.Root());
+    ASSERT_TRUE(server->Running()) << "nginx did not start (scripts/common.sh installs it)";
+    RunLogged({"gdalinfo", "/vsicurl/" + server->Url("sub/r.tif")}, server->Path("gdalinfo"));
+    const std::size_t gdalinfo = server->TakeRequests().size();
+    const auto raster = [](const std::string& root) {
+        return std::vector{Json(GatherFileFacts(root + "sub/r.tif"))};
     };
-    const auto text = [](const std::string& path) {
-        return RenderReport(GatherFileFacts(path, nullptr, FactsScope::kTextReport)).text;
-    };
-    const Case cases[] = {
-        // Over HTTP, GDAL learns a file's size before its first read unless a listing gave it.
-        {"package report: the size, then the header in one read",
-         [&] { EXPECT_EQ(text(Remote("p.qvrmp")), text(Local("p.qvrmp"))); }, 2, true},
-        {"package JSON: the package, then its sidecar",
-         [&] {
-             EXPECT_EQ(WithoutPath(GatherFileFacts(Remote("p.qvrmp"))),
-                       WithoutPath(GatherFileFacts(Local("p.qvrmp"))));
-         },
-         4, true},
-        {"package thumbnail",
-         [&] {
-             const PackageThumbnail remote = ReadPackageThumbnail(Remote("p.qvrmp"));
-             EXPECT_EQ(remote.status, ThumbnailStatus::kRead);
-             EXPECT_EQ(remote.pixels, ReadPackageThumbnail(Local("p.qvrmp")).pixels);
-         },
-         3, true},
-        {"GeoTIFF report, no more than gdalinfo",
-         [&] {
-             EXPECT_EQ(WithoutPath(GatherFileFacts(Remote("sub/r.tif"))),
-                       WithoutPath(GatherFileFacts(Local("sub/r.tif"))));
-         },
-         gdalinfo, true},
-        {"catalogue: a listing a folder, then one request a file",
-         [&] {
-             const std::vector<CatalogEntry> remote = ExpandPaths({Remote("")}, true);
-             const std::vector<CatalogEntry> local = ExpandPaths({www_.Root()}, true);
-             ASSERT_EQ(remote.size(), local.size());
-             for (std::size_t i = 0; i < remote.size(); ++i) {
-                 EXPECT_EQ(remote[i].path.substr(Remote("").size()),
-                           local[i].path.substr(www_.Root().size() + 1));
-                 EXPECT_EQ(WithoutPath(GatherEntry(remote[i]).facts),
-                           WithoutPath(GatherEntry(local[i]).facts));
-             }
-         },
-         2 + 3 + 1, true},  // folders, files, the package's sidecar
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        VSICurlClearCache();
-        c.check();
-        const std::vector<std::string> requests = server_.TakeRequests();
-        EXPECT_GE(requests.size(), 1u);
-        EXPECT_LE(requests.size(), c.maxRequests) << ::testing::PrintToString(requests);
-        const auto head = [](const std::string& r) { return r.starts_with("HEAD"); };
-        EXPECT_TRUE(c.headAllowed || std::none_of(requests.begin(), requests.end(), head));
-    }
+    // Over HTTP, GDAL asks a file's size before its first read unless a listing gave it.
+    Check(
+        *server, server->Url(),
+        {{"report: the size, then the header", kText, 2},
+         {"JSON: the package, then its sidecar", kJson, 4},
+         {"thumbnail: the size, the header, then the block", kThumbnail, 3},
+         {"GeoTIFF report: no more than gdalinfo", raster, gdalinfo},
+         {"catalogue: a listing a folder, one request a file, the sidecar", Catalogue, 2 + 3 + 1}});
+}
+
+TEST_F(RemoteArchive, OnAnObjectStoreAReportIsOneRequest) {
+    const auto server = LocalServer::S3(TARNVIEW_S3RVER, "archive");
+    ASSERT_TRUE(server->Running()) << "s3rver did not start (scripts/install-s3rver.sh)";
+    std::filesystem::remove(disk_.Path("p.qvrmp.aux.xml"));
+    std::filesystem::remove_all(disk_.Path("sub"));
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(disk_.Path("p.qvrmp"));
+    VSILFILE* upload = VSIFOpenL("/vsis3/archive/p.qvrmp", "wb");
+    ASSERT_NE(upload, nullptr);
+    VSIFWriteL(bytes.data(), 1, bytes.size(), upload);
+    ASSERT_EQ(VSIFCloseL(upload), 0);
+    Check(*server, "s3://archive/",
+          {{"report: the header in the opening read", kText, 1},
+           {"thumbnail: the header, then the block", kThumbnail, 2},
+           {"catalogue: the listing, then the header", Catalogue, 2}});
 }
 
 TEST_F(RemoteArchive, EachFailingFileIsAnErrorAndTheRunGoesOn) {
-    // A package with a long tail, on a server that answers a range with the whole file.
-    std::filesystem::create_directories(www_.Path("whole"));
-    std::vector<std::uint8_t> bytes = ReadFileBytes(www_.Path("p.qvrmp"));
+    const auto server = LocalServer::Nginx(disk_.Root());
+    ASSERT_TRUE(server->Running());
+    // A package with a long tail, walked on a server that answers a range with the whole file.
+    std::filesystem::create_directories(disk_.Path("whole"));
+    std::vector<std::uint8_t> bytes = ReadFileBytes(disk_.Path("p.qvrmp"));
     bytes.resize(bytes.size() + (std::size_t{4} << 20));
-    WriteFileText(www_.Path("whole/long.qvrmp"), std::string(bytes.begin(), bytes.end()));
+    WriteFileText(disk_.Path("whole/long.qvrmp"), std::string(bytes.begin(), bytes.end()));
     CPLSetThreadLocalConfigOption("GDAL_HTTP_TIMEOUT", "1");
-    const std::vector<std::string> failing = {Remote("missing.qvrmp"), Remote("forbidden/a.tif"),
-                                              Remote("slow/a.tif"), Remote("whole/"),
-                                              Remote("nowhere/")};
-    for (const CatalogEntry& entry : ExpandPaths(failing, true)) {
-        SCOPED_TRACE(entry.path);
-        const GatheredEntry gathered = GatherEntry(entry);
-        EXPECT_TRUE(gathered.facts.Failed());
-        EXPECT_FALSE(gathered.facts.error.empty());
+    for (const char* failing :
+         {"missing.qvrmp", "forbidden/a.tif", "slow/a.tif", "whole/", "no/"}) {
+        for (const CatalogEntry& entry : ExpandPaths({server->Url(failing)}, true)) {
+            SCOPED_TRACE(entry.path);
+            const FileFacts facts = GatherEntry(entry).facts;
+            EXPECT_TRUE(facts.Failed() && !facts.error.empty());
+        }
     }
     CPLSetThreadLocalConfigOption("GDAL_HTTP_TIMEOUT", nullptr);
-    EXPECT_FALSE(GatherEntry({Remote("p.qvrmp"), {}, {}}).facts.Failed());
-}
-
-TEST(RemoteObjectStore, AReportIsOneRequestAndAThumbnailTwo) {
-    GDALAllRegister();
-    TempFolder local;
-    ASSERT_TRUE(WriteImagePackage(local.Path("p.qvrmp"), CoordinateImage(1300, 900, 64)));
-    LocalS3 server(TARNVIEW_S3RVER, "archive");
-    ASSERT_TRUE(server.Running()) << "s3rver did not start (scripts/install-s3rver.sh)";
-    ASSERT_TRUE(server.Put(local.Path("p.qvrmp"), "scenes/p.qvrmp"));
-    struct Case {
-        const char* what;
-        std::function<bool()> sameAsLocal;
-        std::size_t requests;
-    };
-    const std::string remote = "s3://archive/scenes/p.qvrmp";
-    const auto text = [](const std::string& path) {
-        return RenderReport(GatherFileFacts(path, nullptr, FactsScope::kTextReport)).text;
-    };
-    const Case cases[] = {
-        {"report: the header in the opening read",
-         [&] { return text(remote) == text(local.Path("p.qvrmp")); }, 1},
-        {"thumbnail: the header, then the block",
-         [&] {
-             return ReadPackageThumbnail(remote).pixels ==
-                    ReadPackageThumbnail(local.Path("p.qvrmp")).pixels;
-         },
-         2},
-        {"catalogue: the listing, then the header",
-         [&] {
-             const std::vector<CatalogEntry> entries = ExpandPaths({"s3://archive/"}, true);
-             return entries.size() == 1 && entries[0].path == remote &&
-                    WithoutPath(GatherEntry(entries[0]).facts) ==
-                        WithoutPath(GatherFileFacts(local.Path("p.qvrmp")));
-         },
-         3},  // the top folder's listing, its subfolder's, the package
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        VSICurlClearCache();
-        server.TakeRequestCount();
-        EXPECT_TRUE(c.sameAsLocal());
-        EXPECT_EQ(server.TakeRequestCount(), c.requests);
-    }
+    EXPECT_FALSE(GatherEntry({server->Url("p.qvrmp"), {}, {}}).facts.Failed());
 }
