@@ -1,8 +1,5 @@
-"""The Dask driver on a local cluster of two worker processes writes the same JSON Lines, in the
-same order, as one run of tarnview-info over the same listing.
-
-Usage: catalogue_on_dask_test.py TARNVIEW_INFO SCRIPTS_FOLDER
-"""
+"""The Dask driver on a local cluster of two worker processes writes the JSON Lines of one run of
+tarnview-info over the same listing, in its order. Usage: this TARNVIEW_INFO SCRIPTS_FOLDER"""
 import io
 import os
 import subprocess
@@ -15,35 +12,23 @@ from osgeo import gdal
 sys.path.insert(0, sys.argv[2])
 import catalogue_on_dask  # noqa: E402
 
-PROGRAM = sys.argv[1]
-FILES = 7
-BATCH = 2  # four batches over two workers, the last one short
-
-
-def main():
+def main():  # the workers import this file again: nothing may run at import
     with tempfile.TemporaryDirectory() as folder:
-        paths = []
-        for index in range(FILES):
-            path = os.path.join(folder, "r%d.tif" % index)
-            gdal.GetDriverByName("GTiff").Create(path, 16 + index, 8, 1).FlushCache()
-            paths.append(path.encode())
+        paths = [os.path.join(folder, "r%d.tif" % i).encode() for i in range(7)]
+        for index, path in enumerate(paths):
+            gdal.GetDriverByName("GTiff").Create(path.decode(), 16 + index, 8, 1).FlushCache()
         paths.insert(3, os.path.join(folder, "missing.tif").encode())  # an error object
-        listing = os.path.join(folder, "listing")
-        with open(listing, "wb") as stream:
-            stream.write(b"\n".join(paths) + b"\n")
-        alone = subprocess.run([PROGRAM, "--jsonl", "--files-from", listing],
+        with open(os.path.join(folder, "listing"), "wb") as listing:
+            listing.write(b"\n".join(paths) + b"\n")
+        alone = subprocess.run([sys.argv[1], "--jsonl", "--files-from", listing.name],
                                stdout=subprocess.PIPE, check=False)
-        cluster = LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
-                               dashboard_address=None)
-        with cluster, Client(cluster) as client:
-            output = io.BytesIO()
-            status = catalogue_on_dask.run_catalogue(client, paths, output, PROGRAM, BATCH)
-            workers = {w["id"] for w in client.scheduler_info()["workers"].values()}
-    assert len(workers) == 2, workers
-    assert output.getvalue().count(b"\n") == FILES + 1, output.getvalue()
-    assert output.getvalue() == alone.stdout, (output.getvalue(), alone.stdout)
-    assert (status, alone.returncode) == (1, 1), (status, alone.returncode)
-    print("catalogue on Dask: %d lines as one process writes them" % (FILES + 1))
+        with LocalCluster(n_workers=2, threads_per_worker=1, dashboard_address=None) as cluster, \
+                Client(cluster) as client:
+            output = io.BytesIO()  # four batches of two over the two workers
+            status = catalogue_on_dask.run_catalogue(client, paths, output, sys.argv[1], batch=2)
+            assert len(client.scheduler_info()["workers"]) == 2
+    assert output.getvalue().count(b"\n") == len(paths), output.getvalue()
+    assert (output.getvalue(), status) == (alone.stdout, alone.returncode), (output.getvalue(), alone)
 
 
 if __name__ == "__main__":

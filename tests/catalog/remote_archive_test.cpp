@@ -5,6 +5,7 @@
 #include <cpl_vsi.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -93,7 +94,8 @@ const auto kThumbnail = [](const std::string& root) { return Pixels(root + "p.qv
 TEST_F(RemoteArchive, OverHttpAsOnDiskInFewRequests) {
     const auto server = LocalServer::Nginx(disk_.Root());
     ASSERT_TRUE(server->Running()) << "nginx did not start (scripts/common.sh installs it)";
-    RunLogged({"gdalinfo", "/vsicurl/" + server->Url("sub/r.tif")}, server->Path("gdalinfo"));
+    ASSERT_EQ(
+        std::system(("gdalinfo /vsicurl/" + server->Url("sub/r.tif") + " >/dev/null").c_str()), 0);
     const std::size_t gdalinfo = server->TakeRequests().size();
     const auto raster = [](const std::string& root) {
         return std::vector{Json(GatherFileFacts(root + "sub/r.tif"))};

@@ -58,11 +58,6 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& logPath) {
 
 }  // namespace
 
-void RunLogged(const std::vector<std::string>& argv, const std::string& logPath) {
-    if (const pid_t pid = Spawn(argv, logPath); pid > 0)
-        ::waitpid(pid, nullptr, 0);
-}
-
 LocalServer::LocalServer(std::string log, std::regex request)
     : log_(state_.Path(log)), request_(std::move(request)), port_(Loopback(0, true)) {}
 

@@ -25,12 +25,12 @@ class LocalServer {
 
     bool Running() const { return pid_ > 0; }
     std::string Url(const std::string& path = "") const;  // http://127.0.0.1:PORT/path
-    std::string Path(const std::string& name) const { return state_.Path(name); }
     // The requests logged since the last call, as their log lines.
     std::vector<std::string> TakeRequests();
 
   private:
     LocalServer(std::string log, std::regex request);
+    std::string Path(const std::string& name) const { return state_.Path(name); }
     void Start(const std::vector<std::string>& argv);
 
     TempFolder state_;
@@ -40,6 +40,3 @@ class LocalServer {
     pid_t pid_ = -1;
     std::size_t taken_ = 0;
 };
-
-// Runs `argv` (argv[0] searched on PATH) to its end with its output to `logPath`.
-void RunLogged(const std::vector<std::string>& argv, const std::string& logPath);
