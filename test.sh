@@ -14,6 +14,7 @@ werror=-DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 stage "default build"
 tarnview_build default "$werror"
 stage "tests"
+scripts/install-s3rver.sh build/s3rver  # the S3-compatible server of the remote tests
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
 
 # The terminal programs need no GUI toolkit: a server that catalogues or packs imagery runs them

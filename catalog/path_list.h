@@ -42,6 +42,15 @@ Result<std::vector<std::string>, CatalogCode> ReadPathList(const std::string& li
 
 // The entries for the given paths, in their order. With `recursive`, a given folder is replaced
 // by its files: names in byte order, subfolders walked where their name falls, hidden entries
-// (a name starting with '.') and symbolic links to folders left out. Everything else is kept as
-// given, to be reported or refused as it stands.
+// (a name starting with '.') and symbolic links to folders left out. A remote prefix (a URL form or
+// a network virtual path) is walked by one listing through GDAL. Everything else is kept as given,
+// to be reported or refused as it stands.
 std::vector<CatalogEntry> ExpandPaths(const std::vector<std::string>& given, bool recursive);
+
+// Files read over the network wait on it, not on a processor: a catalogue with a remote entry
+// keeps this many in flight unless told otherwise.
+inline constexpr int kRemoteCatalogJobs = 32;
+
+// The files at once when the user gave no number: kRemoteCatalogJobs when any entry is remote,
+// else `processors`.
+int DefaultCatalogJobs(const std::vector<CatalogEntry>& entries, int processors);

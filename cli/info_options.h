@@ -26,6 +26,7 @@ struct InfoOptions {
     std::optional<std::string> filesFrom;  // as the system gave it
     bool nulSeparated = false;
     int jobs = 1;
+    bool jobsGiven = false;          // --jobs was on the command line
     std::vector<std::string> paths;  // as the system gave them
 };
 

@@ -78,7 +78,8 @@ int RunCatalogue(const InfoOptions& options) {
     request.entries = ExpandPaths(given, options.recursive);
     request.format = FormatOf(options);
     request.inList = options.inList;
-    request.jobs = options.jobs;
+    request.jobs =
+        options.jobsGiven ? options.jobs : DefaultCatalogJobs(request.entries, options.jobs);
     CatalogStreams streams;
     // Each piece goes out at once, so that what was reported survives a crash of a later file,
     // and the first write that fails ends the run with the system's reason.
@@ -117,8 +118,10 @@ int Run(int argc, char** argv) {
     }
     if (options.catalogue)
         return RunCatalogue(options);
-    const FileFacts facts = GatherFileFacts(options.paths.front());
-    return options.json ? PrintJson(facts, options.compact) : PrintText(facts, options.crlf);
+    const std::string& path = options.paths.front();
+    if (options.json)
+        return PrintJson(GatherFileFacts(path), options.compact);
+    return PrintText(GatherFileFacts(path, nullptr, FactsScope::kTextReport), options.crlf);
 }
 
 }  // namespace

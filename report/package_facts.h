@@ -11,6 +11,10 @@
 #include "geo_transform.h"
 #include "report_code.h"
 
+// What the facts are gathered for: the text report shows no coordinate system, so gathering for
+// it reads no sidecar (a request saved when the package is remote).
+enum class FactsScope { kEverything, kTextReport };
+
 struct PackageLevel {
     std::int64_t width = 0;  // level pixels: the image reduced by 2^level, rounded up
     std::int64_t height = 0;
@@ -33,6 +37,9 @@ struct PackageFacts {
     std::optional<CoordinateSystem> crs;  // from the sidecar beside it, when there is one
 };
 
-// Opens the package at the path, gathers its facts and closes it before returning. The
-// coordinate system is read from its sidecar with GDAL's file layer.
-ReportResult<PackageFacts> GatherPackageFacts(const std::string& path);
+// Opens the package at the path (a plain path, or a virtual one read through GDAL's file layer),
+// gathers its facts and closes it before returning. The coordinate system is read from its sidecar
+// with GDAL's file layer; when the folder's names are given, only if the sidecar is among them.
+ReportResult<PackageFacts> GatherPackageFacts(const std::string& path,
+                                              const char* const* siblingFiles = nullptr,
+                                              FactsScope scope = FactsScope::kEverything);

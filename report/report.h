@@ -33,7 +33,8 @@ bool IsPackagePath(std::string_view path);
 // Packages go to the package reader, everything else to GDAL (which must be registered). The
 // file is opened by the path's bytes, whatever they are. `siblingFiles` as GatherRasterFacts
 // takes them.
-FileFacts GatherFileFacts(const std::string& path, const char* const* siblingFiles = nullptr);
+FileFacts GatherFileFacts(const std::string& path, const char* const* siblingFiles = nullptr,
+                          FactsScope scope = FactsScope::kEverything);
 
 Report RenderReport(const FileFacts& facts);
 

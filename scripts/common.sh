@@ -12,7 +12,7 @@ TARNVIEW_PACKAGES=(
     libxcb1-dev openbox xdotool wmctrl x11-utils
     librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils
     libfile-mimeinfo-perl
-    help2man lintian
+    help2man lintian nginx-light python3-distributed nodejs npm
 )
 
 tarnview_install_packages() {

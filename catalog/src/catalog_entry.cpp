@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "text_helpers.h"
+#include "virtual_path.h"
 
 std::optional<std::string> RefusalOf(const std::string& path) {
     struct stat status {};
@@ -31,8 +32,11 @@ std::optional<std::string> RefusalOf(const std::string& path) {
 
 GatheredEntry GatherEntry(const CatalogEntry& entry) {
     const std::string& path = entry.path;
-    const std::optional<std::string> refusal =
-        entry.error.empty() ? RefusalOf(path) : std::optional<std::string>(entry.error);
+    // A virtual path is not the system's to check: GDAL's file layer says why it fails.
+    const std::optional<std::string> refusal = !entry.error.empty()
+                                                   ? std::optional<std::string>(entry.error)
+                                               : IsVirtualPath(VirtualPath(path)) ? std::nullopt
+                                                                                  : RefusalOf(path);
     if (refusal) {
         FileFacts facts;
         facts.path = path;

@@ -8,6 +8,9 @@
 #include <string>
 #include <system_error>
 
+#include "remote_walk.h"
+#include "virtual_path.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -122,11 +125,20 @@ Result<std::vector<std::string>, CatalogCode> ReadPathList(const std::string& li
     return SplitPathList(bytes, nulSeparated);
 }
 
+int DefaultCatalogJobs(const std::vector<CatalogEntry>& entries, int processors) {
+    const bool remote = std::any_of(entries.begin(), entries.end(), [](const CatalogEntry& entry) {
+        return IsRemotePath(VirtualPath(entry.path));
+    });
+    return remote ? kRemoteCatalogJobs : processors;
+}
+
 std::vector<CatalogEntry> ExpandPaths(const std::vector<std::string>& given, bool recursive) {
     std::vector<CatalogEntry> entries;
     for (const std::string& path : given) {
         std::error_code error;
-        if (recursive && fs::is_directory(fs::path(path), error))
+        if (recursive && IsRemotePath(VirtualPath(path)))
+            WalkRemote(path, entries);
+        else if (recursive && fs::is_directory(fs::path(path), error))
             Walk(fs::path(path), entries);
         else
             entries.push_back({path, {}, {}});

@@ -1,6 +1,7 @@
 #include "info_options.h"
 
 #include "files_in_flight.h"
+#include "path_list.h"
 
 namespace {
 
@@ -40,7 +41,9 @@ void Declare(CLI::App& app, Given& given) {
                    "also read paths from LIST, one a line (\"-\": stdin)")
         ->type_name("LIST");
     app.add_flag("-0", options.nulSeparated, "with --files-from: the paths are NUL-separated");
-    app.add_option("--jobs", given.jobs, "gather N files at once (default: one per processor)")
+    app.add_option("--jobs", given.jobs,
+                   "gather N files at once (default: one per processor, " +
+                       std::to_string(kRemoteCatalogJobs) + " for remote files)")
         ->type_name("N");
     app.add_option("--thumbnail", given.thumbnails,
                    "write a package's 512-wide thumbnail as RGBA PNG")
@@ -112,7 +115,8 @@ ParsedCommandLine<InfoOptions> ParseInfoOptions(int argc, const char* const* arg
             return UsageError<InfoOptions>("--size goes with a thumbnail");
     }
     options.jobs = processors;
-    if (app.count("--jobs") > 0) {
+    options.jobsGiven = app.count("--jobs") > 0;
+    if (options.jobsGiven) {
         const std::optional<int> number = WholeNumber(given.jobs, 1, kMaxCatalogJobs);
         if (!number)
             return UsageError<InfoOptions>(RangeError("jobs", 1, kMaxCatalogJobs, given.jobs));

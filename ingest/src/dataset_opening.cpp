@@ -9,6 +9,8 @@
 
 #include "file_io.h"
 #include "package_format.h"
+#include "remote_read_scope.h"
+#include "virtual_path.h"
 
 namespace {
 
@@ -128,9 +130,12 @@ PackResultOf<OpenedDataset> OpenDataset(const std::string& path) {
         return CannotOpen("it is not a regular file (a FIFO, a device or a socket)");
     }
     CPLErrorReset();
+    // A URL form is opened as GDAL's virtual path for it.
+    const std::string source = VirtualPath(path);
+    const RemoteReadScope remote(source);
     GDALDatasetH dataset =
-        GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
-                   nullptr, nullptr);
+        GDALOpenEx(source.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR,
+                   nullptr, nullptr, nullptr);
     if (dataset == nullptr) {
         return CannotOpen(LastGdalError("not a raster GDAL can open"));
     }

@@ -26,6 +26,10 @@ class ByteSource {
     // The first offset at or after `offset` that may hold bytes other than zero, so that a walk
     // over a sparse file's holes costs nothing. `offset` itself when the source cannot tell.
     virtual std::uint64_t NextDataAt(std::uint64_t offset) { return offset; }
+
+    // Each read costs far more than its bytes (a request over the network): readers then fetch
+    // what they need together in few reads. A local file reads each range on its own.
+    virtual bool PrefersFewReads() const { return false; }
 };
 
 // The file at `path`, opened read-only; null when it cannot be opened (or is a folder).

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <new>
 
+#include "package_source.h"
+#include "remote_read_scope.h"
+#include "virtual_path.h"
+
 namespace {
 
 // Each side of the fitted read's region is at most this many times the image's own side, so the
@@ -35,7 +39,8 @@ std::optional<std::int32_t> ThumbnailRows(std::uint32_t width, std::uint32_t hei
 
 PackageThumbnail ReadPackageThumbnail(const std::string& path) {
     PackageThumbnail thumbnail;
-    const PackageHandle reader(OpenPackage(path, thumbnail.readerMessage));
+    const RemoteReadScope remote(VirtualPath(path));
+    const PackageHandle reader(OpenPackage(OpenPackageSource(path), thumbnail.readerMessage));
     if (!reader)
         return thumbnail;
 
@@ -59,7 +64,8 @@ PackageThumbnail ReadPackageThumbnail(const std::string& path) {
 
 PackageThumbnail ReadFittedThumbnail(const std::string& path) {
     PackageThumbnail thumbnail;
-    const PackageHandle reader(OpenPackage(path, thumbnail.readerMessage));
+    const RemoteReadScope remote(VirtualPath(path));
+    const PackageHandle reader(OpenPackage(OpenPackageSource(path), thumbnail.readerMessage));
     if (!reader)
         return thumbnail;
     thumbnail.width = reader->Width();

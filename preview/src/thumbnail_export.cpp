@@ -1,5 +1,7 @@
 #include "thumbnail_export.h"
 
+#include <cpl_vsi.h>
+#include <cpl_vsi_error.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +15,7 @@
 #include "package_thumbnail.h"
 #include "png_file.h"
 #include "thumbnail_picture.h"
+#include "virtual_path.h"
 
 namespace {
 
@@ -35,6 +38,8 @@ PreviewStatus CheckOut(const std::string& packagePath, const std::string& outPat
 
 // What the system says about opening the path, for a package that did not open.
 std::string SystemReason(const std::string& path) {
+    if (IsVirtualPath(VirtualPath(path)))
+        return VSIGetLastErrorMsg();
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0)
         return std::strerror(errno);

@@ -63,11 +63,15 @@ CoordinateSystem DescribeCoordinateSystem(const OGRSpatialReference& reference, 
 }
 
 std::optional<CoordinateSystem> ReadSidecarCoordinateSystem(
-    const std::string& packagePath, const std::optional<std::string>& packageFingerprint) {
+    const std::string& packagePath, const std::optional<std::string>& packageFingerprint,
+    const char* const* siblingFiles) {
+    const std::string sidecar = packagePath + kSidecarSuffix;
+    if (siblingFiles != nullptr && CSLFindString(siblingFiles, CPLGetFilename(sidecar.c_str())) < 0)
+        return std::nullopt;
     // A package without a sidecar is usual: nothing is printed, and the caller's last error stays.
     const CPLErrorStateBackuper lastError;
     const CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
-    const XmlTree tree(CPLParseXMLFile((packagePath + kSidecarSuffix).c_str()));
+    const XmlTree tree(CPLParseXMLFile(sidecar.c_str()));
     if (tree && TieOfSidecar(StoredFingerprint(tree.get()), packageFingerprint) ==
                     SidecarTie::kOtherPackage)
         return std::nullopt;

@@ -14,6 +14,8 @@ CoordinateSystem DescribeCoordinateSystem(const OGRSpatialReference& reference, 
 
 // The coordinate system in the sidecar beside a package (PACKAGE.aux.xml), read as GDAL's
 // auxiliary metadata reads it; empty when there is no sidecar, it holds no usable one, or it was
-// written for a package other than the one whose fingerprint is `packageFingerprint`.
+// written for a package other than the one whose fingerprint is `packageFingerprint`. With
+// `siblingFiles` (the folder's names), a sidecar not among them is not looked for.
 std::optional<CoordinateSystem> ReadSidecarCoordinateSystem(
-    const std::string& packagePath, const std::optional<std::string>& packageFingerprint);
+    const std::string& packagePath, const std::optional<std::string>& packageFingerprint,
+    const char* const* siblingFiles = nullptr);

@@ -7,10 +7,13 @@
 #include "package_format.h"
 #include "package_layout.h"
 #include "package_reader.h"
+#include "package_source.h"
+#include "virtual_path.h"
 
-ReportResult<PackageFacts> GatherPackageFacts(const std::string& path) {
+ReportResult<PackageFacts> GatherPackageFacts(const std::string& path,
+                                              const char* const* siblingFiles, FactsScope scope) {
     std::string error;
-    const PackageHandle reader(OpenPackage(path, error));
+    const PackageHandle reader(OpenPackage(OpenPackageSource(path), error));
     if (!reader)
         return MakeError(ReportCode::kPackageCannotOpen, std::move(error));
 
@@ -21,7 +24,11 @@ ReportResult<PackageFacts> GatherPackageFacts(const std::string& path) {
         static_cast<double>(facts.width) * static_cast<double>(facts.height) * 3.0;
     facts.uncompressedBytes =
         static_cast<double>(facts.width) * static_cast<double>(facts.height) * kBytesPerPixel;
-    facts.storedBytes = FileSizeOnDisk(path);
+    // A virtual file's size comes with its first response: asking the path again would cost one.
+    const std::optional<std::uint64_t> sourceSize = reader->source->Size();
+    facts.storedBytes = !IsVirtualPath(path) ? FileSizeOnDisk(path)
+                        : sourceSize         ? static_cast<double>(*sourceSize)
+                                             : 0;
     facts.topLevel = reader->TopLevel();
     facts.headerLength = reader->HeaderLength();
     facts.geoTransform = reader->GeoTransform();
@@ -34,6 +41,7 @@ ReportResult<PackageFacts> GatherPackageFacts(const std::string& path) {
         facts.levels.push_back(info);
     }
     facts.tilesPresent = static_cast<std::uint32_t>(CountPresentTiles(*reader));
-    facts.crs = ReadSidecarCoordinateSystem(path, ReaderFingerprint(*reader));
+    if (scope == FactsScope::kEverything)
+        facts.crs = ReadSidecarCoordinateSystem(path, ReaderFingerprint(*reader), siblingFiles);
     return facts;
 }

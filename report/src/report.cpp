@@ -2,7 +2,9 @@
 
 #include "package_report.h"
 #include "raster_report.h"
+#include "remote_read_scope.h"
 #include "text_helpers.h"
+#include "virtual_path.h"
 
 namespace {
 constexpr std::string_view kPackageExtension = ".qvrmp";
@@ -16,17 +18,21 @@ bool IsPackagePath(std::string_view path) {
     return path.size() > kPackageExtension.size() && EndsInPackageExtension(path);
 }
 
-FileFacts GatherFileFacts(const std::string& path, const char* const* siblingFiles) {
+FileFacts GatherFileFacts(const std::string& path, const char* const* siblingFiles,
+                          FactsScope scope) {
     FileFacts facts;
     facts.path = path;
+    // A URL form is read as GDAL's virtual path for it; any other path as given.
+    const std::string source = VirtualPath(path);
+    const RemoteReadScope remote(source);
     if (IsPackagePath(path)) {
-        ReportResult<PackageFacts> result = GatherPackageFacts(path);
+        ReportResult<PackageFacts> result = GatherPackageFacts(source, siblingFiles, scope);
         if (result)
             facts.package = std::move(result).value();
         else
             facts.error = RenderPackageOpenFailure(result.message());
     } else {
-        ReportResult<RasterFacts> result = GatherRasterFacts(path, siblingFiles);
+        ReportResult<RasterFacts> result = GatherRasterFacts(source, siblingFiles);
         if (result)
             facts.raster = std::move(result).value();
         else

@@ -1,11 +1,13 @@
 // Reading a region of a package into a 512-pixel-wide RGBA picture: the sub-tiles of the chosen
-// level that the region touches are read by their own byte ranges, decoded one at a time and
-// sampled by nearest neighbour into the output.
+// level that the region touches are read by their own byte ranges (from a source that prefers few
+// reads, together: a block the region covers in one read, else the span of its touched sub-tiles
+// after its table), decoded one at a time and sampled by nearest neighbour into the output.
 #include <algorithm>
 #include <memory>
 #include <new>
 #include <vector>
 
+#include "package_layout.h"
 #include "package_reader.h"
 #include "region_plan.h"
 #include "tile_block_bytes.h"
@@ -21,13 +23,65 @@ constexpr std::size_t kOutputPitch = kRegionOutputWidth;
 constexpr std::size_t kCellPixels = std::size_t{kSubTileSize} * kSubTileSize;
 constexpr std::size_t kCellStride = std::size_t{kSubTileSize} * kBytesPerPixel;
 
-// A tile block the region touches: where it lies and its sub-tile table.
+// A tile block the region touches: where it lies, its sub-tile table, and its bytes when the
+// region needs all of them.
 struct TouchedBlock {
     TileIndexEntry entry;
     std::uint32_t tileRow = 0;
     std::uint32_t tileColumn = 0;
     std::uint8_t table[kSubTileTableSize] = {};
+    std::unique_ptr<HeldBytes> whole;
 };
+
+// The region covers every pixel the level image has in the block at tile (row, column).
+bool RegionCoversBlock(const RegionPlan& plan, const PackageLayout& layout, std::uint32_t row,
+                       std::uint32_t column) {
+    const std::uint64_t right = std::min<std::uint64_t>(layout.levelWidth[plan.level],
+                                                        (std::uint64_t{column} + 1) * kTileSize);
+    const std::uint64_t bottom = std::min<std::uint64_t>(layout.levelHeight[plan.level],
+                                                         (std::uint64_t{row} + 1) * kTileSize);
+    return right <= plan.levelWidth && bottom <= plan.levelHeight;
+}
+
+// Reads the whole block, table included, in one read. False when it is longer than a block can
+// be, or there is no memory for it, or it cannot be read.
+bool HoldWholeBlock(ByteSource& source, TouchedBlock& block) {
+    if (block.entry.blockSize > kMaxBlockBytes) {
+        return false;
+    }
+    std::unique_ptr<HeldBytes> whole(new (std::nothrow) HeldBytes(source));
+    if (!whole || !whole->Hold(block.entry.blockOffset, block.entry.blockSize)) {
+        return false;
+    }
+    whole->ReadAt(block.entry.blockOffset, block.table, kSubTileTableSize);
+    block.whole = std::move(whole);
+    return true;
+}
+
+// Holds the bytes from the first to the last touched sub-tile of `block` in one read; when that
+// fails, nothing is held and each sub-tile is read on its own.
+void HoldTouchedSpan(HeldBytes& span, const TouchedBlock& block, const RegionPlan& plan) {
+    std::int64_t start = block.entry.blockSize;
+    std::int64_t end = 0;
+    for (int n = 0; n < kSubTilesPerTile; ++n) {
+        const std::uint64_t x =
+            std::uint64_t{block.tileColumn} * kTileSize + (n % kSubTilesPerSide) * kSubTileSize;
+        const std::uint64_t y =
+            std::uint64_t{block.tileRow} * kTileSize + (n / kSubTilesPerSide) * kSubTileSize;
+        const SubTileRange range = SubTileBytes(block.table, block.entry.blockSize, n);
+        if (x >= plan.levelWidth || y >= plan.levelHeight || range.Empty() ||
+            !range.InsideBlock(block.entry.blockSize) ||
+            static_cast<std::uint64_t>(range.end - range.start) > kMaxSubTileBytes) {
+            continue;
+        }
+        start = std::min(start, range.start);
+        end = std::max(end, range.end);
+    }
+    if (start < end) {
+        span.Hold(block.entry.blockOffset + static_cast<std::uint64_t>(start),
+                  static_cast<std::size_t>(end - start));
+    }
+}
 
 // First of `count` indices whose mapped value is at least `value`; the values never decrease.
 template <typename Map>
@@ -93,7 +147,7 @@ class Sampling {
 // The sub-tile tables of the present blocks the region touches, in reading order. Fails when a
 // block lies beyond the source or its table cannot be read, before a single pixel is decoded.
 bool ReadTouchedTables(ByteSource& source, const PackageReader& reader, const RegionPlan& plan,
-                       std::vector<TouchedBlock>& blocks) {
+                       const PackageLayout& layout, std::vector<TouchedBlock>& blocks) {
     const int level = plan.level;
     const std::uint32_t lastTileRow = (plan.levelHeight - 1) >> kTileShift;
     const std::uint32_t lastTileColumn = (plan.levelWidth - 1) >> kTileShift;
@@ -114,14 +168,17 @@ bool ReadTouchedTables(ByteSource& source, const PackageReader& reader, const Re
             if (block.entry.blockSize < kSubTileTableSize) {
                 continue;
             }
-            const ReadResult read =
-                source.ReadAt(block.entry.blockOffset, block.table, kSubTileTableSize);
-            if (!read.ok || read.count != kSubTileTableSize) {
-                return false;
-            }
             block.tileRow = r;
             block.tileColumn = c;
-            blocks.push_back(block);
+            if (!source.PrefersFewReads() || !RegionCoversBlock(plan, layout, r, c) ||
+                !HoldWholeBlock(source, block)) {
+                const ReadResult read =
+                    source.ReadAt(block.entry.blockOffset, block.table, kSubTileTableSize);
+                if (!read.ok || read.count != kSubTileTableSize) {
+                    return false;
+                }
+            }
+            blocks.push_back(std::move(block));
         }
     }
     return true;
@@ -132,6 +189,11 @@ bool ReadTouchedTables(ByteSource& source, const PackageReader& reader, const Re
 // most 512 x 512 pixels leaves its output pixels transparent.
 void DecodeBlock(ByteSource& source, const TouchedBlock& block, const RegionPlan& plan,
                  const Sampling& sampling, std::uint32_t* cell, std::uint32_t* output) {
+    HeldBytes span(source);
+    if (!block.whole && source.PrefersFewReads()) {
+        HoldTouchedSpan(span, block, plan);
+    }
+    ByteSource& blockBytes = block.whole ? static_cast<ByteSource&>(*block.whole) : span;
     for (int j = 0; j < kSubTilesPerSide; ++j) {
         for (int k = 0; k < kSubTilesPerSide; ++k) {
             const std::uint64_t x = std::uint64_t{block.tileColumn} * kTileSize + k * kSubTileSize;
@@ -141,7 +203,7 @@ void DecodeBlock(ByteSource& source, const TouchedBlock& block, const RegionPlan
             }
             std::unique_ptr<std::uint8_t[]> bytes;
             std::size_t size = 0;
-            if (FetchSubTile(source, block.entry, block.table, kSubTilesPerSide * j + k, bytes,
+            if (FetchSubTile(blockBytes, block.entry, block.table, kSubTilesPerSide * j + k, bytes,
                              size) != SubTileFetch::kRead) {
                 continue;
             }
@@ -178,7 +240,8 @@ std::int64_t PackageReader::ReadRegionRgba(std::int32_t regionWidth, std::int32_
         return kNoLevelBuffer;
     }
     std::vector<TouchedBlock> blocks;
-    if (!ReadTouchedTables(*source, *this, plan, blocks)) {
+    const PackageLayout layout = MakePackageLayout(Width(), Height());
+    if (!ReadTouchedTables(*source, *this, plan, layout, blocks)) {
         return kBlockUnreadable;
     }
 

@@ -2,6 +2,7 @@
 
 #include <webp/decode.h>
 
+#include <cstring>
 #include <new>
 
 bool BlockInsideSource(ByteSource& source, const TileIndexEntry& entry) {
@@ -50,4 +51,30 @@ bool DecodeSubTile(const std::uint8_t* data, std::size_t size, std::uint8_t* cel
     const std::size_t capacity =
         stride * (kSubTileSize - 1) + std::size_t{kSubTileSize} * kBytesPerPixel;
     return WebPDecodeRGBAInto(data, size, cell, capacity, static_cast<int>(stride)) != nullptr;
+}
+
+bool HeldBytes::Hold(std::uint64_t start, std::size_t size) {
+    size_ = 0;
+    bytes_.reset(new (std::nothrow) std::uint8_t[size]);
+    if (!bytes_) {
+        return false;
+    }
+    const ReadResult read = source_.ReadAt(start, bytes_.get(), size);
+    if (!read.ok || read.count != size) {
+        bytes_.reset();
+        return false;
+    }
+    start_ = start;
+    size_ = size;
+    return true;
+}
+
+ReadResult HeldBytes::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+    if (offset >= start_ && offset - start_ <= size_ && size <= size_ - (offset - start_)) {
+        if (size > 0) {
+            std::memcpy(buffer, bytes_.get() + (offset - start_), size);
+        }
+        return ReadResult{true, size};
+    }
+    return source_.ReadAt(offset, buffer, size);
 }

@@ -51,6 +51,32 @@ SubTileFetch FetchSubTile(ByteSource& source, const TileIndexEntry& entry,
                           const std::uint8_t* table, int n, std::unique_ptr<std::uint8_t[]>& bytes,
                           std::size_t& size);
 
+// The most bytes a block can hold: its table and sixteen sub-tiles of the longest kind. A block
+// that states more is never read whole.
+inline constexpr std::size_t kMaxBlockBytes =
+    kSubTileTableSize + kSubTilesPerTile * kMaxSubTileBytes;
+
+// Bytes of a source read once into memory, from `start` on: reads inside them are answered from
+// memory, any other read goes to the source. Lets the sub-tiles of a block that are needed
+// together cost one read of the source (one request when it is remote).
+class HeldBytes final : public ByteSource {
+  public:
+    explicit HeldBytes(ByteSource& source) : source_(source) {}
+
+    // Reads `size` bytes at `start` into memory, replacing what was held. False (holding nothing)
+    // when there is no memory for them or they cannot be read in full.
+    bool Hold(std::uint64_t start, std::size_t size);
+
+    ReadResult ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override;
+    std::optional<std::uint64_t> Size() override { return source_.Size(); }
+
+  private:
+    ByteSource& source_;
+    std::uint64_t start_ = 0;
+    std::size_t size_ = 0;
+    std::unique_ptr<std::uint8_t[]> bytes_;
+};
+
 // Decodes one sub-tile's WebP image as RGBA into a cell of 512 rows, `stride` bytes apart. An
 // image that states more than 512 x 512 pixels is refused before it is decoded, so a sub-tile
 // never leaves its cell. False when nothing usable was decoded; the cell may then hold part of a

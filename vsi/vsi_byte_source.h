@@ -8,5 +8,6 @@
 
 #include "byte_source.h"
 
-// Takes ownership of `file`, an open VSI handle, and closes it with the source.
-std::unique_ptr<ByteSource> MakeVsiByteSource(VSILFILE* file);
+// Takes ownership of `file`, an open VSI handle, and closes it with the source. `remote`: the file
+// is read over the network, so the source prefers few reads.
+std::unique_ptr<ByteSource> MakeVsiByteSource(VSILFILE* file, bool remote = false);

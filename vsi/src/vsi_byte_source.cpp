@@ -6,7 +6,7 @@ constexpr std::uint64_t kHoleProbe = std::uint64_t{1} << 20;  // bytes asked abo
 
 class VsiByteSource final : public ByteSource {
   public:
-    explicit VsiByteSource(VSILFILE* file) : file_(file) {}
+    VsiByteSource(VSILFILE* file, bool remote) : file_(file), remote_(remote) {}
     ~VsiByteSource() override { VSIFCloseL(file_); }
     VsiByteSource(const VsiByteSource&) = delete;
     VsiByteSource& operator=(const VsiByteSource&) = delete;
@@ -41,17 +41,20 @@ class VsiByteSource final : public ByteSource {
         return next;
     }
 
+    bool PrefersFewReads() const override { return remote_; }
+
   private:
     VSILFILE* file_;
+    bool remote_;
     bool sizeKnown_ = false;
     std::optional<std::uint64_t> size_;
 };
 
 }  // namespace
 
-std::unique_ptr<ByteSource> MakeVsiByteSource(VSILFILE* file) {
+std::unique_ptr<ByteSource> MakeVsiByteSource(VSILFILE* file, bool remote) {
     if (file == nullptr) {
         return nullptr;
     }
-    return std::make_unique<VsiByteSource>(file);
+    return std::make_unique<VsiByteSource>(file, remote);
 }
