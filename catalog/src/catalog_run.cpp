@@ -11,6 +11,7 @@
 #include "catalog_entry.h"
 #include "ordered_pipeline.h"
 #include "progress_line.h"
+#include "stac_output.h"
 
 namespace {
 
@@ -65,7 +66,10 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
     if (streams.progress && count > 1)
         progress.emplace(count, ProgressLine::Clock::now());
 
-    Write(streams, ListOpening(request.format, request.inList, count == 0));
+    const std::vector<std::string> ids =
+        request.stac ? StacItemIds(request.entries) : std::vector<std::string>();
+    Write(streams, request.stac ? StacOpening(request.format)
+                                : ListOpening(request.format, request.inList, count == 0));
     const SlowFileWatch watch(request, streams);
     const ItemWork work = [&](std::size_t index) {
         const CatalogEntry& entry = request.entries[index];
@@ -75,12 +79,20 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
         CatalogFilesInFlight().Begin(slot, entry.path.c_str(), FilesInFlight::Clock::now());
         GatheredEntry gathered = GatherEntry(entry);
         CatalogFilesInFlight().End(slot);
+        if (request.stac)
+            return RenderStacEntry(gathered, ids[index], request.format);
         return RenderEntry(std::move(gathered), request.format, request.inList);
     };
+    std::size_t written = 0;  // entries that gave text
     const ItemDelivery deliver = [&](std::size_t index, RenderedEntry&& result) {
-        if (index > 0)
-            Write(streams, ListSeparator(request.format, request.inList));
+        if (written > 0 && !result.text.empty()) {
+            Write(streams, request.stac ? StacSeparator(request.format)
+                                        : ListSeparator(request.format, request.inList));
+        }
+        written += result.text.empty() ? 0 : 1;
         Write(streams, result.text);
+        if (!result.notice.empty() && streams.notice)
+            streams.notice(result.notice);
         if (result.failed)
             ++outcome.failed;
         if (progress) {
@@ -90,7 +102,8 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
         }
     };
     RunInOrder(count, request.jobs, work, deliver);
-    Write(streams, ListClosing(request.format, request.inList, count == 0));
+    Write(streams, request.stac ? StacClosing(request.format)
+                                : ListClosing(request.format, request.inList, count == 0));
     if (progress)
         streams.progress(progress->Finish());
     return outcome;

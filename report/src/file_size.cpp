@@ -1,5 +1,6 @@
 #include "file_size.h"
 
+#include <cpl_vsi.h>
 #include <sys/stat.h>
 
 double FileSizeOnDisk(const std::string& path) {
@@ -7,4 +8,11 @@ double FileSizeOnDisk(const std::string& path) {
     if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
         return 0;
     return static_cast<double>(static_cast<unsigned long long>(status.st_size));
+}
+
+std::optional<std::int64_t> FileModificationTime(const std::string& path) {
+    VSIStatBufL status{};
+    if (VSIStatL(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return static_cast<std::int64_t>(status.st_mtime);
 }
