@@ -42,6 +42,8 @@ CoordinateSystem DescribeCoordinateSystem(const OGRSpatialReference& reference, 
     CPLFree(proj4);
     crs.epsg = OwnEpsgCode(reference);
     crs.geographicEpsg = reference.GetEPSGGeogCS();
+    if (reference.IsProjected())
+        crs.metresPerUnit = reference.GetLinearUnits();
     return crs;
 }
 

@@ -161,11 +161,13 @@ void InsertGeometry(Json& item, const Grid& grid) {
     item["bbox"] = outline->bbox;
 }
 
+// The size of a pixel's column step in metres; empty where the system's unit is not a length.
 std::optional<double> SpatialResolution(const Grid& grid) {
-    if (!grid.gt)
+    const std::optional<CoordinateSystem>& crs = *grid.crs;
+    if (!grid.gt || !crs || !crs->metresPerUnit)
         return std::nullopt;
     const GeoTransform& gt = *grid.gt;
-    return std::hypot(gt[1], gt[4]);
+    return std::hypot(gt[1], gt[4]) * *crs->metresPerUnit;
 }
 
 Json RasterBands(const RasterFacts& facts, const Grid& grid) {

@@ -115,14 +115,14 @@ INSTANTIATE_TEST_SUITE_P(
                  4326,
                  {0.5, 0.5, 10, 0.5, -0.5, 50},
                  std::nullopt,
-                 {{"data_type", "uint8"}, {"spatial_resolution", std::hypot(0.5, 0.5)}}},
+                 {{"data_type", "uint8"}}},
         ItemCase{"NoCoordinateSystem",
                  Recipe(8, 8, {100, 1, 0, 200, 0, -1}, 0),
                  std::nullopt,
                  nullptr,
                  {1, 0, 100, 0, -1, 200},
                  std::nullopt,
-                 {{"data_type", "uint8"}, {"spatial_resolution", 1}}}),
+                 {{"data_type", "uint8"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StacItem, ProjectedEdgesAreDensified) {
@@ -137,9 +137,10 @@ TEST_F(StacItem, ProjectedEdgesAreDensified) {
     EXPECT_GT(std::abs(ring[24][1].get<double>() - chordMiddle), 2e-4);
 }
 
-TEST_F(StacItem, PackageItemIsItsOwnMediaTypeWithFourByteBands) {
+TEST_F(StacItem, PackageItemHasItsOwnMediaTypeFourByteBandsAndTheSidecarsSystem) {
     const std::string path = fixtures.Path("p.qvrmp");
     ASSERT_TRUE(WriteImagePackage(path, SolidImage(40, 30, 0xFF00FF00)));
+    WriteFileText(path + ".aux.xml", "<PAMDataset><SRS>EPSG:32650</SRS></PAMDataset>");
     const FileFacts facts = GatherFileFacts(path);
     const Json json = RenderStacItem(facts, "p");
     const Json& asset = json["assets"]["data"];
@@ -150,7 +151,8 @@ TEST_F(StacItem, PackageItemIsItsOwnMediaTypeWithFourByteBands) {
     EXPECT_EQ(asset["raster:bands"][3],
               Json({{"data_type", "uint8"}, {"spatial_resolution", 2.5}}));
     EXPECT_EQ(json["properties"]["proj:transform"], Json({2.5, 0, 500000, 0, -2.5, 4000000}));
-    EXPECT_TRUE(json["geometry"].is_null());  // no sidecar, no coordinate system
+    EXPECT_EQ(json["properties"]["proj:epsg"], 32650);  // from the sidecar
+    EXPECT_EQ(json["geometry"]["coordinates"][0][0], Json({117.0, json["bbox"][3]}));
 }
 
 TEST(StacItemId, DistinctPathsGiveDistinctIds) {
