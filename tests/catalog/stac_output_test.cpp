@@ -38,11 +38,13 @@ std::string Tile(const TempFolder& folder, const std::string& name, int column) 
 
 }  // namespace
 
-TEST(StacOutput, RepeatedPathsGetNumberedIds) {
-    const std::vector<CatalogEntry> entries = {
-        {"a.tif", {}, {}}, {"b%.tif", {}, {}}, {"a.tif", {}, {}}, {"a.tif", {}, {}}};
+TEST(StacOutput, DistinctPathsAndRepeatedOnesGetDistinctIds) {
+    std::vector<CatalogEntry> entries;
+    for (const char* path : {"a.tif", "名%.tif", "a.tif", "bad\xFF\n", "bad%FF%0A", "a.tif"})
+        entries.push_back({path, {}, {}});
     EXPECT_EQ(StacItemIds(entries),
-              (std::vector<std::string>{"a.tif", "b%25.tif", "a.tif%-2", "a.tif%-3"}));
+              (std::vector<std::string>{"a.tif", "名%25.tif", "a.tif%-2", "bad%FF%0A",
+                                        "bad%25FF%250A", "a.tif%-3"}));
 }
 
 TEST(StacOutput, StacitReadsTheCollectionAsOneMosaic) {
