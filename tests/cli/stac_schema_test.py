@@ -1,8 +1,6 @@
 """tarnview-info --stac against the published JSON Schemas of STAC 1.0.0's Item, of the extensions
-the Items declare and of GeoJSON's FeatureCollection, for the report schema test's rasters and
-packages, a COG and a raster in a system without EPSG code. SCHEMAS is a folder of the schemas'
-files, each found by its "$id" (GeoJSON's come with npm's geojson-schema; STAC's from the tagged
-sources of the specification and of each extension).
+the Items declare and of GeoJSON's FeatureCollection. SCHEMAS: a folder of the schemas' files, each
+found by its "$id" (GeoJSON's from npm's geojson-schema, STAC's from the tagged sources).
 
 Usage: stac_schema_test.py TARNVIEW_INFO TARNVIEW_PACK SCHEMAS
 """
