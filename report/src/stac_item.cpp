@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "acquisition_time.h"
+#include "json_report.h"
 #include "package_format.h"
 #include "stac_geometry.h"
 #include "text_helpers.h"
@@ -38,9 +39,8 @@ struct DriverMediaType {
     std::string_view driver;
     const char* type;
 };
-constexpr std::array<DriverMediaType, 5> kDriverMediaTypes{{
+constexpr std::array<DriverMediaType, 4> kDriverMediaTypes{{
     {"GTiff", kGeoTiffType},
-    {"COG", kCogType},
     {"PNG", "image/png"},
     {"JPEG", "image/jpeg"},
     {"JP2OpenJPEG", "image/jp2"},
@@ -72,20 +72,13 @@ constexpr char kPackageDataType[] = "uint8";
 
 constexpr char kWkt2Format[] = "FORMAT=WKT2_2019";
 
-// A whole number as one; the numbers given here are all finite.
-Json Number(double value) {
-    if (std::trunc(value) == value && std::fabs(value) < 0x1p53)
-        return static_cast<std::int64_t>(value);
-    return value;
-}
-
 // The raster extension writes a nodata value that is not finite as a string.
 Json NoDataValue(double value) {
     if (std::isnan(value))
         return "nan";
     if (std::isinf(value))
         return value > 0 ? "inf" : "-inf";
-    return Number(value);
+    return JsonNumber(value);
 }
 
 bool AllFinite(const GeoTransform& gt) {
@@ -138,11 +131,11 @@ void InsertProjection(Json& properties, const Grid& grid) {
     if (!grid.gt)
         return;
     const GeoTransform& gt = *grid.gt;
-    properties["proj:transform"] = {Number(gt[1]), Number(gt[2]), Number(gt[0]),
-                                    Number(gt[4]), Number(gt[5]), Number(gt[3])};
+    properties["proj:transform"] = {JsonNumber(gt[1]), JsonNumber(gt[2]), JsonNumber(gt[0]),
+                                    JsonNumber(gt[4]), JsonNumber(gt[5]), JsonNumber(gt[3])};
     const GeoExtent extent = ComputeExtent(gt, grid.width, grid.height);
-    properties["proj:bbox"] = {Number(extent.west), Number(extent.south), Number(extent.east),
-                               Number(extent.north)};
+    properties["proj:bbox"] = {JsonNumber(extent.west), JsonNumber(extent.south),
+                               JsonNumber(extent.east), JsonNumber(extent.north)};
 }
 
 void InsertGeometry(Json& item, const Grid& grid) {
@@ -178,11 +171,11 @@ Json RasterBands(const RasterFacts& facts, const Grid& grid) {
         if (band.noData)
             entry["nodata"] = NoDataValue(*band.noData);
         if (resolution)
-            entry["spatial_resolution"] = Number(*resolution);
+            entry["spatial_resolution"] = JsonNumber(*resolution);
         if (band.scale && std::isfinite(*band.scale))
-            entry["scale"] = Number(*band.scale);
+            entry["scale"] = JsonNumber(*band.scale);
         if (band.offset && std::isfinite(*band.offset))
-            entry["offset"] = Number(*band.offset);
+            entry["offset"] = JsonNumber(*band.offset);
         if (!band.unit.empty())
             entry["unit"] = ValidUtf8(band.unit);
         bands.push_back(std::move(entry));
@@ -196,7 +189,7 @@ Json PackageBands(const Grid& grid) {
     for (int band = 0; band < kBytesPerPixel; ++band) {
         Json entry = {{"data_type", kPackageDataType}};
         if (resolution)
-            entry["spatial_resolution"] = Number(*resolution);
+            entry["spatial_resolution"] = JsonNumber(*resolution);
         bands.push_back(std::move(entry));
     }
     return bands;
@@ -254,12 +247,12 @@ nlohmann::json RenderStacItem(const FileFacts& facts, const std::string& id) {
         grid = {raster.width, raster.height, &raster.crs, raster.geoTransform};
         if (const char* type = RasterMediaType(raster))
             asset["type"] = type;
-        asset["file:size"] = Number(raster.storedBytes);
+        asset["file:size"] = JsonNumber(raster.storedBytes);
     } else {
         const PackageFacts& package = *facts.package;
         grid = {package.width, package.height, &package.crs, package.geoTransform};
         asset["type"] = kPackageType;
-        asset["file:size"] = Number(package.storedBytes);
+        asset["file:size"] = JsonNumber(package.storedBytes);
     }
     if (grid.gt && !AllFinite(*grid.gt))
         grid.gt.reset();
