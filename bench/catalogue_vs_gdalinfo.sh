@@ -3,7 +3,8 @@
 # tarnview-info --jsonl -r (with --jobs 1 and with the default, one job per processor) against
 # (a) a shell loop of gdalinfo -json and (b) one Python process calling gdal.Info(path,
 # format='json') for each file. GDAL reads the packages through our plugin, so every program
-# reports every file. Prints the wall times, files per second and the speed-ups.
+# reports every file. Prints the wall times, files per second and the speed-ups; then the same
+# catalogue as STAC Items (--stac --jsonl) against --jsonl.
 # Usage: bench/catalogue_vs_gdalinfo.sh [RASTERS] [PACKAGES]   (build first; TARNVIEW_BUILD=DIR)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -53,18 +54,27 @@ t2=$(now_ns)
 t3=$(now_ns)
 "$info" --jsonl -r "$dir" >"$tmp/all.jsonl" || true
 t4=$(now_ns)
+"$info" --stac --jsonl --jobs 1 -r "$dir" >"$tmp/stac_one.jsonl" || true
+t5=$(now_ns)
+"$info" --stac --jsonl -r "$dir" >"$tmp/stac_all.jsonl" || true
+t6=$(now_ns)
 
 lines=$(wc -l <"$tmp/one.jsonl")
 errors=$(grep -c '"error":' "$tmp/one.jsonl" || true)
 cmp -s "$tmp/one.jsonl" "$tmp/all.jsonl" || echo "warning: --jobs 1 and the default differ" >&2
 loop=$((t1 - t0)) python_ns=$((t2 - t1)) one=$((t3 - t2)) all=$((t4 - t3))
+stac_one=$((t5 - t4)) stac_all=$((t6 - t5))
 echo "files: $files ($rasters GeoTIFFs, $packages packages); tarnview-info lines: $lines, errors: $errors"
 echo "jobs by default: $(nproc)"
-awk -v f="$files" -v a="$loop" -v b="$python_ns" -v o="$one" -v d="$all" 'BEGIN {
+awk -v f="$files" -v a="$loop" -v b="$python_ns" -v o="$one" -v d="$all" \
+    -v so="$stac_one" -v sd="$stac_all" 'BEGIN {
     printf "(a) shell loop of gdalinfo -json:      %8.3f s  %8.1f files/s\n", a / 1e9, f * 1e9 / a;
     printf "(b) one Python process, gdal.Info:     %8.3f s  %8.1f files/s\n", b / 1e9, f * 1e9 / b;
     printf "tarnview-info --jsonl -r --jobs 1:     %8.3f s  %8.1f files/s\n", o / 1e9, f * 1e9 / o;
     printf "tarnview-info --jsonl -r (default):    %8.3f s  %8.1f files/s\n", d / 1e9, f * 1e9 / d;
     printf "speed-up over (a): %.1fx with --jobs 1, %.1fx by default\n", a / o, a / d;
     printf "speed-up over (b): %.2fx with --jobs 1, %.2fx by default\n", b / o, b / d;
+    printf "tarnview-info --stac --jsonl --jobs 1: %8.3f s  %8.1f files/s\n", so / 1e9, f * 1e9 / so;
+    printf "tarnview-info --stac --jsonl (default):%8.3f s  %8.1f files/s\n", sd / 1e9, f * 1e9 / sd;
+    printf "--stac against --jsonl: %.2fx with --jobs 1, %.2fx by default\n", so / o, sd / d;
 }'

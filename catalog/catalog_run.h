@@ -16,6 +16,7 @@ struct CatalogRequest {
     std::vector<CatalogEntry> entries;
     CatalogFormat format = CatalogFormat::kText;
     bool inList = true;  // text headers, a JSON array
+    bool stac = false;   // STAC Items (kJsonLines, or a collection in the JSON forms)
     int jobs = 1;        // up to kMaxCatalogJobs
     // A file read for longer than this is named on the notice stream, once.
     std::chrono::milliseconds slowFileNotice = std::chrono::seconds(30);

@@ -16,6 +16,7 @@ enum class CatalogFormat {
 struct RenderedEntry {
     std::string text;
     bool failed = false;
+    std::string notice = {};  // a line for the notice stream, when the entry has one
 };
 
 // `path` as a JSON string: quote, backslash and control characters escaped, every other byte

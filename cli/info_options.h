@@ -22,6 +22,7 @@ struct InfoOptions {
     bool catalogue = false;  // any catalogue option or several paths
     bool inList = false;     // several paths, -r or a list: headers, a JSON array
     bool jsonl = false;
+    bool stac = false;  // STAC Items instead of reports
     bool recursive = false;
     std::optional<std::string> filesFrom;  // as the system gave it
     bool nulSeparated = false;

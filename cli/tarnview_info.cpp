@@ -59,7 +59,7 @@ int WriteThumbnail(const InfoOptions& options) {
 CatalogFormat FormatOf(const InfoOptions& options) {
     if (options.jsonl)
         return CatalogFormat::kJsonLines;
-    if (options.json)
+    if (options.json || options.stac)
         return options.compact ? CatalogFormat::kJsonCompact : CatalogFormat::kJson;
     return CatalogFormat::kText;
 }
@@ -78,6 +78,7 @@ int RunCatalogue(const InfoOptions& options) {
     request.entries = ExpandPaths(given, options.recursive);
     request.format = FormatOf(options);
     request.inList = options.inList;
+    request.stac = options.stac;
     request.jobs =
         options.jobsGiven ? options.jobs : DefaultCatalogJobs(request.entries, options.jobs);
     CatalogStreams streams;

@@ -10,4 +10,6 @@ struct CoordinateSystem {
     // The coordinate system's own EPSG code, when its authority is EPSG; empty otherwise.
     std::optional<int> epsg;
     int geographicEpsg = -1;  // EPSG code of its geographic system, -1 when unknown
+    // A projected system's unit of length in metres; empty for a geographic or other system.
+    std::optional<double> metresPerUnit = std::nullopt;
 };

@@ -10,5 +10,9 @@
 
 nlohmann::json RenderJsonReport(const FileFacts& facts);
 
+// A number as the report writes it: a whole number as one ("1024", not "1024.0"), a NaN or
+// infinity as the string "NaN", "Infinity" or "-Infinity".
+nlohmann::json JsonNumber(double value);
+
 // The JSON as text: indented by four spaces, or on one line when `compact`; no final newline.
 std::string JsonText(const nlohmann::json& json, bool compact);

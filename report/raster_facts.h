@@ -54,6 +54,8 @@ struct RasterFacts {
     std::vector<std::string> metadata;         // default domain
     // The "QV" domain, when GDAL gives a list.
     std::optional<std::vector<std::string>> makerMetadata;
+    std::string layout;           // the image structure's LAYOUT, "COG" for a cloud-optimised one
+    std::string acquisitionTime;  // RFC 3339 from the acquisition metadata; empty when none
 };
 
 // Opens the path (bytes as the system takes them) read-only with GDAL, gathers its facts and closes

@@ -2,6 +2,7 @@
 // The file is read once into facts; the text report and JSON are both rendered from them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,8 @@ struct FileFacts {
     std::optional<RasterFacts> raster;    // set for a raster that GDAL opened
     std::optional<PackageFacts> package;  // set for a package that opened
     std::string error;                    // the report's text when the file could not be opened
+    // When the file was last modified, seconds since 1970 UTC; empty when unknown or it failed.
+    std::optional<std::int64_t> modifiedSeconds = std::nullopt;
 
     bool Failed() const { return !raster && !package; }
 };

@@ -15,6 +15,10 @@
 // U+FFFD, one for each such byte; everything else, embedded zeros included, is kept.
 std::string ValidUtf8(std::string_view bytes);
 
+// The length of the well-formed UTF-8 sequence that starts at `at` (below bytes.size()), or 0
+// when there is none.
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at);
+
 // A double in fixed notation with `digits` decimals and a point as separator, whatever the
 // locale: what printf's "%.*f" gives in the C locale.
 std::string FormatFixed(double value, int digits);

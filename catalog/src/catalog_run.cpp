@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include "catalog_entry.h"
 #include "ordered_pipeline.h"
 #include "progress_line.h"
+#include "stac_output.h"
 
 namespace {
 
@@ -66,20 +68,31 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
     if (streams.progress && count > 1)
         progress.emplace(count, ProgressLine::Clock::now());
 
-    if (!Write(streams, ListOpening(request.format, request.inList, count == 0), outcome))
+    // Shared with the work, which may outlive the run for a file given up on.
+    const auto ids = std::make_shared<const std::vector<std::string>>(
+        request.stac ? StacItemIds(request.entries) : std::vector<std::string>());
+    const auto render = [ids, stac = request.stac, format = request.format,
+                         inList = request.inList](GatheredEntry&& gathered, std::size_t index) {
+        if (stac)
+            return RenderStacEntry(gathered, (*ids)[index], format);
+        return RenderEntry(std::move(gathered), format, inList);
+    };
+    if (!Write(streams,
+               request.stac ? StacOpening(request.format)
+                            : ListOpening(request.format, request.inList, count == 0),
+               outcome))
         return outcome;
     const SlowFileWatch watch(request, streams);
     // A file given up on is still being read when the run ends: its work holds copies of all it
     // uses, and the slot naming it is only reused 256 files later.
     const std::vector<CatalogEntry>* entries = &request.entries;
-    const ItemWork work = [entries, format = request.format,
-                           inList = request.inList](std::size_t index) {
+    const ItemWork work = [entries, render](std::size_t index) {
         const CatalogEntry entry = (*entries)[index];
         const std::size_t slot = index % kMaxCatalogJobs;
         CatalogFilesInFlight().Begin(slot, entry.path.c_str(), FilesInFlight::Clock::now());
         GatheredEntry gathered = GatherEntry(entry);
         CatalogFilesInFlight().End(slot);
-        return RenderEntry(std::move(gathered), format, inList);
+        return render(std::move(gathered), index);
     };
     ItemTimeLimit timeLimit;
     timeLimit.limit = request.fileTimeLimit;
@@ -88,14 +101,22 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
         gathered.facts.path = gathered.path;
         gathered.facts.error =
             "still not read after " + Seconds(request.fileTimeLimit) + " s; given up";
-        return RenderEntry(std::move(gathered), request.format, request.inList);
+        return render(std::move(gathered), index);
     };
+    std::size_t written = 0;  // entries that gave text
     const ItemDelivery deliver = [&](std::size_t index, RenderedEntry&& result) {
-        if (index > 0)
-            Write(streams, ListSeparator(request.format, request.inList), outcome);
+        if (written > 0 && !result.text.empty() &&
+            !Write(streams,
+                   request.stac ? StacSeparator(request.format)
+                                : ListSeparator(request.format, request.inList),
+                   outcome))
+            return false;
         if (!Write(streams, result.text, outcome))
             return false;
+        written += result.text.empty() ? 0 : 1;
         ++outcome.files;
+        if (!result.notice.empty() && streams.notice)
+            streams.notice(result.notice);
         if (result.failed)
             ++outcome.failed;
         if (progress) {
@@ -106,7 +127,10 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
         return true;
     };
     RunInOrder(count, request.jobs, work, deliver, timeLimit);
-    Write(streams, ListClosing(request.format, request.inList, count == 0), outcome);
+    Write(streams,
+          request.stac ? StacClosing(request.format)
+                       : ListClosing(request.format, request.inList, count == 0),
+          outcome);
     if (progress)
         streams.progress(progress->Finish());
     return outcome;

@@ -18,7 +18,8 @@ constexpr char kFooter[] =
     "\n"
     "Examples:\n"
     "  tarnview-info scene.tif\n"
-    "  tarnview-info --jsonl -r /data/imagery > catalogue.jsonl\n";
+    "  tarnview-info --jsonl -r /data/imagery > catalogue.jsonl\n"
+    "  tarnview-info --stac -r /data/imagery > items.json\n";
 
 // What the user asked for, as declared; checked and turned into InfoOptions afterwards.
 struct Given {
@@ -35,6 +36,8 @@ void Declare(CLI::App& app, Given& given) {
     app.add_flag("--json", options.json, "print the report's facts as JSON (pretty-printed)");
     app.add_flag("--compact", options.compact, "with --json: each object on one line");
     app.add_flag("--jsonl", options.jsonl, "one compact JSON object a line per file");
+    app.add_flag("--stac", options.stac,
+                 "STAC Items: an ItemCollection, or with --jsonl one Item a line");
     app.add_flag("-r", options.recursive,
                  "walk folders (name order; hidden files and linked folders left out)");
     app.add_option("--files-from", options.filesFrom,
@@ -75,6 +78,8 @@ std::optional<std::string> Conflict(const InfoOptions& options) {
         return "--json and --jsonl exclude each other";
     if (options.thumbnailOut && options.catalogue)
         return "a thumbnail takes one path only";
+    if (options.stac && (options.crlf || options.thumbnailOut))
+        return "--stac takes no --crlf or thumbnail";
     if (options.crlf && options.catalogue)
         return "--crlf takes one path only";
     if (options.compact && !options.json)
@@ -123,7 +128,7 @@ ParsedCommandLine<InfoOptions> ParseInfoOptions(int argc, const char* const* arg
         options.jobs = *number;
     }
     options.inList = options.paths.size() > 1 || options.recursive || options.filesFrom;
-    options.catalogue = options.inList || options.jsonl;
+    options.catalogue = options.inList || options.jsonl || options.stac;
     if (const std::optional<std::string> conflict = Conflict(options))
         return UsageError<InfoOptions>(*conflict);
     parsed.options = std::move(options);

@@ -59,6 +59,8 @@ CoordinateSystem DescribeCoordinateSystem(const OGRSpatialReference& reference, 
     CPLFree(proj4);
     crs.epsg = OwnEpsgCode(reference);
     crs.geographicEpsg = reference.GetEPSGGeogCS();
+    if (reference.IsProjected())
+        crs.metresPerUnit = reference.GetLinearUnits();
     return crs;
 }
 

@@ -19,3 +19,10 @@ double FileSizeOnDisk(const std::string& path) {
         return 0;
     return static_cast<double>(static_cast<unsigned long long>(status.st_size));
 }
+
+std::optional<std::int64_t> FileModificationTime(const std::string& path) {
+    VSIStatBufL status{};
+    if (VSIStatL(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return static_cast<std::int64_t>(status.st_mtime);
+}

@@ -19,25 +19,13 @@ constexpr char kNotANumber[] = "NaN";
 constexpr char kInfinity[] = "Infinity";
 constexpr char kNegativeInfinity[] = "-Infinity";
 
-// A whole number is written as one ("1024", not "1024.0"); a NaN or infinity as its string.
-Json Number(double value) {
-    if (std::isnan(value))
-        return kNotANumber;
-    if (std::isinf(value))
-        return value > 0 ? kInfinity : kNegativeInfinity;
-    if (std::trunc(value) == value && value >= -kWholeNumberLimit && value < kWholeNumberLimit) {
-        return static_cast<std::int64_t>(value);
-    }
-    return value;
-}
-
 Json OptionalNumber(const std::optional<double>& value) {
-    return value ? Number(*value) : Json(nullptr);
+    return value ? JsonNumber(*value) : Json(nullptr);
 }
 
 // stored x 100 / uncompressed, the ratio the data types give; null for an image without samples.
 Json TrueCompressionPercent(double stored, double uncompressed) {
-    return uncompressed > 0 ? Number(stored * 100.0 / uncompressed) : Json(nullptr);
+    return uncompressed > 0 ? JsonNumber(stored * 100.0 / uncompressed) : Json(nullptr);
 }
 
 // KEY=VALUE entries as an object; an entry without "=" keeps its whole text as key, null value.
@@ -56,7 +44,7 @@ Json MetadataObject(const std::vector<std::string>& entries) {
 }
 
 Json SizePair(double width, double height) {
-    return Json::array({Number(width), Number(height)});
+    return Json::array({JsonNumber(width), JsonNumber(height)});
 }
 
 // The bytes of a file against what its pixels would take.
@@ -71,11 +59,11 @@ void InsertSizes(Json& json, const char* kind, int width, int height, const Byte
     json["kind"] = kind;
     json["width"] = width;
     json["height"] = height;
-    json["storedBytes"] = Number(bytes.stored);
-    json["theoreticalBytes"] = Number(bytes.theoretical);
+    json["storedBytes"] = JsonNumber(bytes.stored);
+    json["theoreticalBytes"] = JsonNumber(bytes.theoretical);
     json["compressionPercent"] =
         OptionalNumber(CompressionPercent(bytes.stored, bytes.theoretical));
-    json["uncompressedBytes"] = Number(bytes.uncompressed);
+    json["uncompressedBytes"] = JsonNumber(bytes.uncompressed);
     json["trueCompressionPercent"] = TrueCompressionPercent(bytes.stored, bytes.uncompressed);
 }
 
@@ -87,13 +75,13 @@ void InsertGeoreferencing(Json& json, const std::optional<GeoTransform>& gt, int
         return;
     }
     const GeoExtent extent = ComputeExtent(*gt, width, height);
-    json["extent"] = {{"north", Number(extent.north)},
-                      {"south", Number(extent.south)},
-                      {"west", Number(extent.west)},
-                      {"east", Number(extent.east)}};
+    json["extent"] = {{"north", JsonNumber(extent.north)},
+                      {"south", JsonNumber(extent.south)},
+                      {"west", JsonNumber(extent.west)},
+                      {"east", JsonNumber(extent.east)}};
     Json coefficients = Json::array();
     for (double coefficient : *gt)
-        coefficients.push_back(Number(coefficient));
+        coefficients.push_back(JsonNumber(coefficient));
     json["geoTransform"] = std::move(coefficients);
 }
 
@@ -138,7 +126,7 @@ void InsertRaster(Json& json, const RasterFacts& facts) {
 
     Json files = Json::array();
     for (const RasterFile& file : facts.files)
-        files.push_back({{"name", ValidUtf8(file.name)}, {"bytes", Number(file.bytes)}});
+        files.push_back({{"name", ValidUtf8(file.name)}, {"bytes", JsonNumber(file.bytes)}});
     json["files"] = std::move(files);
 
     Json bands = Json::array();
@@ -174,6 +162,17 @@ void InsertPackage(Json& json, const PackageFacts& facts) {
 }
 
 }  // namespace
+
+nlohmann::json JsonNumber(double value) {
+    if (std::isnan(value))
+        return kNotANumber;
+    if (std::isinf(value))
+        return value > 0 ? kInfinity : kNegativeInfinity;
+    if (std::trunc(value) == value && value >= -kWholeNumberLimit && value < kWholeNumberLimit) {
+        return static_cast<std::int64_t>(value);
+    }
+    return value;
+}
 
 nlohmann::json RenderJsonReport(const FileFacts& facts) {
     Json json = {{"path", ValidUtf8(facts.path)}};

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "acquisition_time.h"
 #include "coordinate_system_facts.h"
 #include "file_io.h"
 #include "file_size.h"
@@ -128,5 +129,8 @@ ReportResult<RasterFacts> GatherRasterFacts(const std::string& path,
     facts.metadata = MetadataList(handle, nullptr);
     if (GDALGetMetadata(handle, "QV") != nullptr)
         facts.makerMetadata = MetadataList(handle, "QV");
+    if (const char* layout = GDALGetMetadataItem(handle, "LAYOUT", "IMAGE_STRUCTURE"))
+        facts.layout = layout;
+    facts.acquisitionTime = FindAcquisitionTime(handle);
     return facts;
 }

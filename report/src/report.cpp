@@ -1,5 +1,6 @@
 #include "report.h"
 
+#include "file_size.h"
 #include "package_report.h"
 #include "raster_report.h"
 #include "remote_read_scope.h"
@@ -38,6 +39,8 @@ FileFacts GatherFileFacts(const std::string& path, const char* const* siblingFil
         else
             facts.error = ValidUtf8(result.message());
     }
+    if (!facts.Failed())
+        facts.modifiedSeconds = FileModificationTime(path);
     return facts;
 }
 

@@ -10,9 +10,10 @@ bool IsContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
-// The length of the well-formed sequence that starts at `at`, or 0 when there is none. The
-// ranges of the second byte rule out overlong forms, surrogates and code points past U+10FFFF.
-std::size_t SequenceLength(std::string_view bytes, std::size_t at) {
+}  // namespace
+
+// The ranges of the second byte rule out overlong forms, surrogates and code points past U+10FFFF.
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
     const unsigned char lead = byte(0);
     if (lead < 0x80)
@@ -48,14 +49,12 @@ std::size_t SequenceLength(std::string_view bytes, std::size_t at) {
     return length;
 }
 
-}  // namespace
-
 std::string ValidUtf8(std::string_view bytes) {
     std::string text;
     text.reserve(bytes.size());
     std::size_t at = 0;
     while (at < bytes.size()) {
-        const std::size_t length = SequenceLength(bytes, at);
+        const std::size_t length = Utf8SequenceLength(bytes, at);
         if (length == 0) {
             text += kReplacementCharacter;
             ++at;

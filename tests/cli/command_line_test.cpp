@@ -114,6 +114,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
         {false, {"--json", "--jsonl", "x"}, "--json and --jsonl exclude each other"},
         {false, {"--crlf", "x", "y"}, "--crlf takes one path only"},
         {false, {"--compact", "x"}, "--compact needs --json"},
+        {false, {"--stac", "--crlf", "x"}, "--stac takes no --crlf or thumbnail"},
         {false, {"--thumbnail", "o.png", "--json", "x"}, "a thumbnail takes no report options"},
     };
     for (const auto& c : cases) {
@@ -143,6 +144,9 @@ TEST(CommandLine, OptionsReachTheProgramAndBytesStayAsGiven) {
     EXPECT_EQ(info.options.jobs, 3);
     EXPECT_EQ(*info.options.filesFrom, "l\xfe");
     EXPECT_EQ(info.options.paths, (std::vector<std::string>{"a", "b"}));
+    // One path's Item still makes a collection.
+    const auto stac = Info({"--stac", "a"});
+    EXPECT_TRUE(stac.options.stac && stac.options.catalogue && !stac.options.inList);
 
     EXPECT_EQ(Pack({"a", "-h"}).request, Request::kHelp);
     EXPECT_EQ(Info({"--version", "a", "b"}).request, Request::kVersion);
