@@ -12,8 +12,14 @@ TARNVIEW_PACKAGES=(
     libxcb1-dev openbox xdotool wmctrl x11-utils
     librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils
     libfile-mimeinfo-perl
-    help2man lintian nginx-light python3-distributed nodejs npm
+    help2man lintian nginx-light python3-distributed
 )
+# The S3-compatible test server runs on Node.js. A machine may already have a Node.js with npm
+# from elsewhere, which Debian's npm package conflicts with: Debian's are installed only when
+# there is no npm at all.
+if ! command -v npm >/dev/null 2>&1; then
+    TARNVIEW_PACKAGES+=(nodejs npm)
+fi
 
 tarnview_install_packages() {
     local missing=()
