@@ -59,7 +59,10 @@ TEST(StacOutput, StacitReadsTheCollectionAsOneMosaic) {
     request.jobs = 2;
     std::string output, notices;
     const CatalogOutcome outcome =
-        RunCatalog(request, {[&](std::string_view text) { output += text; },
+        RunCatalog(request, {[&](std::string_view text) {
+                                 output += text;
+                                 return 0;
+                             },
                              {},
                              [&](std::string_view text) { notices += text; }});
     EXPECT_EQ(outcome.failed, 1u);
