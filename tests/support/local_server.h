@@ -4,8 +4,8 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -29,13 +29,15 @@ class LocalServer {
     std::vector<std::string> TakeRequests();
 
   private:
-    LocalServer(std::string log, std::regex request);
+    // Whether a line of the server's log is a request it answered.
+    using RequestLine = std::function<bool(const std::string&)>;
+    LocalServer(std::string log, RequestLine request);
     std::string Path(const std::string& name) const { return state_.Path(name); }
     void Start(const std::vector<std::string>& argv);
 
     TempFolder state_;
     std::string log_;
-    std::regex request_;
+    RequestLine request_;
     int port_ = 0;
     pid_t pid_ = -1;
     std::size_t taken_ = 0;
