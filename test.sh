@@ -36,7 +36,6 @@ tests/desktop/check_thumbnailer.sh res/tarnview.thumbnailer build/tarnview-info 
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 stage "sanitizers"
 tarnview_configure asan "$werror"
-ln -sfn "$PWD/build/s3rver" build-asan/s3rver  # the remote tests' server, installed once
 cmake --build --preset asan --target package_tests report_tests cli_tests pack_tests \
     tarnview_pack_tests catalog_tests gdal_tests gdal_QVRMP tarnview-info tarnview-pack
 for area in package report cli ingest catalog; do
