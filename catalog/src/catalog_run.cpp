@@ -89,7 +89,10 @@ CatalogOutcome RunCatalog(const CatalogRequest& request, const CatalogStreams& s
     const ItemWork work = [entries, render](std::size_t index) {
         const CatalogEntry entry = (*entries)[index];
         const std::size_t slot = index % kMaxCatalogJobs;
-        CatalogFilesInFlight().Begin(slot, entry.path.c_str(), FilesInFlight::Clock::now());
+        // The slot names the request's own path, which outlives this copy: the watch may read the
+        // name just after the file is done.
+        CatalogFilesInFlight().Begin(slot, (*entries)[index].path.c_str(),
+                                     FilesInFlight::Clock::now());
         GatheredEntry gathered = GatherEntry(entry);
         CatalogFilesInFlight().End(slot);
         return render(std::move(gathered), index);
