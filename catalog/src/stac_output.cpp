@@ -16,8 +16,10 @@ bool IsCollection(CatalogFormat format) {
     return format != CatalogFormat::kJsonLines;
 }
 
+// An Item on lines of its own inside the collection's "features".
 std::string IndentedLines(const std::string& text) {
-    std::string out = kItemIndent;
+    std::string out = "\n";
+    out += kItemIndent;
     for (const char c : text) {
         out += c;
         if (c == '\n')
@@ -54,7 +56,7 @@ RenderedEntry RenderStacEntry(const GatheredEntry& entry, const std::string& id,
         return {JsonText(item, true) + "\n", false, {}};
     if (format == CatalogFormat::kJsonCompact)
         return {JsonText(item, true), false, {}};
-    return {"\n" + IndentedLines(JsonText(item, false)), false, {}};
+    return {IndentedLines(JsonText(item, false)), false, {}};
 }
 
 std::string StacOpening(CatalogFormat format) {
