@@ -7,7 +7,7 @@
 #   RUNS         executions per target (default 1000000)
 #   TARGET=RUNS  another count for one target, e.g. qvrmp_plugin_fuzzer=500000
 #   FUZZ_JOBS    targets run at once (default 2)
-# Configure build-fuzz/ first, as ./test.sh does; the targets are built here.
+# Configure build-fuzz/ first, as scripts/fuzz-short.sh does; the targets are built here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-1000000}
