@@ -18,6 +18,25 @@ namespace {
 using Clock = FilesInFlight::Clock;
 using namespace std::chrono_literals;
 
+// A catalogue run whose output and notices are kept as text.
+struct CapturedRun {
+    std::string out;
+    std::string notices;
+    CatalogOutcome outcome;
+
+    explicit CapturedRun(const CatalogRequest& request) {
+        CatalogStreams streams;
+        streams.output = [this](std::string_view text) {
+            out.append(text.data(), text.size());
+            return 0;
+        };
+        streams.notice = [this](std::string_view text) {
+            notices.append(text.data(), text.size());
+        };
+        outcome = RunCatalog(request, streams);
+    }
+};
+
 TEST(FilesInFlight, ASlowFileIsNamedOnceAndTheCrashNoteNamesEveryFileStillOpen) {
     FilesInFlight files;
     const Clock::time_point now = Clock::now();
@@ -47,15 +66,10 @@ TEST(FilesInFlight, TheCatalogueNamesAFileADriverDawdlesOverAndGoesOn) {
     request.entries = {{slow, {}, {}}};
     request.format = CatalogFormat::kJsonLines;
     request.slowFileNotice = 200ms;
-    std::string out;
-    std::string notices;
-    CatalogStreams streams;
-    streams.output = [&](std::string_view text) {
-        out.append(text.data(), text.size());
-        return 0;
-    };
-    streams.notice = [&](std::string_view text) { notices.append(text.data(), text.size()); };
-    const CatalogOutcome outcome = RunCatalog(request, streams);
+    const CapturedRun run(request);
+    const std::string& out = run.out;
+    const std::string& notices = run.notices;
+    const CatalogOutcome& outcome = run.outcome;
     EXPECT_EQ(notices, "still reading " + slow + " after 0.2 s\n");
     EXPECT_EQ(outcome.failed, 1u);  // the driver gave nothing in the end
     EXPECT_NE(out.find("\"error\""), std::string::npos) << out;
@@ -72,15 +86,10 @@ TEST(FilesInFlight, AFileReadPastTheTimeLimitIsGivenUpAndTheRunEnds) {
     request.format = CatalogFormat::kJsonLines;
     request.slowFileNotice = 100ms;
     request.fileTimeLimit = 200ms;
-    std::string out;
-    std::string notices;
-    CatalogStreams streams;
-    streams.output = [&](std::string_view text) {
-        out.append(text.data(), text.size());
-        return 0;
-    };
-    streams.notice = [&](std::string_view text) { notices.append(text.data(), text.size()); };
-    const CatalogOutcome outcome = RunCatalog(request, streams);
+    const CapturedRun run(request);
+    const std::string& out = run.out;
+    const std::string& notices = run.notices;
+    const CatalogOutcome& outcome = run.outcome;
     EXPECT_EQ(outcome.failed, 2u);
     for (const CatalogEntry& entry : request.entries) {
         EXPECT_NE(out.find(entry.path + "\",\"error\":\"still not read after 0.2 s; given up"),
