@@ -28,23 +28,24 @@ int DecodeThreadCount() {
     return std::clamp(std::atoi(setting), 1, kMaxThreads);
 }
 
-void RunDecodeJobs(std::size_t count, int threads, const std::function<void(std::size_t)>& job) {
+void RunDecodeJobs(std::size_t count, int threads,
+                   const std::function<void(std::size_t job, int worker)>& job) {
     std::atomic<std::size_t> next{0};
-    const auto work = [&] {
+    const auto work = [&](int worker) {
         for (std::size_t i = next++; i < count; i = next++) {
-            job(i);
+            job(i, worker);
         }
     };
     std::vector<std::thread> helpers;
     const std::size_t wanted = std::min<std::size_t>(count, static_cast<std::size_t>(threads));
     for (std::size_t i = 1; i < wanted; ++i) {
         try {
-            helpers.emplace_back(work);
+            helpers.emplace_back(work, static_cast<int>(i));
         } catch (const std::exception&) {
             break;  // the threads started so far and this one share the jobs
         }
     }
-    work();
+    work(0);
     for (std::thread& helper : helpers) {
         helper.join();
     }

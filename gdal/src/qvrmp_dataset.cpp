@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr std::size_t kSubTileStride = std::size_t{kSubTileSize} * kBytesPerPixel;
-constexpr std::size_t kSubTileBytes = kSubTileStride * kSubTileSize;
 constexpr std::size_t kBandBlockBytes = std::size_t{kSubTileSize} * kSubTileSize;
 
 }  // namespace
@@ -159,13 +157,30 @@ CPLErr QvrmpDataset::ReadBlockOfAllBands(int bandNumber, int blockX, int blockY,
     }
     // Pixels a sub-tile does not cover (empty, cropped at the edge) read as 0.
     std::memset(subTile_.data(), 0, subTile_.size());
-    switch (ReadSubTileRgba(reader_, level_, tileRow, tileColumn, subTile, subTile_.data(),
-                            kSubTileStride)) {
+    const SubTileResult result = ReadSubTileRgba(reader_, level_, tileRow, tileColumn, subTile,
+                                                 subTile_.data(), kSubTileStride);
+    if (result == SubTileResult::kDecoded) {
+        ScatterToBands(subTile_.data(), bandNumber, blockX, blockY, image);
+        return CE_None;
+    }
+    if (result == SubTileResult::kAbsent) {
+        zeroImage();
+        return CE_None;
+    }
+    if (ReportSubTile(result, tileRow, tileColumn, subTile) != CE_None) {
+        return CE_Failure;
+    }
+    // As in the thumbnail, a bad sub-tile reads as empty: in all four bands.
+    std::memset(subTile_.data(), 0, subTile_.size());
+    ScatterToBands(subTile_.data(), bandNumber, blockX, blockY, image);
+    return CE_None;
+}
+
+CPLErr QvrmpDataset::ReportSubTile(SubTileResult result, std::uint32_t tileRow,
+                                   std::uint32_t tileColumn, int subTile) {
+    switch (result) {
         case SubTileResult::kDecoded:
-            ScatterToBands(subTile_.data(), bandNumber, blockX, blockY, image);
-            return CE_None;
         case SubTileResult::kAbsent:
-            zeroImage();
             return CE_None;
         case SubTileResult::kUnreadable:
             CPLError(CE_Failure, CPLE_FileIO,
@@ -176,15 +191,12 @@ CPLErr QvrmpDataset::ReadBlockOfAllBands(int bandNumber, int blockX, int blockY,
         case SubTileResult::kCorrupt:
             break;
     }
-    // As in the thumbnail, a bad sub-tile reads as empty: in all four bands, with one warning.
     CPLError(CE_Warning, CPLE_AppDefined,
              "QVRMP: %s: sub-tile %d of the tile block of level %d, tile row %u, column %u is "
              "corrupt (outside its block, or not a WebP image of at most %u x %u pixels); it "
              "reads as empty",
              GetDescription(), subTile, level_, tileRow, tileColumn, kSubTileSize, kSubTileSize);
-    std::memset(subTile_.data(), 0, subTile_.size());
-    ScatterToBands(subTile_.data(), bandNumber, blockX, blockY, image);
-    return CE_None;
+    return CE_Warning;
 }
 
 void QvrmpDataset::ScatterToBands(const std::uint8_t* rgba, int bandNumber, int blockX, int blockY,

@@ -18,6 +18,8 @@
 #include "sub_tile_read.h"
 
 inline constexpr int kQvrmpBandCount = kBytesPerPixel;  // one band per byte of an RGBA pixel
+inline constexpr std::size_t kSubTileStride = std::size_t{kSubTileSize} * kBytesPerPixel;
+inline constexpr std::size_t kSubTileBytes = kSubTileStride * kSubTileSize;
 
 class QvrmpDataset final : public GDALPamDataset {
   public:
@@ -59,6 +61,15 @@ class QvrmpDataset final : public GDALPamDataset {
                      int bufferHeight, GSpacing pixelSpace, GSpacing lineSpace,
                      GDALRasterIOExtraArg* extra, const WindowRead& read);
 
+    // A one-to-one read of several bands (window and buffer of the same size): each sub-tile it
+    // touches is decoded once, on several threads, and goes straight into the caller's buffer,
+    // not through GDAL's block cache. False in `handled` when the buffer's layout is one this
+    // read leaves to GDAL's own.
+    CPLErr ReadWindowDirect(int x, int y, int width, int height, void* buffer, GDALDataType type,
+                            int bandCount, const int* bandMap, GSpacing pixelSpace,
+                            GSpacing lineSpace, GSpacing bandSpace, GDALRasterIOExtraArg* extra,
+                            bool& handled);
+
   protected:
     CPLErr IRasterIO(GDALRWFlag direction, int x, int y, int width, int height, void* buffer,
                      int bufferWidth, int bufferHeight, GDALDataType type, int bandCount,
@@ -76,6 +87,10 @@ class QvrmpDataset final : public GDALPamDataset {
     // the dataset must be dropped, since it has read it.
     bool LoadSidecar(GDALOpenInfo* openInfo);
     void CountTilesOnce();
+    // What a sub-tile that did not decode means for a read, said through GDAL's error channel:
+    // a failure when its bytes cannot be read, a warning (it reads as empty) when it is corrupt.
+    CPLErr ReportSubTile(SubTileResult result, std::uint32_t tileRow, std::uint32_t tileColumn,
+                         int subTile);
     bool AllocateSubTile();
     // Splits the RGBA `rgba` into the four bands' blocks: `image` for band `bandNumber` (0: none),
     // new cache blocks for the others.

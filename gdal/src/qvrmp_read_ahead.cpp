@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr std::size_t kSubTileStride = std::size_t{kSubTileSize} * kBytesPerPixel;
-constexpr std::size_t kSubTileBytes = kSubTileStride * kSubTileSize;
 constexpr int kBlockSide = static_cast<int>(kSubTileSize);
 constexpr int kSubTilesPerThread = 2;
 // A part of the window takes at most this share of the block cache, so nothing it decoded is
@@ -78,7 +76,7 @@ void QvrmpDataset::DecodeBlocksAhead(int bandNumber, int blockX0, int blockY0, i
     std::vector<SubTileResult> results(slots);
     for (std::size_t start = 0; start < missing.size(); start += slots) {
         const std::size_t count = std::min(slots, missing.size() - start);
-        RunDecodeJobs(count, threads, [&](std::size_t i) {
+        RunDecodeJobs(count, threads, [&](std::size_t i, int) {
             const Block& block = missing[start + i];
             std::uint8_t* rgba = decoded.get() + i * kSubTileBytes;
             std::memset(rgba, 0, kSubTileBytes);
@@ -168,6 +166,17 @@ CPLErr QvrmpDataset::IRasterIO(GDALRWFlag direction, int x, int y, int width, in
     };
     if (direction != GF_Read || bandCount < 1) {
         return read(x, y, width, height, 0, extra, true);
+    }
+    // Several bands one to one: decoded straight into the buffer. One band's reads go through
+    // the block cache, where the other bands' channels wait for their own reads.
+    if (bandCount > 1 && bufferWidth == width && bufferHeight == height) {
+        bool handled = false;
+        const CPLErr result =
+            ReadWindowDirect(x, y, width, height, buffer, type, bandCount, bandMap, pixelSpace,
+                             lineSpace, bandSpace, extra, handled);
+        if (handled) {
+            return result;
+        }
     }
     return ReadAhead(bandMap[0], x, y, width, height, bufferWidth, bufferHeight, pixelSpace,
                      lineSpace, extra, read);

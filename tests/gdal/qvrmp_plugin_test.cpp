@@ -311,6 +311,57 @@ TEST_F(QvrmpPlugin, PixelsAreTheSameOnAnyNumberOfThreads) {
     }
 }
 
+TEST_F(QvrmpPlugin, WindowsOfSeveralBandsReadInAnyLayoutAndCanBeCancelled) {
+    const TestImage image = HalfTransparentImage(2100, 1100);
+    const Dataset dataset = OpenRaster(WriteLossless("p.qvrmp", image));
+    ASSERT_NE(dataset, nullptr);
+    struct Case {
+        std::vector<int> bands;
+        GDALDataType type;
+        bool interleaved;  // else band after band
+    };
+    const int x = 300, y = 500, width = 1700, height = 600;  // across sub-tiles and tiles
+    for (const Case& layout :
+         {Case{{1, 2, 3, 4}, GDT_Byte, true}, Case{{1, 2, 3, 4}, GDT_Byte, false},
+          Case{{3, 1}, GDT_UInt16, true}}) {
+        const int count = static_cast<int>(layout.bands.size());
+        const int size = GDALGetDataTypeSizeBytes(layout.type);
+        const GSpacing pixel = layout.interleaved ? GSpacing{size} * count : size;
+        const GSpacing line = pixel * width;
+        const GSpacing band = layout.interleaved ? size : line * height;
+        std::vector<std::uint8_t> read(layout.bands.size() * size * width * height, 0xEE);
+        ASSERT_EQ(
+            GDALDatasetRasterIOEx(dataset.get(), GF_Read, x, y, width, height, read.data(), width,
+                                  height, layout.type, count, const_cast<int*>(layout.bands.data()),
+                                  pixel, line, band, nullptr),
+            CE_None);
+        std::vector<std::uint8_t> expected(read.size(), 0);
+        for (int row = 0; row < height; ++row) {
+            for (int column = 0; column < width; ++column) {
+                for (int b = 0; b < count; ++b) {
+                    const std::size_t source =
+                        (std::size_t{image.width} * (y + row) + x + column) * 4 + layout.bands[b] -
+                        1;
+                    expected[row * line + column * pixel + b * band] = image.bytes[source];
+                }
+            }
+        }
+        EXPECT_TRUE(read == expected) << count << " bands, type " << layout.type;
+    }
+    // A read its progress callback cancels fails and says so.
+    GDALRasterIOExtraArg extra;
+    INIT_RASTERIO_EXTRA_ARG(extra);
+    extra.pfnProgress = [](double, const char*, void*) { return FALSE; };
+    std::vector<std::uint8_t> pixels(std::size_t{4} * image.width * image.height);
+    CPLPushErrorHandler(CPLQuietErrorHandler);
+    EXPECT_EQ(GDALDatasetRasterIOEx(dataset.get(), GF_Read, 0, 0, image.width, image.height,
+                                    pixels.data(), image.width, image.height, GDT_Byte, kBands,
+                                    nullptr, kBands, kBands * image.width, 1, &extra),
+              CE_Failure);
+    CPLPopErrorHandler();
+    EXPECT_EQ(CPLGetLastErrorNo(), CPLE_UserInterrupt);
+}
+
 TEST_F(QvrmpPlugin, ExternalOverviewsComeAfterTheOwnLevelsAndReadsUseThem) {
     struct Case {
         std::uint32_t width;
