@@ -4,6 +4,4 @@
 #include "command_line.h"
 #include "pack_options.h"
 
-inline constexpr int kMaxThreads = 64;
-
 ParsedCommandLine<PackOptions> ParsePackOptions(int argc, const char* const* argv);

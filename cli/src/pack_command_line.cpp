@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "package_writer.h"
 #include "report.h"
 
 namespace {
@@ -128,9 +129,9 @@ ParsedCommandLine<PackOptions> ParsePackOptions(int argc, const char* const* arg
         options.quality = *number;
     }
     if (app.count("--threads") > 0) {
-        const std::optional<int> number = WholeNumber(given.threads, 1, kMaxThreads);
+        const std::optional<int> number = WholeNumber(given.threads, 1, kMaxEncodeThreads);
         if (!number)
-            return UsageError<PackOptions>(RangeError("threads", 1, kMaxThreads, given.threads));
+            return UsageError<PackOptions>(RangeError("threads", 1, kMaxEncodeThreads, given.threads));
         options.threads = *number;
     }
     if (app.count("--bands") > 0) {

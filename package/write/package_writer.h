@@ -65,6 +65,9 @@ enum class EdgeSubTiles {
     kFullSize,  // every sub-tile is 512 x 512, padded with transparent pixels
 };
 
+// The most threads a package is encoded on; more are clamped to it.
+inline constexpr int kMaxEncodeThreads = 64;
+
 struct PackageWriteOptions {
     bool lossless = false;
     int quality = kDefaultQuality;  // 0 to 100, for lossy encoding

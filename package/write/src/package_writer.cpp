@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int kMaxThreads = 64;
 // Whole rows read at once for a block of an image walked block by block, from a row source.
 constexpr std::size_t kRowScratchBytes = std::size_t{16} << 20;
 
@@ -80,7 +79,7 @@ class PackageWriter {
         settings_.lossless = options.lossless;
         settings_.quality = options.quality;
         settings_.fullSize = options.edgeSubTiles == EdgeSubTiles::kFullSize;
-        threads_ = std::clamp(options.threads, 1, kMaxThreads);
+        threads_ = std::clamp(options.threads, 1, kMaxEncodeThreads);
         for (int level = 0; level < layout.LevelCount(); ++level) {
             pixelsTotal_ += std::uint64_t{layout.levelWidth[level]} * layout.levelHeight[level];
         }
