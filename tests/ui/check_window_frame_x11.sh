@@ -222,8 +222,8 @@ fi
 drop "$work/b.qvrmp"
 xdotool mousemove $((x + width * 364 / 390)) $((y + height * 14 / 323)) click 1
 if until_true 5 find_preview; then
-    shown=$(window=$preview client)
-    [[ $shown == *" 522 138" ]] || fail "after b.qvrmp was dropped the preview window is $shown"
+    until_true 3 eval '[[ $(window=$preview client) == *" 522 138" ]]' ||
+        fail "after b.qvrmp was dropped the preview window is $(window=$preview client)"
     xdotool windowactivate --sync "$preview" key Escape
 else
     fail "after a drop of one package the preview button opened nothing"
