@@ -5,7 +5,8 @@
 # restore back to the first size and place, a resize asked of the window manager (a client's
 # request and an Alt+right-button drag) undone, no resize handles asked for, and the frame first
 # shown centred on the work area, as is the preview window's, empty and at its final size with a
-# package's picture (chosen in the file dialog). At scale 1.5 on
+# package's picture (chosen in the file dialog). Files dragged from another client: the drag ends
+# before the message about two files, and one package dropped is read. At scale 1.5 on
 # 1366 x 768 and 2 on 1920 x 1080 the whole frame is on the work area; a picture of each screen
 # goes to SHOTS. 77: skipped (a tool or the display missing).
 set -uo pipefail
@@ -184,6 +185,50 @@ if until_true 5 find_preview; then
 else
     fail "the preview button did not open the preview window"
 fi
+
+# Real drops from another client (the helper, by XDND): the drag ends, the target saying it is
+# done, while the message about two files is still up; one package dropped is read (the preview
+# then shows it: 512 x 128 with 5 pixels on every side) and nothing is said.
+find_source() {
+    source_window=$(wmctrl -l | awk '/drag source/ { print $1; exit }') && [ -n "$source_window" ]
+}
+find_notice() { notice=$(wmctrl -l | awk '/提示/ { print $1; exit }') && [ -n "$notice" ]; }
+drop() {  # FILE...: the helper's lines go to $work/drag.log
+    "$helper" drag "$@" >"$work/drag.log" 2>/dev/null &
+    pids+=($!)
+    until_true 5 find_source || { fail "the drag source did not appear"; return 1; }
+    read -r sx sy sw sh <<<"$(window=$source_window client)"
+    local from_x=$((sx + sw / 2)) from_y=$((sy + sh / 2)) step
+    xdotool mousemove $from_x $from_y mousedown 1
+    for step in 1 2 3 4; do # a few moves onto the middle of the dialog, as a hand makes them
+        xdotool mousemove $((from_x + (x + width / 2 - from_x) * step / 4)) \
+            $((from_y + (y + height / 2 - from_y) * step / 4)) sleep 0.05
+    done
+    until_true 5 grep -qx over "$work/drag.log" || fail "the dialog did not accept the drag of $*"
+    xdotool mouseup 1
+    until_true 5 grep -qx finished "$work/drag.log" ||
+        fail "the drag of $* did not end: $(tr '\n' ' ' <"$work/drag.log")"
+    grep -qx copy "$work/drag.log" || fail "the drop of $* was not a copy: $(cat "$work/drag.log")"
+}
+gdal_create -q -of GTiff -outsize 512 128 -bands 3 -burn 200 "$work/b.tif"
+"$pack" --no-aux "$work/b.tif" "$work/b.qvrmp" >/dev/null 2>&1 || fail "could not pack b.tif"
+drop "$work/a.tif" "$work/b.qvrmp"
+if until_true 5 find_notice; then
+    xdotool windowactivate --sync "$notice" key Return
+    until_true 3 eval '! find_notice' || fail "the message about two files did not close"
+else
+    fail "no message after a drop of two files"
+fi
+drop "$work/b.qvrmp"
+xdotool mousemove $((x + width * 364 / 390)) $((y + height * 14 / 323)) click 1
+if until_true 5 find_preview; then
+    until_true 3 eval '[[ $(window=$preview client) == *" 522 138" ]]' ||
+        fail "after b.qvrmp was dropped the preview window is $(window=$preview client)"
+    xdotool windowactivate --sync "$preview" key Escape
+else
+    fail "after a drop of one package the preview button opened nothing"
+fi
+find_notice && fail "a message after a drop of one package"
 stop_display
 
 # At large scales on small screens the whole frame is on the work area.
@@ -208,4 +253,4 @@ if ((failures > 0)); then
     cat "$work/tarnview.log"
     exit 1
 fi
-echo "under openbox: no display named, maximise, restore, refused resizes, centring and fit at large scales pass"
+echo "under openbox: no display named, maximise, restore, refused resizes, centring, drops and fit at large scales pass"
