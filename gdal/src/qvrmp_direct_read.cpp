@@ -1,8 +1,8 @@
-// One-to-one reads of several bands, the way applications read a whole image: every sub-tile the
-// window touches is decoded once on the decoding threads and copied from there into the caller's
-// buffer, so the copying is shared out as well as the decoding, and nothing passes through GDAL's
-// block cache. An RGBA byte buffer takes a sub-tile lying wholly in the window straight from the
-// decoder.
+// Large one-to-one reads of several bands, the way applications read a whole image: every
+// sub-tile the window touches is decoded once on the decoding threads and copied from there into
+// the caller's buffer, so the copying is shared out as well as the decoding, and nothing passes
+// through GDAL's block cache. An RGBA byte buffer takes a sub-tile lying wholly in the window
+// straight from the decoder.
 #include <cpl_error.h>
 
 #include <algorithm>
@@ -117,6 +117,17 @@ struct WindowSubTiles {
           count(static_cast<std::size_t>(across) *
                 static_cast<std::size_t>((y + height - 1) / kSide - blockY0 + 1)) {}
 
+    // Some sub-tile lies wholly in the window: the read is a large one. Small reads (a tile
+    // server's, say) go through the block cache, where the sub-tiles they share stay decoded.
+    bool HasWholeSubTile() const {
+        const auto coversOne = [](int start, int end, int levelEnd) {
+            const int first = (start + kSide - 1) / kSide * kSide;
+            return first < levelEnd && std::min(first + kSide, levelEnd) <= end;
+        };
+        return coversOne(window.left, window.right, levelWidth) &&
+               coversOne(window.top, window.bottom, levelHeight);
+    }
+
     SubTilePlace At(std::size_t job) const {
         SubTilePlace place;
         place.blockX = blockX0 + static_cast<int>(job % static_cast<std::size_t>(across));
@@ -180,6 +191,9 @@ CPLErr QvrmpDataset::ReadWindowDirect(int x, int y, int width, int height, void*
                          lineSpace,
                          bandSpace};
     const WindowSubTiles window(x, y, width, height, nRasterXSize, nRasterYSize);
+    if (!window.HasWholeSubTile()) {
+        return CE_None;
+    }
     const int threads = DecodeThreadCount();
     // What became of each sub-tile, said on the caller's thread afterwards; a decoding thread
     // gets its own sub-tile buffer when it first needs one.
