@@ -5,45 +5,32 @@
 
 namespace {
 
-constexpr char kPathKey[] = "path";
 constexpr char kIndent[] = "    ";  // the indentation of a nested value
 
 bool IsJsonArray(CatalogFormat format, bool inList) {
     return inList && (format == CatalogFormat::kJson || format == CatalogFormat::kJsonCompact);
 }
 
-std::string Indented(const std::string& text) {
+// The report's JSON with "path" first, spelled from the path's own bytes (the report's JSON holds
+// it as valid UTF-8); each line indented once more when `indented`. Built piece by piece, so that
+// a file of many bands is held once, as this text.
+std::string JsonEntry(const GatheredEntry& entry, bool compact, bool indented) {
     std::string out;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        if (start != 0)
-            out += '\n';
-        if (end > start)
+    const JsonSink append = [&out, indented](std::string_view piece) {
+        if (!indented) {
+            out += piece;
+            return;
+        }
+        // Pretty JSON has no empty line, so every line gets the indent.
+        if (out.empty())
             out += kIndent;
-        out.append(text, start, end - start);
-        start = end + 1;
-    }
-    return out;
-}
-
-// The object with "path" first, spelled from the path's own bytes (the report's JSON holds it as
-// valid UTF-8).
-std::string JsonWithPath(nlohmann::json object, const std::string& path, bool compact) {
-    object.erase(kPathKey);
-    const std::string rest = JsonText(object, compact);
-    std::string out = compact ? "{" : "{\n";
-    if (!compact)
-        out += kIndent;
-    out += '"';
-    out += kPathKey;
-    out += compact ? "\":" : "\": ";
-    out += JsonPathString(path);
-    // The rest always holds "kind" or "error", so a comma follows.
-    out += compact ? "," : ",\n";
-    out.append(rest, compact ? 1 : 2);  // after "{" or "{\n"
+        for (const char c : piece) {
+            out += c;
+            if (c == '\n')
+                out += kIndent;
+        }
+    };
+    WriteJsonReport(entry.facts, compact, append, JsonPathString(entry.path));
     return out;
 }
 
@@ -88,8 +75,7 @@ RenderedEntry RenderEntry(const GatheredEntry& entry, CatalogFormat format, bool
         return rendered;
     }
     const bool compact = format != CatalogFormat::kJson;
-    const std::string json = JsonWithPath(RenderJsonReport(entry.facts), entry.path, compact);
-    rendered.text = IsJsonArray(format, inList) && !compact ? Indented(json) : json;
+    rendered.text = JsonEntry(entry, compact, IsJsonArray(format, inList) && !compact);
     if (!IsJsonArray(format, inList))
         rendered.text += '\n';
     return rendered;

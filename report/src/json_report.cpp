@@ -10,6 +10,8 @@ namespace {
 using Json = nlohmann::json;
 
 constexpr int kIndentWidth = 4;
+constexpr char kPathKey[] = "path";
+constexpr char kBandsKey[] = "bands";
 // Doubles from -2^63 up to (not including) 2^63 can be whole numbers of 64 bits.
 constexpr double kWholeNumberLimit = 9223372036854775808.0;
 
@@ -119,7 +121,8 @@ Json CoordinateSystemObject(const std::optional<CoordinateSystem>& crs) {
     };
 }
 
-void InsertRaster(Json& json, const RasterFacts& facts) {
+// The bands are left an empty array unless `withBands`.
+void InsertRaster(Json& json, const RasterFacts& facts, bool withBands) {
     InsertSizes(json, "raster", facts.width, facts.height,
                 {facts.storedBytes, facts.theoreticalBytes, facts.uncompressedBytes});
     json["driver"] = ValidUtf8(facts.driver);
@@ -130,9 +133,11 @@ void InsertRaster(Json& json, const RasterFacts& facts) {
     json["files"] = std::move(files);
 
     Json bands = Json::array();
-    for (const RasterBand& band : facts.bands)
-        bands.push_back(BandObject(band));
-    json["bands"] = std::move(bands);
+    if (withBands) {
+        for (const RasterBand& band : facts.bands)
+            bands.push_back(BandObject(band));
+    }
+    json[kBandsKey] = std::move(bands);
 
     json["crs"] = CoordinateSystemObject(facts.crs);
     json["metadata"] = MetadataObject(facts.metadata);
@@ -161,6 +166,52 @@ void InsertPackage(Json& json, const PackageFacts& facts) {
     InsertGeoreferencing(json, facts.geoTransform, facts.width, facts.height);
 }
 
+Json ReportTree(const FileFacts& facts, bool withBands) {
+    Json json = {{kPathKey, ValidUtf8(facts.path)}};
+    if (facts.raster) {
+        InsertRaster(json, *facts.raster, withBands);
+    } else if (facts.package) {
+        InsertPackage(json, *facts.package);
+    } else {
+        json["error"] = ValidUtf8(facts.error);
+    }
+    return json;
+}
+
+// A value's text as it stands `depth` levels deep in an indented document.
+std::string NestedText(const Json& value, bool compact, int depth) {
+    const std::string text = JsonText(value, compact);
+    if (compact)
+        return text;
+    // Strings hold their line breaks escaped: every raw one starts a line of the layout.
+    const std::string indent(static_cast<std::size_t>(depth * kIndentWidth), ' ');
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        out += c;
+        if (c == '\n')
+            out += indent;
+    }
+    return out;
+}
+
+void WriteBands(const std::vector<RasterBand>& bands, bool compact, const JsonSink& write) {
+    if (bands.empty()) {
+        write("[]");
+        return;
+    }
+    const std::string indent(2 * kIndentWidth, ' ');
+    write(compact ? "[" : "[\n");
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        if (i != 0)
+            write(compact ? "," : ",\n");
+        if (!compact)
+            write(indent);
+        write(NestedText(BandObject(bands[i]), compact, 2));
+    }
+    write(compact ? "]" : "\n" + std::string(kIndentWidth, ' ') + "]");
+}
+
 }  // namespace
 
 nlohmann::json JsonNumber(double value) {
@@ -175,15 +226,35 @@ nlohmann::json JsonNumber(double value) {
 }
 
 nlohmann::json RenderJsonReport(const FileFacts& facts) {
-    Json json = {{"path", ValidUtf8(facts.path)}};
-    if (facts.raster) {
-        InsertRaster(json, *facts.raster);
-    } else if (facts.package) {
-        InsertPackage(json, *facts.package);
-    } else {
-        json["error"] = ValidUtf8(facts.error);
+    return ReportTree(facts, true);
+}
+
+void WriteJsonReport(const FileFacts& facts, bool compact, const JsonSink& write,
+                     std::string_view pathJson) {
+    Json tree = ReportTree(facts, false);
+    if (!pathJson.empty())
+        tree.erase(kPathKey);
+    const std::string memberIndent = compact ? "" : std::string(kIndentWidth, ' ');
+    bool first = true;
+    const auto startMember = [&](const std::string& key) {
+        write(first ? (compact ? "{" : "{\n") : (compact ? "," : ",\n"));
+        first = false;
+        write(memberIndent + JsonText(key, true) + (compact ? ":" : ": "));
+    };
+    if (!pathJson.empty()) {
+        startMember(kPathKey);
+        write(pathJson);
     }
-    return json;
+    // The members in the tree's own order, the bands streamed where the tree keeps their place.
+    for (const auto& [key, value] : tree.items()) {
+        startMember(key);
+        if (key == kBandsKey && facts.raster)
+            WriteBands(facts.raster->bands, compact, write);
+        else
+            write(NestedText(value, compact, 1));
+    }
+    // The tree always holds "kind" or "error", so the object is never empty.
+    write(compact ? "}" : "\n}");
 }
 
 std::string JsonText(const nlohmann::json& json, bool compact) {
