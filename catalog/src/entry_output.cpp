@@ -1,5 +1,7 @@
 #include "entry_output.h"
 
+#include <algorithm>
+
 #include "json_report.h"
 #include "terminal_text.h"
 
@@ -12,25 +14,42 @@ bool IsJsonArray(CatalogFormat format, bool inList) {
 }
 
 // The report's JSON with "path" first, spelled from the path's own bytes (the report's JSON holds
-// it as valid UTF-8); each line indented once more when `indented`. Built piece by piece, so that
-// a file of many bands is held once, as this text.
+// it as valid UTF-8); each line indented once more when `indented`. Measured first and then
+// written into a string of that size: a file of many bands is held once, as this text, never
+// beside a half-grown copy of it.
 std::string JsonEntry(const GatheredEntry& entry, bool compact, bool indented) {
+    const std::string path = JsonPathString(entry.path);
+    const std::string_view indent = kIndent;
+    std::size_t size = 0;
+    WriteJsonReport(
+        entry.facts, compact,
+        [&size, indented, indent](std::string_view piece) {
+            size += piece.size();
+            if (indented)
+                size += indent.size() *
+                        static_cast<std::size_t>(std::count(piece.begin(), piece.end(), '\n'));
+        },
+        path);
     std::string out;
-    const JsonSink append = [&out, indented](std::string_view piece) {
-        if (!indented) {
-            out += piece;
-            return;
-        }
-        // Pretty JSON has no empty line, so every line gets the indent.
-        if (out.empty())
-            out += kIndent;
-        for (const char c : piece) {
-            out += c;
-            if (c == '\n')
-                out += kIndent;
-        }
-    };
-    WriteJsonReport(entry.facts, compact, append, JsonPathString(entry.path));
+    // The first line's indent, and the line end a list entry gets.
+    out.reserve(size + indent.size() + 1);
+    if (indented)
+        out += indent;
+    WriteJsonReport(
+        entry.facts, compact,
+        [&out, indented, indent](std::string_view piece) {
+            if (!indented) {
+                out += piece;
+                return;
+            }
+            // Pretty JSON has no empty line, so every line gets the indent.
+            for (const char c : piece) {
+                out += c;
+                if (c == '\n')
+                    out += indent;
+            }
+        },
+        path);
     return out;
 }
 
