@@ -1,7 +1,9 @@
 #include "json_report.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "text_helpers.h"
 
@@ -87,26 +89,37 @@ void InsertGeoreferencing(Json& json, const std::optional<GeoTransform>& gt, int
     json["geoTransform"] = std::move(coefficients);
 }
 
-Json BandObject(const RasterBand& band) {
+// A band's members, listed in the order the tree keeps them (sorted by key), so that they can be
+// written in turn without building the tree.
+constexpr std::size_t kBandMemberCount = 12;
+using BandMembers = std::array<std::pair<const char*, Json>, kBandMemberCount>;
+
+BandMembers MembersOf(const RasterBand& band) {
     Json overviews = Json::array();
-    for (const auto& overview : band.overviews) {
+    for (const auto& overview : band.overviews)
         overviews.push_back(overview ? SizePair(overview->width, overview->height) : Json(nullptr));
-    }
-    return {
-        {"index", band.number},
-        {"dataType", band.dataType ? Json(ValidUtf8(*band.dataType)) : Json(nullptr)},
+    return {{
         {"blockSize", SizePair(band.blockWidth, band.blockHeight)},
-        {"overviews", std::move(overviews)},
-        {"metadata", MetadataObject(band.metadata)},
-        {"noData", OptionalNumber(band.noData)},
-        {"description", ValidUtf8(band.description)},
         {"colorInterpretation", ValidUtf8(band.colourInterpretation)},
-        {"scale", OptionalNumber(band.scale)},
-        {"offset", OptionalNumber(band.offset)},
-        {"unit", ValidUtf8(band.unit)},
         {"colorTableEntries",
          band.colourTableEntries ? Json(*band.colourTableEntries) : Json(nullptr)},
-    };
+        {"dataType", band.dataType ? Json(ValidUtf8(*band.dataType)) : Json(nullptr)},
+        {"description", ValidUtf8(band.description)},
+        {"index", band.number},
+        {"metadata", MetadataObject(band.metadata)},
+        {"noData", OptionalNumber(band.noData)},
+        {"offset", OptionalNumber(band.offset)},
+        {"overviews", std::move(overviews)},
+        {"scale", OptionalNumber(band.scale)},
+        {"unit", ValidUtf8(band.unit)},
+    }};
+}
+
+Json BandObject(const RasterBand& band) {
+    Json object = Json::object();
+    for (auto& [key, value] : MembersOf(band))
+        object[key] = std::move(value);
+    return object;
 }
 
 Json CoordinateSystemObject(const std::optional<CoordinateSystem>& crs) {
@@ -195,6 +208,27 @@ std::string NestedText(const Json& value, bool compact, int depth) {
     return out;
 }
 
+// BandObject(band) as NestedText(..., depth) spells it, without building the band's tree: its
+// members in the tree's own (sorted) order, each value printed alone.
+std::string BandText(const RasterBand& band, bool compact, int depth) {
+    const std::string memberIndent =
+        compact ? ""
+                : "\n" + std::string(static_cast<std::size_t>((depth + 1) * kIndentWidth), ' ');
+    std::string out = "{";
+    for (const auto& [key, value] : MembersOf(band)) {
+        if (out.size() > 1)
+            out += ',';
+        out += memberIndent;
+        out += '"';
+        out += key;
+        out += compact ? "\":" : "\": ";
+        out += NestedText(value, compact, depth + 1);
+    }
+    if (!compact)
+        out += "\n" + std::string(static_cast<std::size_t>(depth * kIndentWidth), ' ');
+    return out + "}";
+}
+
 void WriteBands(const std::vector<RasterBand>& bands, bool compact, const JsonSink& write) {
     if (bands.empty()) {
         write("[]");
@@ -207,7 +241,7 @@ void WriteBands(const std::vector<RasterBand>& bands, bool compact, const JsonSi
             write(compact ? "," : ",\n");
         if (!compact)
             write(indent);
-        write(NestedText(BandObject(bands[i]), compact, 2));
+        write(BandText(bands[i], compact, 2));
     }
     write(compact ? "]" : "\n" + std::string(kIndentWidth, ' ') + "]");
 }
