@@ -38,7 +38,8 @@ int PrintText(const FileFacts& facts, bool crlf) {
 }
 
 int PrintJson(const FileFacts& facts, bool compact) {
-    WriteText(stdout, JsonText(RenderJsonReport(facts), compact) + "\n");
+    WriteJsonReport(facts, compact, [](std::string_view piece) { WriteText(stdout, piece); });
+    WriteText(stdout, "\n");
     return facts.Failed() ? kExitFailure : kExitSuccess;
 }
 

@@ -1,49 +1,55 @@
 #include "entry_output.h"
 
+#include <algorithm>
+
 #include "json_report.h"
 #include "terminal_text.h"
 
 namespace {
 
-constexpr char kPathKey[] = "path";
 constexpr char kIndent[] = "    ";  // the indentation of a nested value
 
 bool IsJsonArray(CatalogFormat format, bool inList) {
     return inList && (format == CatalogFormat::kJson || format == CatalogFormat::kJsonCompact);
 }
 
-std::string Indented(const std::string& text) {
+// The report's JSON with "path" first, spelled from the path's own bytes (the report's JSON holds
+// it as valid UTF-8); each line indented once more when `indented`. Measured first and then
+// written into a string of that size: a file of many bands is held once, as this text, never
+// beside a half-grown copy of it.
+std::string JsonEntry(const GatheredEntry& entry, bool compact, bool indented) {
+    const std::string path = JsonPathString(entry.path);
+    const std::string_view indent = kIndent;
+    std::size_t size = 0;
+    WriteJsonReport(
+        entry.facts, compact,
+        [&size, indented, indent](std::string_view piece) {
+            size += piece.size();
+            if (indented)
+                size += indent.size() *
+                        static_cast<std::size_t>(std::count(piece.begin(), piece.end(), '\n'));
+        },
+        path);
     std::string out;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        if (start != 0)
-            out += '\n';
-        if (end > start)
-            out += kIndent;
-        out.append(text, start, end - start);
-        start = end + 1;
-    }
-    return out;
-}
-
-// The object with "path" first, spelled from the path's own bytes (the report's JSON holds it as
-// valid UTF-8).
-std::string JsonWithPath(nlohmann::json object, const std::string& path, bool compact) {
-    object.erase(kPathKey);
-    const std::string rest = JsonText(object, compact);
-    std::string out = compact ? "{" : "{\n";
-    if (!compact)
-        out += kIndent;
-    out += '"';
-    out += kPathKey;
-    out += compact ? "\":" : "\": ";
-    out += JsonPathString(path);
-    // The rest always holds "kind" or "error", so a comma follows.
-    out += compact ? "," : ",\n";
-    out.append(rest, compact ? 1 : 2);  // after "{" or "{\n"
+    // The first line's indent, and the line end a list entry gets.
+    out.reserve(size + indent.size() + 1);
+    if (indented)
+        out += indent;
+    WriteJsonReport(
+        entry.facts, compact,
+        [&out, indented, indent](std::string_view piece) {
+            if (!indented) {
+                out += piece;
+                return;
+            }
+            // Pretty JSON has no empty line, so every line gets the indent.
+            for (const char c : piece) {
+                out += c;
+                if (c == '\n')
+                    out += indent;
+            }
+        },
+        path);
     return out;
 }
 
@@ -88,8 +94,7 @@ RenderedEntry RenderEntry(const GatheredEntry& entry, CatalogFormat format, bool
         return rendered;
     }
     const bool compact = format != CatalogFormat::kJson;
-    const std::string json = JsonWithPath(RenderJsonReport(entry.facts), entry.path, compact);
-    rendered.text = IsJsonArray(format, inList) && !compact ? Indented(json) : json;
+    rendered.text = JsonEntry(entry, compact, IsJsonArray(format, inList) && !compact);
     if (!IsJsonArray(format, inList))
         rendered.text += '\n';
     return rendered;

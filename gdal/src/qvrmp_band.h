@@ -11,6 +11,10 @@ class QvrmpRasterBand final : public GDALPamRasterBand {
   public:
     QvrmpRasterBand(QvrmpDataset* dataset, int bandNumber);
 
+    // Sets up the index of the band's cached blocks now, under the dataset's current open flags
+    // (GDAL's own open sets them again once the driver has opened the dataset).
+    void IndexBlocks() { InitBlockInfo(); }
+
     CPLErr IReadBlock(int blockX, int blockY, void* image) override;
     GDALColorInterp GetColorInterpretation() override;
     int GetOverviewCount() override;

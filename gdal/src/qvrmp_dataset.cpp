@@ -15,6 +15,21 @@
 namespace {
 
 constexpr std::size_t kBandBlockBytes = std::size_t{kSubTileSize} * kSubTileSize;
+// GDAL indexes a band's cached blocks in an array of squares this many blocks on a side; each
+// square is allocated whole (32 KB of pointers) once one of its blocks is read.
+constexpr std::int64_t kGdalBlockSquareSide = 64;
+// Below this many blocks the index costs little whatever its layout.
+constexpr std::int64_t kFewBlocks = 1024;
+
+// A level fewer block rows high than one square leaves most of each square empty: a 67,108,864 x
+// 1 level takes 268 MB of squares for one full read of its four bands. Such a level keeps its
+// blocks in GDAL's hash set instead.
+bool IndexesBlocksInHashSet(int width, int height) {
+    const auto side = static_cast<std::int64_t>(kSubTileSize);
+    const std::int64_t across = (width + side - 1) / side;
+    const std::int64_t down = (height + side - 1) / side;
+    return down < kGdalBlockSquareSide && across * down > kFewBlocks;
+}
 
 }  // namespace
 
@@ -90,8 +105,16 @@ QvrmpDataset::QvrmpDataset(PackageReader& reader, const PackageLayout& layout, i
     nRasterYSize = static_cast<int>(layout.levelHeight[level]);
     eAccess = GA_ReadOnly;
     AddImageStructure();
+    const bool hashSet = IndexesBlocksInHashSet(nRasterXSize, nRasterYSize);
+    if (hashSet) {
+        nOpenFlags = (nOpenFlags & ~GDAL_OF_BLOCK_ACCESS_MASK) | GDAL_OF_HASHSET_BLOCK_ACCESS;
+    }
     for (int band = 1; band <= kQvrmpBandCount; ++band) {
-        SetBand(band, new QvrmpRasterBand(this, band));
+        auto* made = new QvrmpRasterBand(this, band);
+        SetBand(band, made);
+        if (hashSet) {
+            made->IndexBlocks();
+        }
     }
     if (level == 0) {
         for (int overview = 1; overview <= layout.topLevel; ++overview) {

@@ -6,6 +6,8 @@ namespace {
 
 constexpr int kRgbBands = 3;
 constexpr int kRgbaBands = 4;
+// The note names this many left-out bands, then counts the rest.
+constexpr int kNamedLeftOutBands = 8;
 
 GDALColorInterp Interpretation(GDALDatasetH dataset, int bandNumber) {
     return GDALGetRasterColorInterpretation(GDALGetRasterBand(dataset, bandNumber));
@@ -47,13 +49,23 @@ std::string Describe(GDALDatasetH dataset, const BandChoice& choice) {
         text += ", band " + std::to_string(choice.alphaBand) + " as alpha";
     }
     std::string leftOut;
+    int named = 0;
+    int unnamed = 0;
     for (int band = 1; band <= GDALGetRasterCount(dataset); ++band) {
         const bool used = band == choice.alphaBand ||
                           std::find(choice.colourBands.begin(), choice.colourBands.end(), band) !=
                               choice.colourBands.end();
-        if (!used) {
-            leftOut += (leftOut.empty() ? "" : ", ") + BandName(dataset, band);
+        if (used) {
+            continue;
         }
+        if (named == kNamedLeftOutBands) {
+            ++unnamed;
+        } else {
+            leftOut += (named++ == 0 ? "" : ", ") + BandName(dataset, band);
+        }
+    }
+    if (unnamed != 0) {
+        leftOut += " and " + std::to_string(unnamed) + " more";
     }
     if (!leftOut.empty()) {
         text += "; left out: " + leftOut;
@@ -127,6 +139,18 @@ BandChoice FromInterpretation(GDALDatasetH dataset) {
 }
 
 }  // namespace
+
+PackStatus CheckBandCount(GDALDatasetH dataset) {
+    const int bandCount = GDALGetRasterCount(dataset);
+    if (bandCount <= kMaxInputBands) {
+        return {};
+    }
+    return MakeError(PackCode::kBandsRefused,
+                     "it has " + std::to_string(bandCount) + " bands, more than the " +
+                         std::to_string(kMaxInputBands) +
+                         " a pack reads; make a VRT of the bands to pack first (gdal_translate "
+                         "-of VRT -b R -b G -b B)");
+}
 
 PackResultOf<BandChoice> ChooseBands(GDALDatasetH dataset, const std::vector<int>& requested,
                                      const std::string& option) {

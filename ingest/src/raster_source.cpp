@@ -110,12 +110,13 @@ PackResultOf<std::unique_ptr<RasterSource>> RasterSource::Adopt(
     if (!opened) {
         return opened.error();
     }
-    if (const PackStatus blocks =
-            CheckBlockBudget(opened->file, static_cast<std::uint64_t>(kPackReadCacheBytes));
-        !blocks) {
+    PackStatus readable = CheckBandCount(opened->file);
+    if (readable)
+        readable = CheckBlockBudget(opened->file, static_cast<std::uint64_t>(kPackReadCacheBytes));
+    if (!readable) {
         OpenedDataset unused = *opened;
         CloseDataset(unused);
-        return blocks.error();
+        return readable.error();
     }
     std::unique_ptr<RasterSource> source(new RasterSource(*opened, std::move(settings)));
     if (const PackStatus mapped = source->MapBands(); !mapped) {

@@ -1,7 +1,9 @@
 #include "json_report.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "text_helpers.h"
 
@@ -10,6 +12,8 @@ namespace {
 using Json = nlohmann::json;
 
 constexpr int kIndentWidth = 4;
+constexpr char kPathKey[] = "path";
+constexpr char kBandsKey[] = "bands";
 // Doubles from -2^63 up to (not including) 2^63 can be whole numbers of 64 bits.
 constexpr double kWholeNumberLimit = 9223372036854775808.0;
 
@@ -85,26 +89,37 @@ void InsertGeoreferencing(Json& json, const std::optional<GeoTransform>& gt, int
     json["geoTransform"] = std::move(coefficients);
 }
 
-Json BandObject(const RasterBand& band) {
+// A band's members, listed in the order the tree keeps them (sorted by key), so that they can be
+// written in turn without building the tree.
+constexpr std::size_t kBandMemberCount = 12;
+using BandMembers = std::array<std::pair<const char*, Json>, kBandMemberCount>;
+
+BandMembers MembersOf(const RasterBand& band) {
     Json overviews = Json::array();
-    for (const auto& overview : band.overviews) {
+    for (const auto& overview : band.overviews)
         overviews.push_back(overview ? SizePair(overview->width, overview->height) : Json(nullptr));
-    }
-    return {
-        {"index", band.number},
-        {"dataType", band.dataType ? Json(ValidUtf8(*band.dataType)) : Json(nullptr)},
+    return {{
         {"blockSize", SizePair(band.blockWidth, band.blockHeight)},
-        {"overviews", std::move(overviews)},
-        {"metadata", MetadataObject(band.metadata)},
-        {"noData", OptionalNumber(band.noData)},
-        {"description", ValidUtf8(band.description)},
         {"colorInterpretation", ValidUtf8(band.colourInterpretation)},
-        {"scale", OptionalNumber(band.scale)},
-        {"offset", OptionalNumber(band.offset)},
-        {"unit", ValidUtf8(band.unit)},
         {"colorTableEntries",
          band.colourTableEntries ? Json(*band.colourTableEntries) : Json(nullptr)},
-    };
+        {"dataType", band.dataType ? Json(ValidUtf8(*band.dataType)) : Json(nullptr)},
+        {"description", ValidUtf8(band.description)},
+        {"index", band.number},
+        {"metadata", MetadataObject(band.metadata)},
+        {"noData", OptionalNumber(band.noData)},
+        {"offset", OptionalNumber(band.offset)},
+        {"overviews", std::move(overviews)},
+        {"scale", OptionalNumber(band.scale)},
+        {"unit", ValidUtf8(band.unit)},
+    }};
+}
+
+Json BandObject(const RasterBand& band) {
+    Json object = Json::object();
+    for (auto& [key, value] : MembersOf(band))
+        object[key] = std::move(value);
+    return object;
 }
 
 Json CoordinateSystemObject(const std::optional<CoordinateSystem>& crs) {
@@ -119,7 +134,8 @@ Json CoordinateSystemObject(const std::optional<CoordinateSystem>& crs) {
     };
 }
 
-void InsertRaster(Json& json, const RasterFacts& facts) {
+// The bands are left an empty array unless `withBands`.
+void InsertRaster(Json& json, const RasterFacts& facts, bool withBands) {
     InsertSizes(json, "raster", facts.width, facts.height,
                 {facts.storedBytes, facts.theoreticalBytes, facts.uncompressedBytes});
     json["driver"] = ValidUtf8(facts.driver);
@@ -130,9 +146,11 @@ void InsertRaster(Json& json, const RasterFacts& facts) {
     json["files"] = std::move(files);
 
     Json bands = Json::array();
-    for (const RasterBand& band : facts.bands)
-        bands.push_back(BandObject(band));
-    json["bands"] = std::move(bands);
+    if (withBands) {
+        for (const RasterBand& band : facts.bands)
+            bands.push_back(BandObject(band));
+    }
+    json[kBandsKey] = std::move(bands);
 
     json["crs"] = CoordinateSystemObject(facts.crs);
     json["metadata"] = MetadataObject(facts.metadata);
@@ -161,6 +179,73 @@ void InsertPackage(Json& json, const PackageFacts& facts) {
     InsertGeoreferencing(json, facts.geoTransform, facts.width, facts.height);
 }
 
+Json ReportTree(const FileFacts& facts, bool withBands) {
+    Json json = {{kPathKey, ValidUtf8(facts.path)}};
+    if (facts.raster) {
+        InsertRaster(json, *facts.raster, withBands);
+    } else if (facts.package) {
+        InsertPackage(json, *facts.package);
+    } else {
+        json["error"] = ValidUtf8(facts.error);
+    }
+    return json;
+}
+
+// A value's text as it stands `depth` levels deep in an indented document.
+std::string NestedText(const Json& value, bool compact, int depth) {
+    const std::string text = JsonText(value, compact);
+    if (compact)
+        return text;
+    // Strings hold their line breaks escaped: every raw one starts a line of the layout.
+    const std::string indent(static_cast<std::size_t>(depth * kIndentWidth), ' ');
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        out += c;
+        if (c == '\n')
+            out += indent;
+    }
+    return out;
+}
+
+// BandObject(band) as NestedText(..., depth) spells it, without building the band's tree: its
+// members in the tree's own (sorted) order, each value printed alone.
+std::string BandText(const RasterBand& band, bool compact, int depth) {
+    const std::string memberIndent =
+        compact ? ""
+                : "\n" + std::string(static_cast<std::size_t>((depth + 1) * kIndentWidth), ' ');
+    std::string out = "{";
+    for (const auto& [key, value] : MembersOf(band)) {
+        if (out.size() > 1)
+            out += ',';
+        out += memberIndent;
+        out += '"';
+        out += key;
+        out += compact ? "\":" : "\": ";
+        out += NestedText(value, compact, depth + 1);
+    }
+    if (!compact)
+        out += "\n" + std::string(static_cast<std::size_t>(depth * kIndentWidth), ' ');
+    return out + "}";
+}
+
+void WriteBands(const std::vector<RasterBand>& bands, bool compact, const JsonSink& write) {
+    if (bands.empty()) {
+        write("[]");
+        return;
+    }
+    const std::string indent(2 * kIndentWidth, ' ');
+    write(compact ? "[" : "[\n");
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        if (i != 0)
+            write(compact ? "," : ",\n");
+        if (!compact)
+            write(indent);
+        write(BandText(bands[i], compact, 2));
+    }
+    write(compact ? "]" : "\n" + std::string(kIndentWidth, ' ') + "]");
+}
+
 }  // namespace
 
 nlohmann::json JsonNumber(double value) {
@@ -175,15 +260,35 @@ nlohmann::json JsonNumber(double value) {
 }
 
 nlohmann::json RenderJsonReport(const FileFacts& facts) {
-    Json json = {{"path", ValidUtf8(facts.path)}};
-    if (facts.raster) {
-        InsertRaster(json, *facts.raster);
-    } else if (facts.package) {
-        InsertPackage(json, *facts.package);
-    } else {
-        json["error"] = ValidUtf8(facts.error);
+    return ReportTree(facts, true);
+}
+
+void WriteJsonReport(const FileFacts& facts, bool compact, const JsonSink& write,
+                     std::string_view pathJson) {
+    Json tree = ReportTree(facts, false);
+    if (!pathJson.empty())
+        tree.erase(kPathKey);
+    const std::string memberIndent = compact ? "" : std::string(kIndentWidth, ' ');
+    bool first = true;
+    const auto startMember = [&](const std::string& key) {
+        write(first ? (compact ? "{" : "{\n") : (compact ? "," : ",\n"));
+        first = false;
+        write(memberIndent + JsonText(key, true) + (compact ? ":" : ": "));
+    };
+    if (!pathJson.empty()) {
+        startMember(kPathKey);
+        write(pathJson);
     }
-    return json;
+    // The members in the tree's own order, the bands streamed where the tree keeps their place.
+    for (const auto& [key, value] : tree.items()) {
+        startMember(key);
+        if (key == kBandsKey && facts.raster)
+            WriteBands(facts.raster->bands, compact, write);
+        else
+            write(NestedText(value, compact, 1));
+    }
+    // The tree always holds "kind" or "error", so the object is never empty.
+    write(compact ? "}" : "\n}");
 }
 
 std::string JsonText(const nlohmann::json& json, bool compact) {

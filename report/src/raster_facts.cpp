@@ -5,6 +5,7 @@
 #include <gdal.h>
 #include <ogr_spatialref.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "acquisition_time.h"
@@ -113,6 +114,7 @@ ReportResult<RasterFacts> GatherRasterFacts(const std::string& path,
                              static_cast<double>(facts.bandCount);
     GatherFiles(handle, facts);
 
+    facts.bands.reserve(static_cast<std::size_t>(std::max(facts.bandCount, 0)));
     for (int number = 1; number <= facts.bandCount; ++number) {
         facts.bands.push_back(GatherBand(handle, number));
         facts.uncompressedBytes += static_cast<double>(facts.width) *

@@ -112,3 +112,17 @@ TEST_F(CatalogEntries, JsonEntriesJoinIntoOneValidArrayWithThePathFirst) {
         nlohmann::json::parse(second.substr(0, second.find('\n')), nullptr, false);
     EXPECT_FALSE(missing.value("error", "").empty()) << second;
 }
+
+// A file of many bands is held once, as its entry, never beside a half-grown copy of it.
+TEST_F(CatalogEntries, AJsonEntryIsWrittenIntoAStringOfItsOwnSize) {
+    GDALAllRegister();
+    const GatheredEntry entry =
+        GatherEntry({MakeEmptyVrt(fixtures.Path("many.vrt"), 2, 2, 300), {}, {}});
+    for (const auto& [format, inList] : {std::pair{CatalogFormat::kJsonLines, false},
+                                         {CatalogFormat::kJson, true},
+                                         {CatalogFormat::kJson, false}}) {
+        const std::string text = RenderEntry(entry, format, inList).text;
+        ASSERT_GT(text.size(), 300u * 100u);
+        EXPECT_LE(text.capacity(), text.size() + 4) << static_cast<int>(format) << inList;
+    }
+}

@@ -497,3 +497,13 @@ TEST_F(QvrmpPlugin, OnlyPackagesAreIdentified) {
 }
 
 }  // namespace
+
+TEST_F(QvrmpPlugin, AWideThinLevelReadsWholeWithItsBlocksInAHashSet) {
+    // More than 1024 blocks in one row: GDAL's block array would be mostly empty squares.
+    const TestImage image = HalfTransparentImage(1100 * 512, 3);
+    const Dataset dataset = OpenRaster(WriteLossless("thin.qvrmp", image));
+    ASSERT_NE(dataset, nullptr) << CPLGetLastErrorMsg();
+    std::vector<std::uint8_t> pixels;
+    ASSERT_EQ(ReadRgba(dataset.get(), pixels), CE_None);
+    EXPECT_TRUE(pixels == image.bytes);
+}

@@ -8,6 +8,7 @@
 
 #include <cpl_error.h>
 
+#include "band_choice.h"
 #include "file_bytes.h"
 #include "gdal_rasters.h"
 #include "raster_source.h"
@@ -368,6 +369,19 @@ TEST_F(RasterSourceTest, BlocksBeyondTheReadBudgetAreRefusedBeforeAnyRead) {
         }
         std::filesystem::remove(path);
     }
+}
+
+// A pack takes at most four bands: many more are refused before any work band by band, and the
+// note names a few of those left out.
+TEST_F(RasterSourceTest, ManyBandsAreRefusedOrCountedInTheNote) {
+    const std::string many = MakeEmptyVrt(folder.Path("many.vrt"), 4, 2, kMaxInputBands + 1);
+    EXPECT_EQ(OpenFailure(many, PackCode::kBandsRefused).find("it has 4097 bands"), 0u);
+    const std::unique_ptr<RasterSource> most =
+        Open(MakeEmptyVrt(folder.Path("most.vrt"), 4, 2, kMaxInputBands));
+    ASSERT_NE(most, nullptr);
+    ASSERT_EQ(most->Notes().size(), 1u);
+    EXPECT_NE(most->Notes()[0].find("band 11 (Undefined) and 4085 more;"), std::string::npos)
+        << most->Notes()[0];
 }
 
 TEST_F(RasterSourceTest, ReadingLeavesTheInputAndItsFolderAsTheyWere) {

@@ -229,3 +229,36 @@ TEST_F(JsonReport, UnopenableFileGivesThePathAndTheTextReportsMessage) {
     EXPECT_EQ(json.at("error"), RenderReport(facts).text);
     EXPECT_EQ(json.at("path"), path);
 }
+
+TEST_F(JsonReport, WrittenInPiecesSpellsTheTreesText) {
+    RasterBand plain;
+    plain.dataType = "Byte";
+    RasterBand full = plain;
+    full.overviews = {PixelSize{50, 25}, std::nullopt};
+    full.metadata = {"A=1", "lone"};
+    full.noData = -1.5;
+    full.colourTableEntries = 256;
+    FileFacts raster, package, failed;
+    raster.path = "r\xff.tif";
+    raster.raster.emplace().files = {{"r.tif", 10}};
+    raster.raster->geoTransform = GeoTransform{1, 2, 0, 3, 0, -2};
+    FileFacts bandless = raster;
+    raster.raster->bands = {full, plain, full};
+    package.package.emplace().levels.resize(2);
+    failed.error = "cannot open";
+    for (const FileFacts& facts : {raster, bandless, package, failed}) {
+        for (const bool compact : {false, true}) {
+            SCOPED_TRACE(facts.path + (compact ? " compact" : " indented"));
+            std::string written, pathFirst;
+            WriteJsonReport(facts, compact, [&](std::string_view piece) { written += piece; });
+            EXPECT_EQ(written, JsonText(RenderJsonReport(facts), compact));
+            WriteJsonReport(
+                facts, compact, [&](std::string_view piece) { pathFirst += piece; }, "\"x\"");
+            EXPECT_THAT(pathFirst,
+                        StartsWith(compact ? "{\"path\":\"x\"," : "{\n    \"path\": \"x\",\n"));
+            Json expected = RenderJsonReport(facts);
+            expected["path"] = "x";
+            EXPECT_EQ(Json::parse(pathFirst), expected);
+        }
+    }
+}
