@@ -190,7 +190,7 @@ CPLErr QvrmpDataset::ReadBlockOfAllBands(int bandNumber, int blockX, int blockY,
         zeroImage();
         return CE_None;
     }
-    if (ReportSubTile(result, tileRow, tileColumn, subTile) != CE_None) {
+    if (ReportSubTile(result, tileRow, tileColumn, subTile) == CE_Failure) {
         return CE_Failure;
     }
     // As in the thumbnail, a bad sub-tile reads as empty: in all four bands.
