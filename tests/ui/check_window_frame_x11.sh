@@ -54,11 +54,12 @@ start_display() {
     pids+=($!)
     until_true 5 test -s "$work/display" || { echo "skipped: Xvfb did not start"; exit 77; }
     export DISPLAY=":$(cat "$work/display")"
+    export QT_QPA_PLATFORM=xcb  # every Qt program here is a real client of this display
     openbox --sm-disable >/dev/null 2>&1 &
     pids+=($!)
     wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
     until_true 5 wm_ready || { echo "skipped: openbox did not start"; exit 77; }
-    QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=${2:-1} "$tarnview" >"$work/tarnview.log" 2>&1 &
+    QT_SCALE_FACTOR=${2:-1} "$tarnview" >"$work/tarnview.log" 2>&1 &
     pids+=($!)
     if ! until_true 10 find_window || ! until_true 5 framed; then
         echo "the dialog's window never appeared under openbox:"

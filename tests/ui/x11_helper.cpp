@@ -78,8 +78,8 @@ class DragSource : public QLabel {
 
 int Drag(QApplication& application, const QStringList& files) {
     const auto* x11 = application.nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr)
-        return 2;
+    if (x11 == nullptr || x11->connection() == nullptr)
+        return 2;  // not on an X server
     FinishedWatch watch(x11->connection());
     application.installNativeEventFilter(&watch);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line seen by the check as it is said
