@@ -76,14 +76,15 @@ sanitized "catalogue" build-asan/tarnview-info --jsonl --jobs 2 "$hostile"/in/*
 echo "hostile inputs: $(ls "$hostile/in" | wc -l) replayed under the sanitizers"
 rm -rf "$hostile"
 
-# The catalogue's files read in parallel under ThreadSanitizer (.ci/tsan-suppressions.txt silences
-# only what is GDAL's own).
+# The catalogue's files read in parallel, and the plugin's decoding threads, under ThreadSanitizer
+# (.ci/tsan-suppressions.txt silences only what is GDAL's own).
 stage "thread sanitizer"
 tarnview_configure tsan "$werror"
-cmake --build --preset tsan --target catalog_tests
+cmake --build --preset tsan --target catalog_tests gdal_tests gdal_QVRMP
 export TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/.ci/tsan-suppressions.txt"
 # (the Dask driver runs tarnview-info, which this build does not make)
 ctest --test-dir build-tsan/tests/catalog --output-on-failure -j2 -E catalogue_on_dask
+ctest --test-dir build-tsan/tests/gdal --output-on-failure -j2 -R QvrmpPlugin
 unset TSAN_OPTIONS
 
 # What users install, optimised: both Debian packages from the deb preset, checked by lintian, and
@@ -94,6 +95,8 @@ scripts/make-deb.sh "$debs" "$werror"
 tests/desktop/check_debian_packages.sh "$debs"
 rm -rf "$debs"
 
-# Fuzzing is left to scripts/fuzz-short.sh and bench/fuzz_long.sh, to keep this script within
-# its time; the hostile inputs above replay under the sanitizers here.
+# Every fuzz target for a few seconds, every seed replayed first (bench/fuzz_long.sh runs them for
+# longer).
+stage "fuzzing"
+scripts/fuzz-short.sh
 stage "done"

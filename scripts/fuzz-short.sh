@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# scripts/fuzz-short.sh: every fuzz target for a short run, as a quick check beside ./test.sh (which
-# leaves fuzzing out to stay within its time); bench/fuzz_long.sh runs them for longer.
+# scripts/fuzz-short.sh: every fuzz target for a short run, the last stage of ./test.sh and a quick
+# check on its own; bench/fuzz_long.sh runs them for longer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
