@@ -12,6 +12,10 @@ struct ValueRange {
     double maximum = 0;
 };
 
+// A band choice names three colour bands, and may name an alpha band after them.
+inline constexpr int kColourBands = 3;
+inline constexpr int kColourAndAlphaBands = kColourBands + 1;
+
 struct PackOptions {
     std::string input;   // anything GDAL opens as a raster, UTF-8
     std::string output;  // the package to write, UTF-8

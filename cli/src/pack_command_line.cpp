@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::size_t kRgbBands = 3;
-constexpr std::size_t kRgbaBands = 4;
 constexpr std::size_t kInputAndOutput = 2;
 
 constexpr char kDescription[] =
@@ -69,7 +67,8 @@ std::vector<std::string_view> SplitAtCommas(std::string_view text) {
 // "R,G,B" or "R,G,B,A": band numbers from 1.
 std::optional<std::vector<int>> BandList(std::string_view text) {
     const std::vector<std::string_view> parts = SplitAtCommas(text);
-    if (parts.size() != kRgbBands && parts.size() != kRgbaBands)
+    if (parts.size() != std::size_t{kColourBands} &&
+        parts.size() != std::size_t{kColourAndAlphaBands})
         return std::nullopt;
     std::vector<int> bands;
     for (const std::string_view part : parts) {
@@ -131,7 +130,8 @@ ParsedCommandLine<PackOptions> ParsePackOptions(int argc, const char* const* arg
     if (app.count("--threads") > 0) {
         const std::optional<int> number = WholeNumber(given.threads, 1, kMaxEncodeThreads);
         if (!number)
-            return UsageError<PackOptions>(RangeError("threads", 1, kMaxEncodeThreads, given.threads));
+            return UsageError<PackOptions>(
+                RangeError("threads", 1, kMaxEncodeThreads, given.threads));
         options.threads = *number;
     }
     if (app.count("--bands") > 0) {

@@ -40,8 +40,7 @@ CPLStringList StoreOptions(int bandCount) {
     options.SetNameValue("INTERLEAVE", "BAND");
     options.SetNameValue("BIGTIFF", "IF_SAFER");
     constexpr int kGreyAlphaBands = 2;
-    constexpr int kRgbBands = 3;
-    if (bandCount >= kRgbBands) {
+    if (bandCount >= kColourBands) {
         options.SetNameValue("PHOTOMETRIC", "RGB");
     }
     if (bandCount == kGreyAlphaBands || bandCount == kMaxCreatedBands) {

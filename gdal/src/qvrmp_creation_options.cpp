@@ -18,8 +18,6 @@ constexpr char kAuxXml[] = "AUX_XML";
 constexpr char kBands[] = "BANDS";
 constexpr char kVirtualFilePrefix[] = "/vsi";
 constexpr int kMinQuality = 1;
-constexpr std::size_t kRgbBands = 3;
-constexpr std::size_t kRgbaBands = 4;
 
 Error<CreationOptionCode> Refused(const char* name, const char* value, const std::string& wanted) {
     return MakeError(CreationOptionCode::kRefused,
@@ -42,7 +40,7 @@ std::optional<int> WholeNumber(const char* text, int minimum, int maximum) {
 std::optional<std::vector<int>> BandList(const char* text) {
     const CPLStringList parts(CSLTokenizeString2(text, ",", CSLT_STRIPLEADSPACES));
     const auto count = static_cast<std::size_t>(parts.size());
-    if (count != kRgbBands && count != kRgbaBands) {
+    if (count != std::size_t{kColourBands} && count != std::size_t{kColourAndAlphaBands}) {
         return std::nullopt;
     }
     std::vector<int> bands;

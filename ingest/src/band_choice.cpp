@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "pack_options.h"
+
 namespace {
 
-constexpr int kRgbBands = 3;
-constexpr int kRgbaBands = 4;
 // The note names this many left-out bands, then counts the rest.
 constexpr int kNamedLeftOutBands = 8;
 
@@ -84,10 +84,10 @@ bool IsPlain(GDALDatasetH dataset, const BandChoice& choice) {
             return false;
         }
     }
-    if (choice.colourBands.size() == kRgbBands) {
+    if (choice.colourBands.size() == kColourBands) {
         return Interpretation(dataset, 1) == GCI_RedBand &&
                Interpretation(dataset, 2) == GCI_GreenBand &&
-               Interpretation(dataset, kRgbBands) == GCI_BlueBand;
+               Interpretation(dataset, kColourBands) == GCI_BlueBand;
     }
     return true;  // one band, alone or with its alpha: nothing else it could be
 }
@@ -103,9 +103,9 @@ PackResultOf<BandChoice> FromRequest(GDALDatasetH dataset, const std::vector<int
         }
     }
     BandChoice choice;
-    choice.colourBands.assign(requested.begin(), requested.begin() + kRgbBands);
-    if (requested.size() == kRgbaBands) {
-        choice.alphaBand = requested[kRgbBands];
+    choice.colourBands.assign(requested.begin(), requested.begin() + kColourBands);
+    if (requested.size() == kColourAndAlphaBands) {
+        choice.alphaBand = requested[kColourBands];
     }
     return choice;
 }
@@ -128,8 +128,8 @@ BandChoice FromInterpretation(GDALDatasetH dataset) {
             others.push_back(band);
         }
     }
-    if (others.size() >= kRgbBands && Interpretation(dataset, others[0]) != GCI_PaletteIndex) {
-        choice.colourBands.assign(others.begin(), others.begin() + kRgbBands);
+    if (others.size() >= kColourBands && Interpretation(dataset, others[0]) != GCI_PaletteIndex) {
+        choice.colourBands.assign(others.begin(), others.begin() + kColourBands);
         return choice;
     }
     const int grey = FindBand(dataset, GCI_GrayIndex);
