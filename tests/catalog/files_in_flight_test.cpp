@@ -87,16 +87,14 @@ TEST(FilesInFlight, AFileReadPastTheTimeLimitIsGivenUpAndTheRunEnds) {
     request.slowFileNotice = 100ms;
     request.fileTimeLimit = 200ms;
     const CapturedRun run(request);
-    const std::string& out = run.out;
-    const std::string& notices = run.notices;
-    const CatalogOutcome& outcome = run.outcome;
-    EXPECT_EQ(outcome.failed, 2u);
+    EXPECT_EQ(run.outcome.failed, 2u);
     for (const CatalogEntry& entry : request.entries) {
-        EXPECT_NE(out.find(entry.path + "\",\"error\":\"still not read after 0.2 s; given up"),
+        EXPECT_NE(run.out.find(entry.path + "\",\"error\":\"still not read after 0.2 s; given up"),
                   std::string::npos)
-            << out;
-        EXPECT_NE(notices.find("still reading " + entry.path + " after 0.1 s\n"), std::string::npos)
-            << notices;
+            << run.out;
+        EXPECT_NE(run.notices.find("still reading " + entry.path + " after 0.1 s\n"),
+                  std::string::npos)
+            << run.notices;
     }
 }
 

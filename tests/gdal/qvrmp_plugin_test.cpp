@@ -305,17 +305,29 @@ TEST_F(QvrmpPlugin, ABadSubTileReadsAsEmptyWithAWarningAndACutBlockFails) {
         << CPLGetLastErrorMsg();
 }
 
-TEST_F(QvrmpPlugin, PixelsAreTheSameOnAnyNumberOfThreads) {
+TEST_F(QvrmpPlugin, PixelsAreTheSameOnAnyNumberOfThreadsAndInAWideThinLevel) {
     const TestImage image = HalfTransparentImage(2100, 1100);
+    // More than 1024 blocks in one row: its blocks are cached in a hash set, not GDAL's array.
+    const TestImage thin = HalfTransparentImage(1100 * 512, 3);
     const std::string path = WriteLossless("p.qvrmp", image);
-    for (const char* threads : {"1", "3", "ALL_CPUS", static_cast<const char*>(nullptr)}) {
-        SCOPED_TRACE(threads != nullptr ? threads : "unset");
-        CPLSetConfigOption("GDAL_NUM_THREADS", threads);
-        const Dataset dataset = OpenRaster(path);
-        ASSERT_NE(dataset, nullptr);
+    const std::string thinPath = WriteLossless("thin.qvrmp", thin);
+    const struct {
+        const char* threads;  // GDAL_NUM_THREADS; null: unset
+        const TestImage& written;
+        const std::string& package;
+    } cases[] = {{"1", image, path},
+                 {"3", image, path},
+                 {"ALL_CPUS", image, path},
+                 {nullptr, image, path},
+                 {nullptr, thin, thinPath}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.package + " " + (c.threads != nullptr ? c.threads : "unset"));
+        CPLSetConfigOption("GDAL_NUM_THREADS", c.threads);
+        const Dataset dataset = OpenRaster(c.package);
+        ASSERT_NE(dataset, nullptr) << CPLGetLastErrorMsg();
         std::vector<std::uint8_t> pixels;
         ASSERT_EQ(ReadRgba(dataset.get(), pixels), CE_None);
-        EXPECT_TRUE(pixels == image.bytes);
+        EXPECT_TRUE(pixels == c.written.bytes);
     }
 }
 
@@ -505,13 +517,3 @@ TEST_F(QvrmpPlugin, OnlyPackagesAreIdentified) {
 }
 
 }  // namespace
-
-TEST_F(QvrmpPlugin, AWideThinLevelReadsWholeWithItsBlocksInAHashSet) {
-    // More than 1024 blocks in one row: GDAL's block array would be mostly empty squares.
-    const TestImage image = HalfTransparentImage(1100 * 512, 3);
-    const Dataset dataset = OpenRaster(WriteLossless("thin.qvrmp", image));
-    ASSERT_NE(dataset, nullptr) << CPLGetLastErrorMsg();
-    std::vector<std::uint8_t> pixels;
-    ASSERT_EQ(ReadRgba(dataset.get(), pixels), CE_None);
-    EXPECT_TRUE(pixels == image.bytes);
-}
