@@ -29,7 +29,7 @@ for ((i = 0; i < packages; i++)); do
 done
 files=$(find "$dir" -type f | wc -l)
 
-now_ns() { date +%s%N; }
+source bench/timing.sh
 seconds() { awk -v n="$1" 'BEGIN { printf "%.3f", n / 1e9 }'; }
 
 # Warm the page cache and the PROJ database for everyone alike.

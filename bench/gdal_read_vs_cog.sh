@@ -29,8 +29,7 @@ quality=85
 gdal_translate -q -of COG -b 1 -b 2 -b 3 -b mask -colorinterp_4 alpha -co COMPRESS=WEBP \
     -co QUALITY="$quality" -co BLOCKSIZE=512 "$input" "$tmp/c.tif"
 
-now_ns() { date +%s%N; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+source bench/timing.sh
 elapsed_ns() {
     local t0
     t0=$(now_ns)

@@ -20,8 +20,7 @@ if [ -z "$raster" ]; then
     gdaladdo -q "$raster" 2 4 8 16
 fi
 
-now_ns() { date +%s%N; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+source bench/timing.sh
 
 : >"$tmp/ours"
 : >"$tmp/gdal"

@@ -14,8 +14,7 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/tarnview-bench-XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 input=$(bench/make_texture_vrt.sh "$side" "$side" "$tmp")
 
-now_ns() { date +%s%N; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+source bench/timing.sh
 
 : >"$tmp/ours"
 : >"$tmp/gdal"
